@@ -1,0 +1,28 @@
+// Maps the program's port numbers (COMn) to device paths.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <mutex>
+
+namespace zuvo {
+
+class PortMap {
+public:
+    // The program-wide map; starts with the overrides of the environment variable ZUVO_PORTS.
+    static PortMap& global();
+
+    // The device of COMn: an override, else /dev/ttyUSB{n-1}; empty for n < 1.
+    QString devicePath(int n) const;
+    void setOverride(int n, const QString& path);
+    // Adds overrides from a list such as "1=/dev/pts/7,2=/dev/ttyACM0"; bad entries are skipped.
+    void loadOverrides(const QString& list);
+    void clearOverrides();
+    QMap<int, QString> overrides() const;
+
+private:
+    mutable std::mutex mutex_;
+    QMap<int, QString> overrides_;
+};
+
+} // namespace zuvo
