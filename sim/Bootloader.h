@@ -1,0 +1,61 @@
+#pragma once
+// The controller's bootloader after FL: an XMODEM-CRC receiver. It announces itself with 'C'
+// (repeated every second until the first block begins), takes 133-byte blocks (SOH, number,
+// complement, 128 data bytes, CRC high, CRC low), answers ACK or NAK, and ends with EOT.
+
+#include "ControllerModel.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace zuvo::sim {
+
+class Bootloader {
+public:
+    static constexpr std::uint8_t kSoh = 0x01;
+    static constexpr std::uint8_t kEot = 0x04;
+    static constexpr std::uint8_t kAck = 0x06;
+    static constexpr std::uint8_t kNak = 0x15;
+    static constexpr std::uint8_t kReady = 'C';
+    static constexpr std::size_t kBlockSize = 133;
+
+    // Enters the bootloader; returns the first 'C'.
+    std::uint8_t start(Clock::time_point now);
+    bool active() const { return active_; }
+
+    enum class Take { Consumed, NotMine };
+    // Takes one byte. NotMine: a normal request frame began between blocks, so the program has
+    // given up on the update; the bootloader has left and the byte belongs to the protocol.
+    Take receive(std::uint8_t byte, Clock::time_point now, std::optional<std::uint8_t>& answer);
+
+    // Timed answers: the repeated 'C', a NAK for a block that stopped short.
+    std::optional<std::uint8_t> tick(Clock::time_point now);
+    std::optional<Clock::time_point> deadline() const;
+
+    // Faults: NAK block p (counted from 1) so many times; answer block p once with 'C'.
+    void setFaults(const std::map<int, int>& nakBlocks, const std::set<int>& restartBlocks);
+
+    // Data of the accepted blocks of the last session (filler included).
+    const std::vector<std::uint8_t>& image() const { return image_; }
+    int completedTransfers() const { return completed_; }
+    int blocksAccepted() const { return static_cast<int>(image_.size() / 128); }
+
+private:
+    std::uint8_t checkBlock();
+
+    bool active_ = false;
+    bool blockSeen_ = false; // a block has begun in this session: no more ready signs
+    std::uint8_t expected_ = 1;
+    std::vector<std::uint8_t> block_;
+    Clock::time_point nextReady_{};
+    Clock::time_point lastByte_{};
+    std::vector<std::uint8_t> image_;
+    int completed_ = 0;
+    std::map<int, int> nakBlocks_;
+    std::set<int> restartBlocks_;
+};
+
+} // namespace zuvo::sim

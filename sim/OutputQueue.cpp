@@ -1,0 +1,60 @@
+#include "OutputQueue.h"
+
+#include <algorithm>
+
+namespace zuvo::sim {
+
+void OutputQueue::push(std::vector<std::uint8_t> bytes, Clock::time_point earliest) {
+    if (!bytes.empty()) {
+        entries_.push_back({earliest, std::move(bytes), 0});
+    }
+}
+
+std::optional<Clock::time_point> OutputQueue::nextDue() const {
+    if (entries_.empty()) {
+        return std::nullopt;
+    }
+    const Entry& front = entries_.front();
+    if (!paced_) {
+        return front.earliest;
+    }
+    return std::max(front.earliest, lastByte_ + kByteTime9600);
+}
+
+Clock::time_point OutputQueue::endTime(Clock::time_point now) const {
+    Clock::time_point t = paced_ ? std::max(now, lastByte_) : now;
+    for (const Entry& e : entries_) {
+        if (paced_) {
+            t = std::max(t, e.earliest - kByteTime9600) +
+                kByteTime9600 * static_cast<long>(e.bytes.size() - e.sent);
+        } else {
+            t = std::max(t, e.earliest);
+        }
+    }
+    return t;
+}
+
+std::vector<std::uint8_t> OutputQueue::takeDue(Clock::time_point now) {
+    std::vector<std::uint8_t> out;
+    while (!entries_.empty()) {
+        const Clock::time_point due = *nextDue();
+        if (due > now) {
+            break;
+        }
+        Entry& front = entries_.front();
+        if (paced_) {
+            out.push_back(front.bytes[front.sent++]);
+            lastByte_ = due;
+        } else {
+            out.insert(out.end(), front.bytes.begin() + static_cast<long>(front.sent),
+                       front.bytes.end());
+            front.sent = front.bytes.size();
+        }
+        if (front.sent == front.bytes.size()) {
+            entries_.pop_front();
+        }
+    }
+    return out;
+}
+
+} // namespace zuvo::sim
