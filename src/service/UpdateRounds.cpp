@@ -1,0 +1,98 @@
+#include "service/UpdateRounds.h"
+
+#include "service/Xmodem.h"
+
+namespace zuvo {
+
+namespace {
+
+// The bootloader's bytes are reported as signed 8-bit numbers.
+QString signedByte(std::uint8_t byte) {
+    return QString::number(static_cast<std::int8_t>(byte));
+}
+
+// A byte that did not arrive in this round reads as 0 rather than as a stale one.
+std::uint8_t byteAt(ReceivedBytes received, std::size_t index) {
+    return index < received.size() ? received[index] : 0;
+}
+
+bool lastIs(ReceivedBytes received, std::uint8_t byte) {
+    return !received.empty() && received.back() == byte;
+}
+
+} // namespace
+
+bool isBootloaderWaitOver(ReceivedBytes received) {
+    return received.size() >= 5 || lastIs(received, kXmodemCrcMode) || lastIs(received, kXmodemNak);
+}
+
+bool isBootloaderReady(ReceivedBytes received) {
+    if (received.empty()) {
+        return false;
+    }
+    return lastIs(received, kXmodemCrcMode) || lastIs(received, kXmodemNak) ||
+           received.front() == kXmodemCrcMode ||
+           (received.size() > 5 && received[5] == kXmodemCrcMode) || received.size() == 5;
+}
+
+QString enterFlashModeLabel(unsigned round) {
+    return QStringLiteral("Enter Flash-Mode..") + QString::number(round + 1);
+}
+
+QString bootloaderGiveUpMessage(ReceivedBytes received) {
+    if (received.empty()) {
+        return QStringLiteral(" no response from µC (5) 0");
+    }
+    return QStringLiteral(" Wrong response from µC ") + QString::number(received.size()) +
+           QStringLiteral(":") + signedByte(received.back());
+}
+
+BlockAnswer blockAnswer(ReceivedBytes received) {
+    if (received.empty()) {
+        return BlockAnswer::Silent;
+    }
+    if (received.back() == kXmodemAck) {
+        return BlockAnswer::Accepted;
+    }
+    if (received.back() == kXmodemCrcMode) {
+        return BlockAnswer::Restarted;
+    }
+    return BlockAnswer::Rejected;
+}
+
+QString pageLabel(std::uint64_t page, std::uint64_t pages, unsigned round) {
+    QString label = QStringLiteral("Page: ") + QString::number(page) + QStringLiteral("/") +
+                    QString::number(pages);
+    if (round > 0) {
+        label += QStringLiteral(" : ") + QString::number(round + 1);
+    }
+    return label;
+}
+
+QString rejectedLabel(ReceivedBytes received) {
+    return QStringLiteral("CRC ") + signedByte(byteAt(received, received.size() - 1));
+}
+
+QString rejectedGiveUpMessage(ReceivedBytes received, std::uint16_t blockCrc) {
+    return QStringLiteral(" CRC-µC: ") + signedByte(byteAt(received, received.size() - 1)) +
+           QStringLiteral(" ") + signedByte(byteAt(received, 1)) + QStringLiteral("   PC :") +
+           QString::number(blockCrc & 0xFF) + QStringLiteral(" ") + QString::number(blockCrc >> 8);
+}
+
+QString silentGiveUpMessage(ReceivedBytes received) {
+    return QStringLiteral(" No response from µC! (1) ") + QString::number(received.size());
+}
+
+bool isLastRound(unsigned round, const UpdateLimits& limits) {
+    return round + 1 >= limits.rounds;
+}
+
+SilentRound silentRound(std::uint64_t page, unsigned round, unsigned silentInRow,
+                        const UpdateLimits& limits) {
+    SilentRound result;
+    result.showNoResponse = page <= 2 || silentInRow >= limits.silentRounds;
+    result.giveUp = isLastRound(round, limits);
+    return result;
+}
+
+} // namespace zuvo
