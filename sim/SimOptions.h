@@ -23,7 +23,7 @@ struct SimOptions {
     bool status28 = false;      // status replies with the reed turn count (28 bytes)
     bool pace = false;          // send at the speed of a 9600-baud line
     bool misaligned = false;    // reed switches placed so that the sector check fails
-    int rpm = 600;              // sensor revolutions per minute while moving; 0 stands still
+    int rpm = 60;               // sensor revolutions per minute while moving; 0 stands still
     int extraWords = 20;        // parameter words beyond 16 in the parameter block
     std::uint8_t inputs = 0x10; // inputs byte of the status reply (bit 4: temperature ok)
     std::optional<int> version; // version frame sent after the first request
