@@ -1,5 +1,7 @@
 #include "params/UnitConversions.h"
 
+#include "params/StrokeAndTurns.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -89,7 +91,7 @@ std::optional<std::uint16_t> HysteresisCounts(double mm, Geometry geometry) {
 ReceivedGeometry receivedGeometry(std::uint16_t strokeWord, std::uint16_t gearWord) {
     ReceivedGeometry geometry{strokeWord, gearWord, 0};
     geometry = normalised(geometry);
-    geometry.turns = std::min<std::int64_t>(geometry.gearWord / 10, MaxTurns);
+    geometry.turns = boundedTurns(geometry.gearWord / 10);
     return geometry;
 }
 

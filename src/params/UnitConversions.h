@@ -13,7 +13,6 @@ namespace zuvo {
 
 inline constexpr std::int64_t CountsPerRevolution = 1024;
 inline constexpr std::int64_t MaxStrokeMm = 65535; // word 1 is 16 bits wide
-inline constexpr std::int64_t MaxTurns = 6000;     // the turns edit never holds more
 
 // Stroke and turns as the editor's integer edits hold them.
 struct Geometry {
