@@ -1,0 +1,48 @@
+#include "service/RecordingFile.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace zuvo {
+
+QString recordingFileName(const QTime& time) {
+    return QStringLiteral("WEG") + time.toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
+}
+
+QString turnsText(std::int64_t hundredths, QChar decimalSeparator) {
+    const std::int64_t magnitude = hundredths < 0 ? -hundredths : hundredths;
+    QString text = hundredths < 0 ? QStringLiteral("-") : QString();
+    text += QString::number(magnitude / 100);
+    text += decimalSeparator;
+    text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return text;
+}
+
+QByteArray recordingText(const PositionRecord& record, QChar decimalSeparator) {
+    QString text;
+    std::int64_t previous = 0;
+    for (int i = 0; i < record.count(); ++i) {
+        const std::int64_t current = record.hundredths(i);
+        const std::int64_t change = i == 0 ? 0 : current - previous;
+        text += turnsText(current, decimalSeparator) + QStringLiteral("  ") +
+                turnsText(change, decimalSeparator) + QStringLiteral("\r\n");
+        previous = current;
+    }
+    return text.toUtf8();
+}
+
+RecordingSave saveRecording(const QString& folder, const QTime& time, const PositionRecord& record,
+                            QChar decimalSeparator) {
+    RecordingSave result;
+    result.path = QDir(folder).filePath(recordingFileName(time));
+    QSaveFile file(result.path);
+    const QByteArray text = recordingText(record, decimalSeparator);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace zuvo
