@@ -22,16 +22,16 @@ std::optional<Clock::time_point> OutputQueue::nextDue() const {
 }
 
 Clock::time_point OutputQueue::endTime(Clock::time_point now) const {
-    Clock::time_point t = paced_ ? std::max(now, lastByte_) : now;
+    Clock::time_point last = paced_ ? lastByte_ : Clock::time_point{};
     for (const Entry& e : entries_) {
         if (paced_) {
-            t = std::max(t, e.earliest - kByteTime9600) +
-                kByteTime9600 * static_cast<long>(e.bytes.size() - e.sent);
+            const Clock::time_point first = std::max(e.earliest, last + kByteTime9600);
+            last = first + kByteTime9600 * static_cast<long>(e.bytes.size() - e.sent - 1);
         } else {
-            t = std::max(t, e.earliest);
+            last = std::max(last, e.earliest);
         }
     }
-    return t;
+    return std::max(now, last);
 }
 
 std::vector<std::uint8_t> OutputQueue::takeDue(Clock::time_point now) {

@@ -20,7 +20,7 @@ public:
     void push(std::vector<std::uint8_t> bytes, Clock::time_point earliest);
     // When the next byte may go out; nullopt when nothing waits.
     std::optional<Clock::time_point> nextDue() const;
-    // When the last byte queued will have gone out (now if nothing waits).
+    // When the last byte queued goes out, at the earliest now.
     Clock::time_point endTime(Clock::time_point now) const;
     // Removes and returns the bytes due by `now`.
     std::vector<std::uint8_t> takeDue(Clock::time_point now);
