@@ -1,0 +1,86 @@
+#include "service/PositionInput.h"
+
+#include "device/StatusDecoding.h"
+#include "service/MillimetreText.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace zuvo {
+
+QString pointToComma(const QString& text) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point < 0) {
+        return text;
+    }
+    return text.left(point) + QLatin1Char(',') + text.mid(point + 1, 2);
+}
+
+std::optional<double> parseMillimetres(const QString& text, QChar decimalSeparator) {
+    QString number = text.trimmed();
+    if (decimalSeparator != QLatin1Char(',')) {
+        number.replace(decimalSeparator, QLatin1Char(','));
+    }
+    static const QRegularExpression plainNumber(
+        QStringLiteral(R"(^[+-]?(\d+,?\d*|,\d+)([eE][+-]?\d+)?$)"));
+    if (!plainNumber.match(number).hasMatch()) {
+        return std::nullopt;
+    }
+    number.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double mm = number.toDouble(&ok);
+    if (!ok || !std::isfinite(mm)) {
+        return std::nullopt;
+    }
+    return mm;
+}
+
+std::optional<std::int32_t> memoryCountsFromMm(double mm, int strokeMm, int turns) {
+    if (strokeMm == 0) {
+        return std::nullopt;
+    }
+    const double counts = std::trunc(mm / strokeMm * (static_cast<double>(turns) * 1024));
+    if (!(counts >= std::numeric_limits<std::int32_t>::min() &&
+          counts <= std::numeric_limits<std::int32_t>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(counts);
+}
+
+QString memoryLabel(const QString& millimetres) {
+    return QStringLiteral("Memory: ") + millimetres + QStringLiteral("mm");
+}
+
+QString memoryLabel(std::int32_t counts, int strokeMm, int turns, QChar decimalSeparator) {
+    return memoryLabel(millimetreText(positionMm(counts, turns, strokeMm), decimalSeparator));
+}
+
+MemoryInput readMemoryInput(const QString& typed, int strokeMm, int turns, QChar decimalSeparator) {
+    MemoryInput input;
+    const QString text = pointToComma(typed);
+    const std::optional<double> mm = parseMillimetres(text, decimalSeparator);
+    if (!mm) {
+        input.message = kWrongInputFormat;
+        return input;
+    }
+    if (strokeMm == 0) {
+        input.message = kNoStrokeMessage;
+        return input;
+    }
+    input.counts = memoryCountsFromMm(*mm, strokeMm, turns);
+    if (!input.counts) {
+        input.message = kWrongInputFormat;
+        return input;
+    }
+    input.label = memoryLabel(text.trimmed());
+    return input;
+}
+
+QString noMemoryPositionMessage() {
+    return QStringLiteral(" No position memorised yet: use \"Memory Position (old Module)\" or "
+                          "type it in with the right mouse button on \"Memory:\" ");
+}
+
+} // namespace zuvo
