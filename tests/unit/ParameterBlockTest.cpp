@@ -1,5 +1,7 @@
 #include "params/ParameterBlock.h"
 
+#include "device/ReplyFrames.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -93,6 +95,12 @@ TEST(ParameterBlock, BlockSizeIsBoundedByTheTable) {
         EXPECT_EQ(lastSentWord(c.extra), c.lastSent) << "E = " << c.extra;
         EXPECT_LT(lastSentWord(c.extra), static_cast<int>(ParameterBlock::SlotCount));
     }
+}
+
+TEST(ParameterBlock, ReplyRecognitionStopsGrowingWhereTheTableEnds) {
+    // The receive side bounds E on its own; both bounds must be the same table.
+    EXPECT_EQ(kParameterSlotCount, ParameterBlock::SlotCount);
+    EXPECT_EQ(int{kMaxExtraWordCount}, ParameterBlock::MaxExtraWordCount);
 }
 
 TEST(ParameterBlock, ClearsTheWordsASendWrites) {
