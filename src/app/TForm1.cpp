@@ -1,0 +1,132 @@
+#include "app/TForm1.h"
+
+#include "ui_TForm1.h"
+#include "widgets/TColor.h"
+
+#include <QFileDialog>
+#include <QScreen>
+#include <QShowEvent>
+
+// The pictures live in a static library, so their registration has to be pulled in by hand.
+static void initPictures() {
+    Q_INIT_RESOURCE(Pictures);
+}
+
+namespace zuvo {
+
+namespace {
+
+QFileDialog* makeFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
+                            const QString& filter, const QString& suffix) {
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(name);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                        : QFileDialog::AnyFile);
+    dialog->setNameFilter(filter);
+    dialog->setDefaultSuffix(suffix);
+    dialog->setDirectory(QStringLiteral("."));
+    return dialog;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), ui((initPictures(), new Ui::TForm1)),
+      OpenDialog1(makeFileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen,
+                                 "Zuvo data file (*.ZDF)", "ZDF")),
+      SaveDialog1(makeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave,
+                                 "Zuvo data file (*.ZDF)", "ZDF")),
+      OpenDialog2(makeFileDialog(this, "OpenDialog2", QFileDialog::AcceptOpen,
+                                 "BIN-Dateien (*.BIN)", "BIN")),
+      views_(*ui), snapshot_(*ui) {
+    ui->setupUi(this);
+    serviceMode_ = std::make_unique<ServiceMode>(*ui, this);
+    sizeLabelsToText();
+    setUpTimers();
+
+    // Bound spinners step the number in their edit.
+    ui->UpDown1->setAssociate(ui->Turns);
+    ui->UpDown3->setAssociate(ui->Anlauf1);
+    // A closed reed switch shows in the neutral button face, an open one in maroon.
+    ui->Reed1->setColorOn(tcolor(tc::ButtonFace));
+    ui->Reed2->setColorOn(tcolor(tc::ButtonFace));
+    ui->LMDLabel1->setText(WebLink::address().host());
+
+    // The Test-Values page is there from the start; its tab is shown on demand in service mode.
+    ui->PageControl1->setTabVisible(ui->PageControl1->indexOf(ui->TabSheet4), false);
+    ui->StatusBar1->setAutoFillBackground(true);
+    QPalette statusPalette = ui->StatusBar1->palette();
+    statusPalette.setColor(QPalette::Window, tcolor(tc::ButtonFace));
+    ui->StatusBar1->setPalette(statusPalette);
+
+    connect(ui->Image3, &PictureBox::doubleClicked, serviceMode_.get(),
+            &ServiceMode::Image3DblClick);
+    connect(ui->Image4, &PictureBox::doubleClicked, this, [this] { snapshot_.Image4DblClick(); });
+    connect(ui->Image6, &PictureBox::doubleClicked, this, [this] { snapshot_.Image4DblClick(); });
+    connect(ui->LMDLabel1, &ClickLabel::clicked, this, [this] { webLink_.LMDLabel1Click(); });
+
+    ui->ClientArea->installEventFilter(this);
+    resize(kClientSize.width(), menuBar()->sizeHint().height() + kClientSize.height());
+}
+
+TForm1::~TForm1() {
+    delete ui;
+}
+
+// Labels placed by their top-left corner take the size of their text.
+void TForm1::sizeLabelsToText() {
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->property("autoSize").toBool()) {
+            label->adjustSize();
+        }
+    }
+}
+
+void TForm1::setUpTimers() {
+    Timer2.setObjectName("Timer2");
+    Timer2.setTimerType(Qt::PreciseTimer);
+    Timer2.setInterval(kTimer2DesignMs);
+    Timeout.setObjectName("Timeout");
+    Timeout.setTimerType(Qt::PreciseTimer);
+    Timeout.setInterval(kTimeoutDesignMs);
+    Timeout.setSingleShot(true);
+}
+
+void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) {
+    connect(bar, &QSlider::valueChanged, this, [this, reaction = std::move(reaction)] {
+        if (analogHandlersAttached) {
+            reaction();
+        }
+    });
+}
+
+void TForm1::FormShow() {
+    analogHandlersAttached = true;
+    // Start-up adds its share here: the COM-port dialog opens on the start-up port.
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous()) {
+        return; // a window coming back from the task bar is not shown anew
+    }
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    FormShow();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->ClientArea && event->type() == QEvent::Resize) {
+        views_.fitClientArea(ui->ClientArea->size());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace zuvo

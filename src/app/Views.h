@@ -1,0 +1,35 @@
+#pragma once
+// The three views of the main window and the parts of the client area that follow its size.
+
+#include <QSize>
+
+namespace Ui {
+class TForm1;
+}
+
+namespace zuvo {
+
+enum class View {
+    Normal,    // pages, bottom panel, header and right column
+    Update,    // the firmware update group in place of the pages
+    Recording, // the recording picture and its button strip over the client area
+};
+
+class Views {
+public:
+    explicit Views(Ui::TForm1& ui);
+
+    void show(View view);
+    View current() const;
+
+    // Lays the recording view over a client area of `clientSize` (status bar excluded): the
+    // picture fills it above the 32-pixel strip, and "Exit" keeps its distance to the right edge.
+    void fitClientArea(const QSize& clientSize);
+
+    static constexpr int kStripHeight = 32;
+
+private:
+    Ui::TForm1& ui_;
+};
+
+} // namespace zuvo
