@@ -19,7 +19,7 @@ ControllerModel standingModel(bool misaligned) {
 }
 
 zuvo::SectorCheck checkFromSensorWords(const ControllerModel& model) {
-    zuvo::SortedSensorWords words = model.sensorWords();
+    std::array<std::uint16_t, 8> words = model.sensorWords();
     std::sort(words.begin(), words.end());
     zuvo::EdgeTable reed1{}, reed2{};
     zuvo::edgesFromSensorWords(words, reed1, reed2);
