@@ -48,6 +48,7 @@ struct StatusReply {
     std::optional<std::uint8_t> inputs; // 2 hex at offset 25 in the 28-byte form, else at 21
 
     bool complete() const;
+    friend bool operator==(const StatusReply&, const StatusReply&) = default;
 };
 
 StatusReply decodeStatusReply(const std::uint8_t* data, std::size_t size);
@@ -77,6 +78,7 @@ struct ParameterBlockReply {
     std::vector<std::uint16_t> words; // 16 + E words, word 0 first
     std::uint16_t kali10V = 0;
     std::uint16_t kali4mA = 0;
+    friend bool operator==(const ParameterBlockReply&, const ParameterBlockReply&) = default;
 };
 
 // nullopt when the buffer holds no parameter-block reply for this E. A field that is not

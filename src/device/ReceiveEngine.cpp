@@ -1,0 +1,161 @@
+#include "device/ReceiveEngine.h"
+
+#include "device/StatusDecoding.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zuvo {
+
+bool ReceiveOutcome::empty() const {
+    return !sensorWords && !status && !parameterBlock && !acknowledged && !caption && !version;
+}
+
+void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
+                    const ReceiveContext& context) {
+    std::uint8_t* const buffer = rx.RxBuffer.data();
+    const std::size_t held = std::min<std::size_t>(rx.RxCount, kRxBufferSize);
+    if (bytes.size() <= kRxBufferSize - held) {
+        std::copy(bytes.begin(), bytes.end(), buffer + held);
+        rx.RxCount = static_cast<std::uint32_t>(held + bytes.size());
+        return;
+    }
+    if (context.testValuesTabShown) {
+        // The test data are collected from their first line on: keep them whole and in order and
+        // drop what does not fit. The count then stops growing, which ends the collection.
+        const std::size_t room = kRxBufferSize - held;
+        std::copy_n(bytes.begin(), room, buffer + held);
+    } else {
+        // Data this long without a frame end is dropped by the 1192-byte limit anyway; a reply or
+        // an acknowledge can only end in the newest bytes, so those are the ones kept.
+        if (bytes.size() >= kRxBufferSize) {
+            std::copy(bytes.end() - kRxBufferSize, bytes.end(), buffer);
+        } else {
+            const std::size_t keepOld = kRxBufferSize - bytes.size();
+            std::memmove(buffer, buffer + held - keepOld, keepOld);
+            std::copy(bytes.begin(), bytes.end(), buffer + keepOld);
+        }
+    }
+    rx.RxCount = static_cast<std::uint32_t>(kRxBufferSize);
+}
+
+namespace {
+
+// Sub-steps of a status reply that need no control. Like the window's display of the fields, the
+// decoding ends silently at the first field that does not convert.
+StatusReceived receiveStatus(const std::uint8_t* data, std::size_t size, DeviceState& state,
+                             const ReceiveContext& context) {
+    StatusReceived out;
+    out.fields = decodeStatusReply(data, size);
+    const StatusReply& f = out.fields;
+    if (!f.statusByte) {
+        return out;
+    }
+    out.zoneToDraw = zoneToDraw(*f.statusByte, state.ZoneIndex);
+    if (out.zoneToDraw) {
+        state.ZoneIndex = *out.zoneToDraw;
+    }
+    if (!f.reedState || !f.angleField) {
+        return out;
+    }
+    if (!state.WinkelFromPosition) {
+        out.winkelDigit = winkelDigit(*f.angleField, 0, false);
+    }
+    if (!f.speedRaw) {
+        return out;
+    }
+    const SpeedReading speed =
+        speedRpm(*f.speedRaw, state.FirmwareVersion, context.sensorOnMotorAxis);
+    state.FirmwareVersion = speed.firmwareVersion;
+    out.rpm = speed.rpm;
+    if (!f.position) {
+        return out;
+    }
+    const std::int32_t p = *f.position;
+    if (state.WinkelFromPosition) {
+        out.winkelDigit = winkelDigit(0, p, true);
+    }
+    out.strokeFraction = strokeFraction(p, context.turns);
+    state.LastPositionCounts = p;
+    state.PositionMm = positionMm(p, context.turns, context.strokeMm);
+    out.positionMm = state.PositionMm;
+    return out;
+}
+
+void emptyBuffer(ReceiveFields& rx) {
+    rx.RxCount = 0;
+}
+
+// Drops data that ends a frame or has grown too long; keeps a reply that is still incomplete by
+// moving its STX to the front once more than the longest reply is held.
+void endOrResynchronise(ReceiveFields& rx, std::uint8_t extraWordCount,
+                        const ReceiveContext& context) {
+    const std::uint8_t* data = rx.RxBuffer.data();
+    const std::size_t size = rx.RxCount;
+    if (endsWithEtx(data, size) || (size > kUnframedDataLimit && !context.testValuesTabShown)) {
+        emptyBuffer(rx);
+        return;
+    }
+    if (size <= resyncThreshold(extraWordCount)) {
+        return;
+    }
+    if (const auto p = lastStxAfterStart(data, size)) {
+        std::memmove(rx.RxBuffer.data(), data + *p, size - *p);
+        rx.RxCount = static_cast<std::uint32_t>(size - *p);
+    }
+}
+
+} // namespace
+
+ReceiveOutcome receiveBytes(ReceiveFields& rx, DeviceState& state,
+                            std::span<const std::uint8_t> bytes, const ReceiveContext& context) {
+    appendReceived(rx, bytes, context);
+    ReceiveOutcome out;
+    const std::uint8_t* data = rx.RxBuffer.data();
+
+    if (isSensorWordsReply(data, rx.RxCount)) {
+        // Any reply answers the poll; a malformed one leaves the tables as they were.
+        state.ReplyPending = false;
+        if (const auto words = decodeSensorWords(data, rx.RxCount)) {
+            state.SensorWords = *words;
+            out.sensorWords =
+                SensorWordsReceived{*words, context.recordingViewShown ? kSensorWordsRecordingPollMs
+                                                                       : kSensorWordsPollMs};
+        }
+    }
+
+    if (isStatusReply(data, rx.RxCount)) {
+        state.ReplyPending = false;
+        out.status = receiveStatus(data, rx.RxCount, state, context);
+    }
+
+    if (auto block = decodeParameterBlockReply(data, rx.RxCount, state.ExtraWordCount)) {
+        state.ExtraWordCount = block->extraWordCount;
+        state.ParamReadPending = false;
+        state.ReplyPending = false;
+        out.parameterBlock = std::move(*block);
+    }
+
+    if (endsWithAcknowledge(data, rx.RxCount)) {
+        rx.AckReceived = true;
+        out.acknowledged = true;
+        emptyBuffer(rx);
+    }
+
+    // While the test values are shown, text lines are collected for them instead.
+    if (!context.testValuesTabShown && endsWithTextLine(data, rx.RxCount)) {
+        out.caption = captionText(data, rx.RxCount);
+        emptyBuffer(rx);
+    }
+
+    if (const auto version = versionAtEnd(data, rx.RxCount)) {
+        state.FirmwareVersion = *version;
+        out.version = version;
+        emptyBuffer(rx);
+    }
+
+    endOrResynchronise(rx, state.ExtraWordCount, context);
+    return out;
+}
+
+} // namespace zuvo

@@ -1,0 +1,80 @@
+#pragma once
+// The widget-free core of the receive notification: appends the bytes of one notification to the
+// receive buffer, recognises what the buffer holds in a fixed order (sensor words, status reply,
+// parameter block, acknowledge, caption text, version frame, frame end and resynchronisation),
+// each step looking at the buffer as the earlier ones left it, and updates the device state
+// fields that need no control. The window applies the outcome to its controls in the same order.
+
+#include "device/DeviceState.h"
+#include "device/ReceiveFields.h"
+#include "device/ReplyFrames.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace zuvo {
+
+// What the window tells the engine about its controls at the time of the notification.
+struct ReceiveContext {
+    // The Test-Values page is shown as a tab: text lines stay in the buffer for the test data,
+    // and unframed data is not dropped at the 1192-byte limit.
+    bool testValuesTabShown = false;
+    bool recordingViewShown = false; // polls follow sensor words faster while recording
+    bool sensorOnMotorAxis = false;  // the speed is shown in steps of 5 RPM
+    int turns = 0;                   // sensor revolutions over the stroke; below 1 when unknown
+    double strokeMm = 0.0;           // stroke length
+};
+
+struct SensorWordsReceived {
+    SensorWords words; // sorted ascending, as stored in DeviceState::SensorWords
+    int pollIntervalMs = 0;
+
+    friend bool operator==(const SensorWordsReceived&, const SensorWordsReceived&) = default;
+};
+
+// A status reply and what its fields mean. The window shows the fields in their order and stops
+// at the first one that did not convert; every derived value below is present only when the
+// fields it needs, and every field before them, converted.
+struct StatusReceived {
+    StatusReply fields;
+    std::optional<std::uint8_t> zoneToDraw; // a new valid zone; DeviceState::ZoneIndex holds it
+    std::optional<int> rpm;
+    // The compass digit this reply sets: from the angle field, or from the position while the
+    // service toggle asks for it.
+    std::optional<std::uint32_t> winkelDigit;
+    std::optional<double> strokeFraction; // also gives PositionMm and LastPositionCounts
+    std::optional<double> positionMm;
+
+    friend bool operator==(const StatusReceived&, const StatusReceived&) = default;
+};
+
+// Everything one notification recognised, in the order of the steps; usually one of them.
+struct ReceiveOutcome {
+    // A sensor-words reply; empty also when one arrived with a field that is not hexadecimal
+    // (it is dropped then, and only answers the poll).
+    std::optional<SensorWordsReceived> sensorWords;
+    std::optional<StatusReceived> status;
+    std::optional<ParameterBlockReply> parameterBlock; // E in DeviceState has grown with it
+    bool acknowledged = false;
+    std::optional<std::string> caption; // the window's new caption
+    std::optional<std::uint8_t> version;
+
+    bool empty() const;
+    friend bool operator==(const ReceiveOutcome&, const ReceiveOutcome&) = default;
+};
+
+// Poll intervals after a sensor-words reply.
+inline constexpr int kSensorWordsPollMs = 10;
+inline constexpr int kSensorWordsRecordingPollMs = 5;
+
+// Appends one notification's bytes; never holds more than kRxBufferSize.
+void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
+                    const ReceiveContext& context);
+
+// Appends the bytes, then runs the recognition steps on the buffer.
+ReceiveOutcome receiveBytes(ReceiveFields& rx, DeviceState& state,
+                            std::span<const std::uint8_t> bytes, const ReceiveContext& context);
+
+} // namespace zuvo
