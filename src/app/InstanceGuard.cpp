@@ -1,0 +1,342 @@
+#include "app/InstanceGuard.h"
+
+#include "app/EventWait.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace zuvo {
+
+namespace {
+
+const QByteArray CloseRequest = "close\n";
+
+QString errnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool socketAddress(const QString& path, sockaddr_un* address) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= static_cast<qsizetype>(sizeof(address->sun_path))) {
+        return false;
+    }
+    std::memset(address, 0, sizeof(*address));
+    address->sun_family = AF_UNIX;
+    std::memcpy(address->sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    return true;
+}
+
+pid_t peerPid(int fd) {
+    ucred cred{};
+    socklen_t size = sizeof(cred);
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 ? cred.pid : 0;
+}
+
+// Sends the close request to the copy listening at `path`. Its pid (0 when unknown), or nullopt
+// when nobody listens there.
+std::optional<pid_t> askToClose(const QString& path) {
+    sockaddr_un address{};
+    if (!socketAddress(path, &address)) {
+        return std::nullopt;
+    }
+    // Non-blocking: a frozen copy with a full backlog must not hang this one.
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        close(fd);
+        return std::nullopt;
+    }
+    const pid_t pid = peerPid(fd);
+    const bool sent =
+        send(fd, CloseRequest.constData(), static_cast<std::size_t>(CloseRequest.size()),
+             MSG_NOSIGNAL) == CloseRequest.size();
+    close(fd);
+    if (!sent) {
+        return std::nullopt;
+    }
+    return pid;
+}
+
+// A process that is not our child, watched through a pidfd so that waiting blocks in the event
+// loop and the kill cannot hit a recycled pid.
+class OtherProcess {
+public:
+    enum class Wait { Ended, StillRunning, CannotWait };
+
+    explicit OtherProcess(pid_t pid) : pid_(pid) {
+        if (pid_ > 0 && pid_ != getpid()) {
+            pidfd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+            gone_ = pidfd_ < 0 && errno == ESRCH;
+        }
+    }
+    ~OtherProcess() {
+        if (pidfd_ >= 0) {
+            close(pidfd_);
+        }
+    }
+    OtherProcess(const OtherProcess&) = delete;
+    OtherProcess& operator=(const OtherProcess&) = delete;
+
+    Wait waitForEnd(int ms) {
+        if (gone_) {
+            return Wait::Ended;
+        }
+        if (pidfd_ < 0) {
+            return Wait::CannotWait;
+        }
+        pollfd ready{pidfd_, POLLIN, 0};
+        bool ended = poll(&ready, 1, 0) > 0;
+        QSocketNotifier notifier(pidfd_, QSocketNotifier::Read);
+        QObject::connect(&notifier, &QSocketNotifier::activated, [&ended, &notifier] {
+            ended = true;
+            notifier.setEnabled(false);
+        });
+        waitUntil([&ended] { return ended; }, QDeadlineTimer(ms, Qt::PreciseTimer));
+        return ended ? Wait::Ended : Wait::StillRunning;
+    }
+
+    void kill() {
+        if (pidfd_ >= 0) {
+            syscall(SYS_pidfd_send_signal, pidfd_, SIGKILL, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t pid_;
+    int pidfd_ = -1;
+    bool gone_ = false;
+};
+
+void showMessageBox(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+bool skipsInstanceGuard(const QStringList& arguments) {
+    return arguments.size() > 1 && arguments.at(1) == QLatin1String("/r");
+}
+
+QString applicationTitle(const QString& executablePath) {
+    const QString base = QFileInfo(executablePath).fileName().section(QLatin1Char('.'), 0, 0);
+    return base.left(1) + base.mid(1).toLower();
+}
+
+QString instanceDirectory() {
+    for (const char* name : {"ZUVO_RUNTIME_DIR", "XDG_RUNTIME_DIR"}) {
+        const QString dir = qEnvironmentVariable(name);
+        if (!dir.isEmpty()) {
+            return dir;
+        }
+    }
+    return QStringLiteral("/tmp/ZUVO-%1").arg(geteuid());
+}
+
+bool preparePrivateDirectory(const QString& path, QString* why) {
+    const auto fail = [why](const QString& reason) {
+        if (why) {
+            *why = reason;
+        }
+        return false;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (lstat(name.constData(), &st) != 0) {
+        if (errno != ENOENT || (mkdir(name.constData(), 0700) != 0 && errno != EEXIST) ||
+            lstat(name.constData(), &st) != 0) {
+            return fail(path + QStringLiteral(": ") + errnoText());
+        }
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return fail(path + QStringLiteral(" is not a directory"));
+    }
+    if (st.st_uid != geteuid()) {
+        return fail(path + QStringLiteral(" belongs to another user"));
+    }
+    // Nobody else may plant a marker or a socket in it.
+    if ((st.st_mode & 022) != 0 && chmod(name.constData(), st.st_mode & 0755) != 0) {
+        return fail(path + QStringLiteral(": ") + errnoText());
+    }
+    return true;
+}
+
+InstanceGuard::InstanceGuard(Options options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {}
+
+InstanceGuard::~InstanceGuard() {
+    listenNotifier_.reset();
+    if (listenFd_ >= 0) {
+        close(listenFd_);
+        // Before the marker is freed, so a successor never loses its own fresh socket.
+        unlink(QFile::encodeName(socketPath()).constData());
+    }
+    if (markerFd_ >= 0) {
+        close(markerFd_);
+    }
+}
+
+QString InstanceGuard::markerPath() const {
+    return options_.directory + QStringLiteral("/ZUVO");
+}
+
+QString InstanceGuard::socketPath() const {
+    return options_.directory + QStringLiteral("/ZUVO.socket");
+}
+
+void InstanceGuard::setCloseRequestHandler(std::function<void()> handler) {
+    closeHandler_ = std::move(handler);
+}
+
+InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
+    if (skipsInstanceGuard(arguments)) {
+        return Result::Run;
+    }
+    // Without a safe place for the marker the program still runs, only unguarded.
+    QString why;
+    if (!preparePrivateDirectory(options_.directory, &why)) {
+        qWarning("Single-instance guard off: %s", qUtf8Printable(why));
+        return Result::Run;
+    }
+    markerFd_ = open(QFile::encodeName(markerPath()).constData(),
+                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (markerFd_ < 0) {
+        qWarning("Single-instance guard off: %s: %s", qUtf8Printable(markerPath()),
+                 qUtf8Printable(errnoText()));
+        return Result::Run;
+    }
+    if (tryTakeMarker()) {
+        becomeHolder();
+        return Result::Run;
+    }
+
+    const std::optional<pid_t> running = askToClose(socketPath());
+    if (!running) {
+        refuse();
+        return Result::Exit;
+    }
+    OtherProcess other(*running);
+    if (other.waitForEnd(options_.closeWaitMs) == OtherProcess::Wait::StillRunning) {
+        other.kill();
+        for (int round = 0; round < SettleRounds; ++round) {
+            handlePendingEvents();
+            pauseFor(SettlePauseMs);
+        }
+    }
+    if (tryTakeMarker()) {
+        becomeHolder();
+        return Result::Run;
+    }
+    refuse();
+    return Result::Exit;
+}
+
+bool InstanceGuard::tryTakeMarker() {
+    int rc = 0;
+    do {
+        rc = flock(markerFd_, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+void InstanceGuard::becomeHolder() {
+    holding_ = true;
+    const QByteArray pid = QByteArray::number(getpid()) + '\n';
+    if (ftruncate(markerFd_, 0) != 0 ||
+        pwrite(markerFd_, pid.constData(), static_cast<std::size_t>(pid.size()), 0) != pid.size()) {
+        qWarning("Cannot write the pid into %s", qUtf8Printable(markerPath()));
+    }
+
+    sockaddr_un address{};
+    const QByteArray path = QFile::encodeName(socketPath());
+    if (!socketAddress(socketPath(), &address)) {
+        qWarning("Socket path too long: %s", path.constData());
+        return;
+    }
+    listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // Holding the marker, any socket left there belongs to a copy that died.
+    unlink(path.constData());
+    if (listenFd_ < 0 ||
+        bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        chmod(path.constData(), 0600) != 0 || listen(listenFd_, 4) != 0) {
+        qWarning("Cannot listen on %s: %s", path.constData(), qUtf8Printable(errnoText()));
+        if (listenFd_ >= 0) {
+            close(listenFd_);
+            listenFd_ = -1;
+        }
+        return;
+    }
+    listenNotifier_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
+    connect(listenNotifier_.get(), &QSocketNotifier::activated, this,
+            &InstanceGuard::acceptConnections);
+}
+
+void InstanceGuard::acceptConnections() {
+    for (;;) {
+        const int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            return;
+        }
+        // The request follows the connection at once; wait for it without blocking the loop.
+        auto* notifier = new QSocketNotifier(client, QSocketNotifier::Read, this);
+        auto received = std::make_shared<QByteArray>();
+        connect(notifier, &QSocketNotifier::activated, this, [this, notifier, client, received] {
+            char buffer[64];
+            const ssize_t n = read(client, buffer, sizeof(buffer));
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                return;
+            }
+            if (n > 0) {
+                received->append(buffer, n);
+                if (!received->contains(CloseRequest) && received->size() < 256) {
+                    return;
+                }
+            }
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+            close(client);
+            if (received->contains(CloseRequest) && closeHandler_) {
+                QTimer::singleShot(0, this, [this] {
+                    if (closeHandler_) {
+                        closeHandler_();
+                    }
+                });
+            }
+        });
+    }
+}
+
+void InstanceGuard::refuse() {
+    close(markerFd_);
+    markerFd_ = -1;
+    const QString title = options_.title.isEmpty()
+                              ? applicationTitle(QCoreApplication::applicationFilePath())
+                              : options_.title;
+    if (options_.showMessage) {
+        options_.showMessage(title, AlreadyRunningText);
+    } else {
+        showMessageBox(title, AlreadyRunningText);
+    }
+}
+
+} // namespace zuvo

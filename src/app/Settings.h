@@ -1,0 +1,50 @@
+#pragma once
+// The program's one small settings file: the stored port number and the device paths of port
+// numbers. `$ZUVO_SETTINGS` names it when set; otherwise the user's file
+// `$XDG_CONFIG_HOME/ZUVO/ZUVO.conf` (default ~/.config) is written, and reading falls back to
+// the machine-wide preset `/etc/xdg/ZUVO/ZUVO.conf` for every value the user's file lacks.
+
+#include <QChar>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace zuvo {
+
+class PortMap;
+
+inline const QString SettingsSection = QStringLiteral("Software\\ZUVO");
+inline const QString ComPortValue = QStringLiteral("ComPort");
+inline const QString PortsSection = QStringLiteral("Ports");
+
+struct SettingsPaths {
+    QString write;    // the file choices are stored in
+    QStringList read; // the files read, first one wins
+};
+
+// The paths from the environment.
+SettingsPaths settingsPaths();
+
+// The stored port as one character: the first character of the stored value, "1" when nothing
+// usable is stored (no file, no section or value, an empty value, a file that cannot be read).
+QChar readComDigit(const SettingsPaths& paths = settingsPaths());
+
+// Port n for the characters "0" to "9"; nullopt for anything else.
+std::optional<int> portNumberOfDigit(QChar digit);
+
+// Stores the port number text as typed ("3", "05"), creating the folders and the file when
+// missing and keeping everything else in it. False when it could not be stored.
+bool storeComPort(const QString& numberText, const SettingsPaths& paths = settingsPaths());
+
+// The `[Ports]` entries ("1=/dev/pts/7"): number to device path, the user's file over the
+// preset; entries whose key is not a positive number or whose path is empty are skipped.
+QMap<int, QString> readPortSettings(const SettingsPaths& paths = settingsPaths());
+
+// Puts the `[Ports]` entries into `map`, then the overrides of `environmentList` (the value of
+// ZUVO_PORTS) over them.
+void applyPortSettings(PortMap& map, const QString& environmentList,
+                       const SettingsPaths& paths = settingsPaths());
+
+} // namespace zuvo

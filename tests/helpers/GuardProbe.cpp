@@ -1,0 +1,61 @@
+// Runs the single-instance guard the way the program does, for the guard's process tests.
+// Usage: zuvo_guard_probe [first argument] [--ignore-close] [--fork-holder]
+// Prints "RUNNING <pid>" once it runs, "MESSAGE <title>|<text>" when the guard refuses,
+// "CLOSING" or "IGNORED" on a close request. With --fork-holder a child process shares the
+// marker and outlives this one ("HOLDER <pid>"). Everything ends on its own within a minute.
+#include "app/InstanceGuard.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+void say(const QString& line) {
+    std::printf("%s\n", qUtf8Printable(line));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const bool ignoreClose = arguments.contains(QStringLiteral("--ignore-close"));
+
+    zuvo::InstanceGuard::Options options;
+    options.showMessage = [](const QString& title, const QString& text) {
+        say(QStringLiteral("MESSAGE %1|%2").arg(title, text));
+    };
+    zuvo::InstanceGuard guard(options);
+    if (guard.start(arguments) == zuvo::InstanceGuard::Result::Exit) {
+        return 0;
+    }
+    guard.setCloseRequestHandler([ignoreClose, &app] {
+        if (ignoreClose) {
+            say(QStringLiteral("IGNORED"));
+            return;
+        }
+        say(QStringLiteral("CLOSING"));
+        // Like the window's own shut-down, which takes a moment.
+        QTimer::singleShot(300, &app, &QCoreApplication::quit);
+    });
+    if (arguments.contains(QStringLiteral("--fork-holder"))) {
+        const pid_t child = fork();
+        if (child == 0) {
+            close(STDOUT_FILENO);
+            close(STDERR_FILENO);
+            alarm(60);
+            pause();
+            _exit(0);
+        }
+        say(QStringLiteral("HOLDER %1").arg(child));
+    }
+    say(QStringLiteral("RUNNING %1").arg(getpid()));
+    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    app.exec();
+    return 0;
+}
