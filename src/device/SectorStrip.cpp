@@ -26,13 +26,13 @@ int stripRow(std::uint16_t word) {
     return std::min(word / 4, kStripRows);
 }
 
-StripSegment segment(const SortedSensorWords& words, std::size_t from, std::size_t to) {
+StripSegment segment(const SensorWords& words, std::size_t from, std::size_t to) {
     return {stripRow(words[from]), stripRow(words[to])};
 }
 
 } // namespace
 
-SectorStrip sectorStrip(const SortedSensorWords& words, bool clockwise) {
+SectorStrip sectorStrip(const SensorWords& words, bool clockwise) {
     const std::size_t firstStart = clockwise ? 1 : 0;
     const std::size_t secondStart = clockwise ? 0 : 1;
     return {
@@ -43,8 +43,7 @@ SectorStrip sectorStrip(const SortedSensorWords& words, bool clockwise) {
     };
 }
 
-void edgesFromSensorWords(const SortedSensorWords& words, EdgeTable& reed1Edges,
-                          EdgeTable& reed2Edges) {
+void edgesFromSensorWords(const SensorWords& words, EdgeTable& reed1Edges, EdgeTable& reed2Edges) {
     for (std::size_t i = 0; i < 4; ++i) {
         reed1Edges[i] = angleDegrees(words[2 * i]);
         reed2Edges[i] = angleDegrees(words[2 * i + 1]);

@@ -2,14 +2,13 @@
 // The sector strip drawn from the controller's own edge measurement (the sensor-words reply):
 // when it is shown, which rows are black, and the edge tables it fills.
 
+#include "device/ReplyFrames.h"
 #include "device/SectorCheck.h"
 
 #include <array>
 #include <cstdint>
 
 namespace zuvo {
-
-using SortedSensorWords = std::array<std::uint16_t, 8>;
 
 // Rows of the strip picture (12 x 256 pixels); a sensor angle d lies in row d div 4.
 inline constexpr int kStripRows = 256;
@@ -36,10 +35,9 @@ struct SectorStrip {
     std::array<StripSegment, 2> second;
 };
 
-SectorStrip sectorStrip(const SortedSensorWords& words, bool clockwise);
+SectorStrip sectorStrip(const SensorWords& words, bool clockwise);
 
 // Reed1 takes the even words, Reed2 the odd ones, as whole degrees.
-void edgesFromSensorWords(const SortedSensorWords& words, EdgeTable& reed1Edges,
-                          EdgeTable& reed2Edges);
+void edgesFromSensorWords(const SensorWords& words, EdgeTable& reed1Edges, EdgeTable& reed2Edges);
 
 } // namespace zuvo

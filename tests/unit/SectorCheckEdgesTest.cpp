@@ -195,7 +195,7 @@ TEST(SectorCheckEdges, TheWrapEmptiesTheTablesBeforeTheEdgeOfTheSameReply) {
 }
 
 TEST(SectorCheckEdges, StripFromTheSensorWords) {
-    const SortedSensorWords words = {57, 171, 313, 427, 569, 683, 825, 939};
+    const SensorWords words = {57, 171, 313, 427, 569, 683, 825, 939};
     const SectorStrip clockwise = sectorStrip(words, true);
     EXPECT_EQ(clockwise.first[0].fromRow, 171 / 4);
     EXPECT_EQ(clockwise.first[0].toRow, 427 / 4);
