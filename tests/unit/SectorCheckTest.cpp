@@ -22,6 +22,9 @@ TEST(SectorCheck, WellPlacedSwitchesPassWithTheFullTable) {
         QStringLiteral("Ende : \t\t30° "),
     };
     EXPECT_EQ(check.table, expected);
+    // Characters, not the bytes of some encoding.
+    EXPECT_EQ(check.table[3].front(), QChar(0x00DC));
+    EXPECT_EQ(check.table[0].at(check.table[0].size() - 2), QChar(0x00B0));
     // Every A value is marked (rows 20, 110, 200, 290 degrees x 100 / 140).
     EXPECT_EQ(check.markRows, (std::vector<int>{14, 78, 142, 207}));
 }

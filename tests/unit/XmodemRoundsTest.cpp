@@ -75,6 +75,7 @@ TEST(XmodemRounds, TransferTexts) {
     EXPECT_EQ(rejectedGiveUpMessage(Bytes{0x15}, 0x0102),
               QStringLiteral(" CRC-µC: 21 0   PC :2 1"));
     EXPECT_EQ(silentGiveUpMessage({}), QStringLiteral(" No response from µC! (1) 0"));
+    EXPECT_EQ(silentGiveUpMessage({}).at(18), QChar(0x00B5)); // the micro sign as one character
 }
 
 TEST(XmodemRounds, SilentRounds) {
