@@ -95,4 +95,49 @@ SilentRound silentRound(std::uint64_t page, unsigned round, unsigned silentInRow
     return result;
 }
 
+BlockRound blockRound(ReceivedBytes received, std::uint64_t page, unsigned round,
+                      unsigned silentInRow, std::uint16_t blockCrc, bool cancelled,
+                      const UpdateLimits& limits) {
+    constexpr int kResendPauseMs = 50;
+    constexpr int kAcceptedPauseMs = 200;
+    const bool last = cancelled || isLastRound(round, limits);
+    BlockRound result;
+    switch (blockAnswer(received)) {
+    case BlockAnswer::Accepted:
+        result.next = BlockNext::NextPage;
+        result.pauseMs = kAcceptedPauseMs;
+        break;
+    case BlockAnswer::Restarted:
+        result.next = BlockNext::FirstPage;
+        result.pauseMs = kResendPauseMs + kAcceptedPauseMs;
+        break;
+    case BlockAnswer::Rejected:
+        result.faultLabel = rejectedLabel(received);
+        if (last) {
+            result.next = BlockNext::GiveUp;
+            result.giveUpMessage = rejectedGiveUpMessage(received, blockCrc);
+        } else {
+            result.pauseMs = kResendPauseMs;
+        }
+        break;
+    case BlockAnswer::Silent: {
+        result.silentInRow = silentInRow + 1;
+        const SilentRound silent = silentRound(page, round, result.silentInRow, limits);
+        if (silent.showNoResponse) {
+            result.faultLabel = QStringLiteral("No Response");
+        }
+        // A cancel ends the rounds of a later page quietly; the first two pages, and every page
+        // at its last round, give up.
+        if (cancelled && page > 2) {
+            result.next = BlockNext::EndRounds;
+        } else if (last) {
+            result.next = BlockNext::GiveUp;
+            result.giveUpMessage = silentGiveUpMessage(received);
+        }
+        break;
+    }
+    }
+    return result;
+}
+
 } // namespace zuvo

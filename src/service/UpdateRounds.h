@@ -69,4 +69,27 @@ SilentRound silentRound(std::uint64_t page, unsigned round, unsigned silentInRow
 // The block's rounds are used up after this one.
 bool isLastRound(unsigned round, const UpdateLimits& limits);
 
+enum class BlockNext {
+    SendAgain, // the same block in the next round
+    NextPage,  // accepted: go on with the next page (unless the transfer was stopped)
+    FirstPage, // the bootloader started over: rewind to the file's first page, block number 1
+    EndRounds, // cancelled while a later block was unanswered: end the transfer with EOT
+    GiveUp,    // report `giveUpMessage` and leave without EOT
+};
+
+struct BlockRound {
+    BlockNext next = BlockNext::SendAgain;
+    QString faultLabel;       // new text of the fault label; empty leaves it as it is
+    QString giveUpMessage;    // with GiveUp
+    int pauseMs = 0;          // wait before going on (the 800 ms of the round are already over)
+    unsigned silentInRow = 0; // silent rounds in a row, this one included
+};
+
+// What a round of `page` (counted from 1) that sent a block with `blockCrc` and received
+// `received` leads to. `silentInRow` counts the silent rounds before this one; `cancelled`
+// makes this round the last, as a cancel does.
+BlockRound blockRound(ReceivedBytes received, std::uint64_t page, unsigned round,
+                      unsigned silentInRow, std::uint16_t blockCrc, bool cancelled,
+                      const UpdateLimits& limits);
+
 } // namespace zuvo

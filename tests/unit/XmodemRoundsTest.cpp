@@ -108,5 +108,116 @@ TEST(XmodemRounds, SilentRounds) {
     EXPECT_TRUE(isLastRound(999, limits));
 }
 
+TEST(XmodemRounds, WhatARoundLeadsTo) {
+    const UpdateLimits limits{10, 3};
+    struct Case {
+        const char* name;
+        Bytes received;
+        std::uint64_t page;
+        unsigned round, silentBefore;
+        bool cancelled;
+        BlockNext next;
+        QString faultLabel;
+        int pauseMs;
+        unsigned silentInRow;
+        QString giveUp;
+    };
+    const Case cases[] = {
+        {"ACK", {0x06}, 3, 0, 2, false, BlockNext::NextPage, "", 200, 0, ""},
+        {"C restarts after 50 + 200 ms",
+         {'C'},
+         5,
+         2,
+         0,
+         false,
+         BlockNext::FirstPage,
+         "",
+         250,
+         0,
+         ""},
+        {"NAK resent after 50 ms",
+         {0x15},
+         1,
+         0,
+         0,
+         false,
+         BlockNext::SendAgain,
+         "CRC 21",
+         50,
+         0,
+         ""},
+        {"NAK at the last round",
+         {0x15},
+         4,
+         9,
+         0,
+         false,
+         BlockNext::GiveUp,
+         "CRC 21",
+         0,
+         0,
+         " CRC-µC: 21 0   PC :195 49"},
+        {"silent page 2", {}, 2, 0, 0, false, BlockNext::SendAgain, "No Response", 0, 1, ""},
+        {"silent page 3, not yet said", {}, 3, 1, 1, false, BlockNext::SendAgain, "", 0, 2, ""},
+        {"silent page 3, said", {}, 3, 2, 2, false, BlockNext::SendAgain, "No Response", 0, 3, ""},
+        {"silent page 1 at the last round",
+         {},
+         1,
+         9,
+         9,
+         false,
+         BlockNext::GiveUp,
+         "No Response",
+         0,
+         10,
+         " No response from µC! (1) 0"},
+        {"silent page 3 at the last round",
+         {},
+         3,
+         9,
+         0,
+         false,
+         BlockNext::GiveUp,
+         "",
+         0,
+         1,
+         " No response from µC! (1) 0"},
+        // Cancel: the round in progress decides how the transfer ends.
+        {"cancel, ACK", {0x06}, 3, 0, 0, true, BlockNext::NextPage, "", 200, 0, ""},
+        {"cancel, silent later page", {}, 3, 0, 0, true, BlockNext::EndRounds, "", 0, 1, ""},
+        {"cancel, silent page 2",
+         {},
+         2,
+         0,
+         0,
+         true,
+         BlockNext::GiveUp,
+         "No Response",
+         0,
+         1,
+         " No response from µC! (1) 0"},
+        {"cancel, NAK",
+         {0x15},
+         3,
+         0,
+         0,
+         true,
+         BlockNext::GiveUp,
+         "CRC 21",
+         0,
+         0,
+         " CRC-µC: 21 0   PC :195 49"},
+    };
+    for (const auto& c : cases) {
+        const BlockRound r =
+            blockRound(c.received, c.page, c.round, c.silentBefore, 0x31C3, c.cancelled, limits);
+        EXPECT_EQ(r.next, c.next) << c.name;
+        EXPECT_EQ(r.faultLabel, c.faultLabel) << c.name;
+        EXPECT_EQ(r.pauseMs, c.pauseMs) << c.name;
+        EXPECT_EQ(r.silentInRow, c.silentInRow) << c.name;
+        EXPECT_EQ(r.giveUpMessage, c.giveUp) << c.name;
+    }
+}
+
 } // namespace
 } // namespace zuvo
