@@ -17,6 +17,7 @@ struct Picture {
     int minIntDigits = 0;
     int minDecimals = 0;
     int maxDecimals = 0;
+    bool hasDigits = false;
 };
 
 // Splits one section into its literal text and the digit picture between.
@@ -30,6 +31,7 @@ Picture parseSection(const QString& section) {
     while (end < section.size() && isPictureChar(section[end])) {
         ++end;
     }
+    p.hasDigits = end > start;
     p.prefix = section.left(start);
     p.suffix = section.mid(end);
     bool afterPoint = false;
@@ -55,6 +57,9 @@ double roundTo(double magnitude, int decimals) {
 }
 
 QString formatMagnitude(const Picture& p, double magnitude, QChar decimalPoint) {
+    if (!p.hasDigits) {
+        return p.prefix; // a section of plain text, such as a word for zero
+    }
     QString digits = QString::number(magnitude, 'f', p.maxDecimals);
     QString intPart = digits.section('.', 0, 0);
     QString fraction = p.maxDecimals > 0 ? digits.section('.', 1, 1) : QString();
