@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -45,6 +47,24 @@ PtyEndpoint::PtyEndpoint() {
         cfmakeraw(&t);
         tcsetattr(slave_, TCSANOW, &t);
     }
+    closeWatch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closeWatch_ >= 0 &&
+        inotify_add_watch(closeWatch_, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        ::close(closeWatch_);
+        closeWatch_ = -1;
+    }
+}
+
+void PtyEndpoint::releaseClosed() {
+    if (closeWatch_ < 0) {
+        return;
+    }
+    alignas(inotify_event) char events[4096];
+    while (::read(closeWatch_, events, sizeof events) > 0) {
+    }
+    if (slave_ >= 0) {
+        ioctl(slave_, TIOCNXCL);
+    }
 }
 
 PtyEndpoint::~PtyEndpoint() {
@@ -80,6 +100,10 @@ long PtyEndpoint::writeSome(const std::uint8_t* data, std::size_t size) {
 }
 
 void PtyEndpoint::hangUp() {
+    if (closeWatch_ >= 0) {
+        ::close(closeWatch_);
+        closeWatch_ = -1;
+    }
     if (slave_ >= 0) {
         ::close(slave_);
         slave_ = -1;

@@ -28,9 +28,16 @@ public:
     // Closes both ends: the program sees the device vanish.
     void hangUp();
 
+    // Readable when the program has closed the slave. Our own handle keeps the terminal alive,
+    // so an exclusive flag the program set would outlive its close and refuse its next open
+    // (for anyone but root): releaseClosed() clears it.
+    int closeWatchFd() const { return closeWatch_; }
+    void releaseClosed();
+
 private:
     int master_ = -1;
     int slave_ = -1;
+    int closeWatch_ = -1;
     std::string slavePath_;
 };
 

@@ -99,8 +99,8 @@ bool Simulator::waitUntil(const std::function<bool()>& pred,
 void Simulator::run() {
     std::array<std::uint8_t, 4096> buffer;
     while (!stopping_) {
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {-1, 0, 0}};
-        nfds_t count = 1;
+        // The wake-up, the program's closes, the master; unused entries have fd -1.
+        pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}, {-1, 0, 0}};
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
         {
@@ -112,8 +112,8 @@ void Simulator::run() {
             }
             if (pty_.open()) {
                 const short out = unwritten_.empty() ? 0 : POLLOUT;
-                fds[1] = {pty_.masterFd(), static_cast<short>(POLLIN | out), 0};
-                count = 2;
+                fds[1].fd = pty_.closeWatchFd();
+                fds[2] = {pty_.masterFd(), static_cast<short>(POLLIN | out), 0};
             }
             std::optional<Clock::time_point> due = engine_.deadline();
             if (const auto next = queue_.nextDue(); next && unwritten_.empty()) {
@@ -124,7 +124,7 @@ void Simulator::run() {
                 timeoutPtr = &timeout;
             }
         }
-        if (ppoll(fds, count, timeoutPtr, nullptr) < 0 && errno != EINTR) {
+        if (ppoll(fds, 3, timeoutPtr, nullptr) < 0 && errno != EINTR) {
             break;
         }
         if (fds[0].revents & POLLIN) {
@@ -133,12 +133,15 @@ void Simulator::run() {
         }
         // Only this thread closes the master, so reading it outside the lock is safe.
         long got = 0;
-        if (count == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        if (fds[2].fd >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
             got = pty_.readSome(buffer.data(), buffer.size());
         }
         {
             std::lock_guard lock(mutex_);
             const Clock::time_point now = Clock::now();
+            if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
+                pty_.releaseClosed();
+            }
             if (got > 0) {
                 const auto n = static_cast<std::size_t>(got);
                 bytesReceived_ += n;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+
 using namespace zuvo::sim;
 using namespace zuvo::sim::test;
 using namespace std::chrono_literals;
@@ -208,4 +210,22 @@ TEST(SimPty, FirmwareUpdateOverTheLine) {
     EXPECT_FALSE(sim.inBootloader());
     ASSERT_TRUE(port.send(frame("RV")));
     EXPECT_EQ(port.read(24, 2s).size(), 24u);
+}
+
+TEST(SimPty, ExclusiveFlagDoesNotOutliveTheProgramsClose) {
+    Simulator sim(standing());
+    sim.start();
+    const std::string path = sim.slavePath();
+    auto exclusive = [&] {
+        PtyClient probe(path);
+        int flag = 0;
+        return probe.isOpen() && ioctl(probe.fd(), TIOCGEXCL, &flag) == 0 && flag != 0;
+    };
+    {
+        PtyClient port(path);
+        ASSERT_EQ(ioctl(port.fd(), TIOCEXCL), 0);
+        ASSERT_TRUE(exclusive()); // we are root: the flag does not keep us out
+    }
+    // Without the release a user's next open would fail with EBUSY.
+    EXPECT_TRUE(sim.waitUntil([&] { return !exclusive(); }, 2000ms));
 }
