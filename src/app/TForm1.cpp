@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget* parent)
       views_(*ui), snapshot_(*ui) {
     ui->setupUi(this);
     serviceMode_ = std::make_unique<ServiceMode>(*ui, this);
+    ui->LMDLabel1->setText(WebLink::address().host());
     sizeLabelsToText();
     setUpTimers();
 
@@ -51,7 +52,6 @@ TForm1::TForm1(QWidget* parent)
     // A closed reed switch shows in the neutral button face, an open one in maroon.
     ui->Reed1->setColorOn(tcolor(tc::ButtonFace));
     ui->Reed2->setColorOn(tcolor(tc::ButtonFace));
-    ui->LMDLabel1->setText(WebLink::address().host());
 
     // The Test-Values page is there from the start; its tab is shown on demand in service mode.
     ui->PageControl1->setTabVisible(ui->PageControl1->indexOf(ui->TabSheet4), false);

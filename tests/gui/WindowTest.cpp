@@ -63,29 +63,17 @@ TEST_F(WindowTest, CaptionClientSizeAndFont) {
 
 TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
     const Place places[] = {
-        {"AbLED1", {5, 3, 124, 20}},
-        {"LMDLabel1", {575, 6, 66, 16}},
-        {"PageControl1", {16, 29, 625, 380}},
-        {"AbPanel1", {650, 48, 104, 38}},
-        {"APos", {7, 7, 90, 24}},
-        {"ABSPos", {692, 97, 16, 252}},
-        {"Panel1", {17, 409, 624, 39}},
-        {"Image3", {3, 3, 152, 35}},
-        {"SaveParam", {416, 6, 177, 27}},
-        {"Winkel", {229, 8, 137, 129}},
-        {"ADJ", {229, 202, 135, 59}},
-        {"AbCompass1", {448, 125, 113, 113}},
-        {"Image6", {593, 32, 4, 256}},
-        {"DOPos8", {461, 226, 50, 21}},
-        {"P_EXT", {113, 227, 47, 19}},
-        {"AnalogV", {256, 55, 27, 200}},
-        {"Kali_10V", {61, 37, 14, 211}},
-        {"AnlaufS", {240, 40, 177, 61}},
-        {"UpDown3", {253, 150, 16, 21}},
-        {"Memo3", {770, 247, 167, 194}},
-        {"GroupBox2", {240, 160, 257, 73}},
-        {"Button5", {168, 16, 75, 25}},
-        {"Bevel9", {486, 34, 2, 200}},
+        {"AbLED1", {5, 3, 124, 20}},          {"PageControl1", {16, 29, 625, 380}},
+        {"AbPanel1", {650, 48, 104, 38}},     {"APos", {7, 7, 90, 24}},
+        {"ABSPos", {692, 97, 16, 252}},       {"Panel1", {17, 409, 624, 39}},
+        {"Image3", {3, 3, 152, 35}},          {"SaveParam", {416, 6, 177, 27}},
+        {"Winkel", {229, 8, 137, 129}},       {"ADJ", {229, 202, 135, 59}},
+        {"AbCompass1", {448, 125, 113, 113}}, {"Image6", {593, 32, 4, 256}},
+        {"DOPos8", {461, 226, 50, 21}},       {"P_EXT", {113, 227, 47, 19}},
+        {"AnalogV", {256, 55, 27, 200}},      {"Kali_10V", {61, 37, 14, 211}},
+        {"AnlaufS", {240, 40, 177, 61}},      {"UpDown3", {253, 150, 16, 21}},
+        {"Memo3", {770, 247, 167, 194}},      {"GroupBox2", {240, 160, 257, 73}},
+        {"Button5", {168, 16, 75, 25}},       {"Bevel9", {486, 34, 2, 200}},
         {"Memo4", {11, 8, 190, 337}},
     };
     for (const Place& place : places) {
@@ -93,6 +81,9 @@ TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->geometry(), place.geometry) << place.name;
     }
+    // Labels keep their corner and take the width of their text.
+    EXPECT_EQ(control("LMDLabel1")->pos(), QPoint(575, 6));
+    EXPECT_EQ(control("Label5")->pos(), QPoint(663, 29));
     // Switch grid: output r in row 196 - 32(r-1), segment c in column 87 + 50(c-1).
     for (int r = 1; r <= 6; ++r) {
         for (int c = 1; c <= 9; ++c) {
