@@ -2,6 +2,8 @@
 // The controller's parameter block: the table of 16-bit parameter words, the ten positions in
 // sensor counts that words 16..35 carry, and the names of the words.
 
+#include "device/ReplyFrames.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -75,9 +77,11 @@ struct JoinedPosition {
 JoinedPosition joinPosition(PositionWords words);
 
 struct ParameterBlock {
-    static constexpr std::size_t SlotCount = 100;
-    // Largest E for which a send (words 1..16+E) stays inside the table.
-    static constexpr int MaxExtraWordCount = static_cast<int>(SlotCount) - BlockBaseWords - 1;
+    static constexpr std::size_t SlotCount = kParameterSlotCount;
+    // Largest E for which a send (words 1..16+E) stays inside the table; the receive side stops
+    // growing E at the same bound.
+    static constexpr int MaxExtraWordCount = kMaxExtraWordCount;
+    static_assert(MaxExtraWordCount == static_cast<int>(SlotCount) - BlockBaseWords - 1);
 
     std::array<std::uint16_t, SlotCount> Slots{};
     std::array<std::int64_t, PositionCount> SwitchPositionCounts{};

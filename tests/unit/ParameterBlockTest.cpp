@@ -97,12 +97,6 @@ TEST(ParameterBlock, BlockSizeIsBoundedByTheTable) {
     }
 }
 
-TEST(ParameterBlock, ReplyRecognitionStopsGrowingWhereTheTableEnds) {
-    // The receive side bounds E on its own; both bounds must be the same table.
-    EXPECT_EQ(kParameterSlotCount, ParameterBlock::SlotCount);
-    EXPECT_EQ(int{kMaxExtraWordCount}, ParameterBlock::MaxExtraWordCount);
-}
-
 TEST(ParameterBlock, ClearsTheWordsASendWrites) {
     struct Case {
         int extra;
