@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -34,9 +35,15 @@ SerialEngine::~SerialEngine() {
 }
 
 void SerialEngine::start() {
+    // Errors counted before the port opened are not this opening's.
+    counted_ = device_->lineCounts(baseCounts_);
     reader_ = std::thread([this] { readerLoop(); });
     writer_ = std::thread([this] { writerLoop(); });
     dispatcher_ = std::thread([this] { dispatcherLoop(); });
+    // Named so that a debugger or top shows whose threads they are.
+    pthread_setname_np(reader_.native_handle(), "serial-reader");
+    pthread_setname_np(writer_.native_handle(), "serial-writer");
+    pthread_setname_np(dispatcher_.native_handle(), "serial-dispatch");
 }
 
 void SerialEngine::requestStop() {
@@ -85,8 +92,7 @@ static short pollDevice(int deviceFd, int stopFd, short events) {
 }
 
 void SerialEngine::readerLoop() {
-    LineCounts counts;
-    const bool counted = device_->lineCounts(counts);
+    LineCounts counts = baseCounts_;
     while (!stop_) {
         {
             // While the queue is full the bytes wait in the driver; none are dropped here.
@@ -112,7 +118,7 @@ void SerialEngine::readerLoop() {
         if (n > 0) {
             rxCv_.notify_all();
             LineCounts now;
-            if (counted && device_->lineCounts(now)) {
+            if (counted_ && device_->lineCounts(now)) {
                 for (const auto& e : lineErrorsBetween(counts, now)) {
                     cb_.lineError(e);
                 }

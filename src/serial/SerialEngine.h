@@ -76,6 +76,8 @@ private:
     int stopFd_ = -1;
     std::atomic<bool> stop_{false};
     std::atomic<bool> gone_{false};
+    LineCounts baseCounts_; // taken before the threads start
+    bool counted_ = false;
 
     // Reader queue, receive ring, notification mark and state.
     std::mutex rxMutex_;
