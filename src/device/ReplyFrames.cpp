@@ -144,7 +144,10 @@ std::optional<std::uint8_t> versionAtEnd(const std::uint8_t* data, std::size_t s
 }
 
 std::string versionCaption(std::uint8_t version) {
-    return "V" + std::to_string(static_cast<std::int8_t>(version));
+    // Appending (not "V" + temporary) keeps GCC 12's -Wrestrict false alarm at -O3 away.
+    std::string caption = "V";
+    caption += std::to_string(static_cast<std::int8_t>(version));
+    return caption;
 }
 
 bool endsWithEtx(const std::uint8_t* data, std::size_t size) {
