@@ -41,7 +41,7 @@ TForm1::TForm1(QWidget* parent)
                                  "BIN-Dateien (*.BIN)", "BIN")),
       views_(*ui), snapshot_(*ui) {
     ui->setupUi(this);
-    serviceMode_ = std::make_unique<ServiceMode>(*ui, this);
+    serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
     sizeLabelsToText();
     setUpTimers();
