@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "ui_TForm1.h"
+#include "widgets/LabelAutoSize.h"
 #include "widgets/TColor.h"
 
 #include <QFileDialog>
@@ -43,7 +44,7 @@ TForm1::TForm1(QWidget* parent)
     ui->setupUi(this);
     serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
-    sizeLabelsToText();
+    LabelAutoSize::apply(this);
     setUpTimers();
 
     // Bound spinners step the number in their edit.
@@ -72,15 +73,6 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1() {
     delete ui;
-}
-
-// Labels placed by their top-left corner take the size of their text.
-void TForm1::sizeLabelsToText() {
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label->property("autoSize").toBool()) {
-            label->adjustSize();
-        }
-    }
 }
 
 void TForm1::setUpTimers() {

@@ -67,7 +67,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void sizeLabelsToText();
     void setUpTimers();
 
     std::unique_ptr<ServiceMode> serviceMode_;

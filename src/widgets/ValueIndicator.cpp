@@ -9,6 +9,10 @@
 
 namespace zuvo {
 
+namespace {
+constexpr double kMinNamePoints = 6.0;
+}
+
 ValueIndicator::ValueIndicator(QWidget* parent) : QWidget(parent) {}
 
 void ValueIndicator::setName(const QString& name) {
@@ -35,7 +39,14 @@ QString ValueIndicator::valueText() const {
 
 void ValueIndicator::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const int nameHeight = fontMetrics().height();
+    // The name shrinks (down to a legible minimum) rather than lose its ends.
+    QFont nameFont = font();
+    while (QFontMetrics(nameFont).horizontalAdvance(name_) > width() &&
+           nameFont.pointSizeF() > kMinNamePoints) {
+        nameFont.setPointSizeF(nameFont.pointSizeF() - 0.5);
+    }
+    painter.setFont(nameFont);
+    const int nameHeight = QFontMetrics(nameFont).height();
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(QRect(0, 0, width(), nameHeight), Qt::AlignCenter, name_);
     const QRect box(0, nameHeight + 1, width(), height() - nameHeight - 1);

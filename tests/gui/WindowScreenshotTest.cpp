@@ -30,8 +30,12 @@ protected:
     void SetUp() override {
         pages = form.findChild<QTabWidget*>("PageControl1");
         ASSERT_NE(pages, nullptr);
+        // Everything that can be shown at once, so that the pictures show every control.
         form.serviceMode().setOn(true);
         pages->setTabVisible(4, true);
+        for (const char* name : {"AbValueInd1", "AbValueInd2", "VersionA", "Label27"}) {
+            form.findChild<QWidget*>(name)->show();
+        }
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }

@@ -96,6 +96,26 @@ TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
     }
 }
 
+TEST_F(WindowTest, LabelsGrowWithTheirLiveText) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    struct Change {
+        const char* name;
+        const char* text;
+    };
+    for (const Change& c : {Change{"Label18", "3600 RPM "}, Change{"L_UP", "10000 mm"},
+                            Change{"Label11", "7"}, Change{"VersionA", "V12.345"}}) {
+        auto* label = control<QLabel>(c.name);
+        ASSERT_NE(label, nullptr);
+        const QPoint corner = label->pos();
+        label->show();
+        label->setText(c.text);
+        const int needed = label->fontMetrics().horizontalAdvance(c.text);
+        QTRY_VERIFY2(label->width() >= needed, c.name);
+        EXPECT_EQ(label->pos(), corner) << c.name;
+    }
+}
+
 TEST_F(WindowTest, PagesInOrderWithTheTestValuesTabHidden) {
     auto* pages = control<QTabWidget>("PageControl1");
     const QStringList names{"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet5", "TabSheet4"};
