@@ -98,6 +98,15 @@ void TForm1::FormShow() {
     // Start-up adds its share here: the COM-port dialog opens on the start-up port.
 }
 
+bool TForm1::event(QEvent* event) {
+    // The status bar's text is the program's message line; hovering over a menu item must not
+    // replace it with an (empty) status tip.
+    if (event->type() == QEvent::StatusTip) {
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (event->spontaneous()) {

@@ -9,6 +9,7 @@
 #include "widgets/ValueIndicator.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -114,6 +115,14 @@ TEST_F(WindowTest, LabelsGrowWithTheirLiveText) {
         QTRY_VERIFY2(label->width() >= needed, c.name);
         EXPECT_EQ(label->pos(), corner) << c.name;
     }
+}
+
+TEST_F(WindowTest, StatusTextSurvivesMenuHover) {
+    auto* status = control<QStatusBar>("StatusBar1");
+    status->showMessage("ComPort not available");
+    QStatusTipEvent tip{QString()}; // what a hovered menu item sends
+    QApplication::sendEvent(&form, &tip);
+    EXPECT_EQ(status->currentMessage(), "ComPort not available");
 }
 
 TEST_F(WindowTest, PagesInOrderWithTheTestValuesTabHidden) {
