@@ -1,5 +1,20 @@
 #include "app/TForm1.h"
 
+#include "app/AppStartup.h"
+#include "device/LiveDisplay.h"
+#include "device/ReceiveDispatcher.h"
+#include "device/SectorAnalysis.h"
+#include "params/AnalogThrustPage.h"
+#include "params/DigitalOutputPage.h"
+#include "params/EditorMapping.h"
+#include "params/ParameterFiles.h"
+#include "params/ParameterTransfer.h"
+#include "serial/PollCycle.h"
+#include "service/Commissioning.h"
+#include "service/FirmwareUpdate.h"
+#include "service/ModuleReplacement.h"
+#include "service/PositionRecording.h"
+
 #include "ui_TForm1.h"
 #include "widgets/LabelAutoSize.h"
 #include "widgets/TColor.h"
@@ -69,6 +84,25 @@ TForm1::TForm1(QWidget* parent)
 
     ui->ClientArea->installEventFilter(this);
     resize(kClientSize.width(), menuBar()->sizeHint().height() + kClientSize.height());
+    createSpokes();
+}
+
+// The display and the features that others call into come first, the commands after them.
+void TForm1::createSpokes() {
+    liveDisplay_ = std::make_unique<LiveDisplay>(*this);
+    sectorAnalysis_ = std::make_unique<SectorAnalysis>(*this);
+    positionRecording_ = std::make_unique<PositionRecording>(*this);
+    editorMapping_ = std::make_unique<EditorMapping>(*this);
+    digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this);
+    analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this);
+    pollCycle_ = std::make_unique<PollCycle>(*this);
+    receiveDispatcher_ = std::make_unique<ReceiveDispatcher>(*this);
+    parameterTransfer_ = std::make_unique<ParameterTransfer>(*this);
+    parameterFiles_ = std::make_unique<ParameterFiles>(*this);
+    commissioning_ = std::make_unique<Commissioning>(*this);
+    moduleReplacement_ = std::make_unique<ModuleReplacement>(*this);
+    firmwareUpdate_ = std::make_unique<FirmwareUpdate>(*this);
+    appStartup_ = std::make_unique<AppStartup>(*this);
 }
 
 TForm1::~TForm1() {

@@ -1,12 +1,17 @@
 #pragma once
-// The main window: the hub that owns every control, the two timers and the file dialogs. Feature
-// classes hold a reference to it and work through `ui`; the window itself only handles what
-// changes its own look (service mode, views, the picture snapshot, the web label).
+// The main window: the hub that owns every control, the two timers, the file dialogs, the serial
+// port, the receive fields and the program-wide records. Feature classes (spokes) hold a
+// reference to it and work through `ui`; the window itself only handles what changes its own
+// look (service mode, views, the picture snapshot, the web label).
 
 #include "app/PictureSnapshot.h"
 #include "app/ServiceMode.h"
 #include "app/Views.h"
 #include "app/WebLink.h"
+#include "device/DeviceState.h"
+#include "device/ReceiveFields.h"
+#include "params/ParameterBlock.h"
+#include "serial/TSerialComPort.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -21,6 +26,21 @@ class TForm1;
 }
 
 namespace zuvo {
+
+class AppStartup;
+class PollCycle;
+class ReceiveDispatcher;
+class LiveDisplay;
+class SectorAnalysis;
+class EditorMapping;
+class ParameterTransfer;
+class DigitalOutputPage;
+class AnalogThrustPage;
+class ParameterFiles;
+class Commissioning;
+class ModuleReplacement;
+class PositionRecording;
+class FirmwareUpdate;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -62,6 +82,31 @@ public:
     // Runs on every showing of the window.
     void FormShow();
 
+    // The serial port to the controller. Declared before the spokes, so that it outlives them.
+    TSerialComPort ComPort1;
+    // The program-wide records and the bytes received but not yet consumed.
+    DeviceState State;
+    ParameterBlock Params;
+    ReceiveFields Rx;
+    // The start-up port number as one digit character.
+    char ComDigit = '1';
+
+    // The spokes, one per feature; each connects its own controls when it is made.
+    AppStartup& appStartup() { return *appStartup_; }
+    PollCycle& pollCycle() { return *pollCycle_; }
+    ReceiveDispatcher& receiveDispatcher() { return *receiveDispatcher_; }
+    LiveDisplay& liveDisplay() { return *liveDisplay_; }
+    SectorAnalysis& sectorAnalysis() { return *sectorAnalysis_; }
+    EditorMapping& editorMapping() { return *editorMapping_; }
+    ParameterTransfer& parameterTransfer() { return *parameterTransfer_; }
+    DigitalOutputPage& digitalOutputPage() { return *digitalOutputPage_; }
+    AnalogThrustPage& analogThrustPage() { return *analogThrustPage_; }
+    ParameterFiles& parameterFiles() { return *parameterFiles_; }
+    Commissioning& commissioning() { return *commissioning_; }
+    ModuleReplacement& moduleReplacement() { return *moduleReplacement_; }
+    PositionRecording& positionRecording() { return *positionRecording_; }
+    FirmwareUpdate& firmwareUpdate() { return *firmwareUpdate_; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -75,6 +120,22 @@ private:
     PictureSnapshot snapshot_;
     WebLink webLink_;
     bool centred_ = false;
+
+    void createSpokes();
+    std::unique_ptr<AppStartup> appStartup_;
+    std::unique_ptr<PollCycle> pollCycle_;
+    std::unique_ptr<ReceiveDispatcher> receiveDispatcher_;
+    std::unique_ptr<LiveDisplay> liveDisplay_;
+    std::unique_ptr<SectorAnalysis> sectorAnalysis_;
+    std::unique_ptr<EditorMapping> editorMapping_;
+    std::unique_ptr<ParameterTransfer> parameterTransfer_;
+    std::unique_ptr<DigitalOutputPage> digitalOutputPage_;
+    std::unique_ptr<AnalogThrustPage> analogThrustPage_;
+    std::unique_ptr<ParameterFiles> parameterFiles_;
+    std::unique_ptr<Commissioning> commissioning_;
+    std::unique_ptr<ModuleReplacement> moduleReplacement_;
+    std::unique_ptr<PositionRecording> positionRecording_;
+    std::unique_ptr<FirmwareUpdate> firmwareUpdate_;
 };
 
 } // namespace zuvo

@@ -1,0 +1,16 @@
+#pragma once
+// Reads the parameter block from the controller and sends it back word by word.
+
+namespace zuvo {
+
+class TForm1;
+
+class ParameterTransfer {
+public:
+    explicit ParameterTransfer(TForm1& form);
+
+private:
+    TForm1& form_;
+};
+
+} // namespace zuvo
