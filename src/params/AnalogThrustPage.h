@@ -9,6 +9,9 @@ class AnalogThrustPage {
 public:
     explicit AnalogThrustPage(TForm1& form);
 
+    void AnalogPos1Change();
+    void AnalogPos2Change();
+
 private:
     TForm1& form_;
 };

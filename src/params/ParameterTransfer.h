@@ -9,6 +9,9 @@ class ParameterTransfer {
 public:
     explicit ParameterTransfer(TForm1& form);
 
+    void SaveParamClick();
+    void ReadParamClick();
+
 private:
     TForm1& form_;
 };

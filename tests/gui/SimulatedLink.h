@@ -1,0 +1,50 @@
+#pragma once
+// Window tests against the simulated actuator: the simulator on a pseudo-terminal that the port
+// map calls COM1, a settings file and a runtime folder of the test's own, and a wait that keeps
+// the window's event loop running.
+
+#include "app/EventWait.h"
+#include "serial/PortMap.h"
+#include "sim/Simulator.h"
+
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace zuvo::test {
+
+class SimulatedLink {
+public:
+    explicit SimulatedLink(sim::SimOptions options = {}) : sim(std::move(options)) {
+        sim.start();
+        PortMap::global().clearOverrides();
+        PortMap::global().setOverride(1, QString::fromStdString(sim.slavePath()));
+        // Nothing else may be found by a probe of the other numbers.
+        for (int n = 2; n <= 50; ++n) {
+            PortMap::global().setOverride(n, folder.filePath(QStringLiteral("no-port-%1").arg(n)));
+        }
+        qputenv("ZUVO_SETTINGS", folder.filePath(QStringLiteral("ZUVO.conf")).toLocal8Bit());
+        qputenv("ZUVO_RUNTIME_DIR", folder.filePath(QStringLiteral("run")).toLocal8Bit());
+    }
+
+    ~SimulatedLink() {
+        PortMap::global().clearOverrides();
+        qunsetenv("ZUVO_SETTINGS");
+        qunsetenv("ZUVO_RUNTIME_DIR");
+    }
+
+    SimulatedLink(const SimulatedLink&) = delete;
+    SimulatedLink& operator=(const SimulatedLink&) = delete;
+
+    QTemporaryDir folder;
+    sim::Simulator sim;
+};
+
+// Lets the event loop run (port notifications, timers) until `done` holds or `ms` pass.
+inline bool runUntil(const std::function<bool()>& done, int ms) {
+    return waitUntil(done, QDeadlineTimer(ms, Qt::PreciseTimer));
+}
+
+} // namespace zuvo::test
