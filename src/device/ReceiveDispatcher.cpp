@@ -6,4 +6,9 @@ namespace zuvo {
 
 ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {}
 
+void ReceiveDispatcher::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {
+    (void)cp;
+    (void)count;
+}
+
 } // namespace zuvo
