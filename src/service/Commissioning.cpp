@@ -1,9 +1,139 @@
 #include "service/Commissioning.h"
 
+#include "app/EventWait.h"
 #include "app/TForm1.h"
+#include "device/RequestFrames.h"
+#include "params/EditorMapping.h"
+#include "serial/PollCycle.h"
+#include "service/TestData.h"
+#include "ui_TForm1.h"
+
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace zuvo {
 
-Commissioning::Commissioning(TForm1& form) : form_(form) {}
+namespace {
+
+const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
+
+constexpr int kZeroResumeMs = 100;
+constexpr int kCalibrationResumeMs = 1500;
+constexpr int kTestDataResumeMs = 200;
+
+} // namespace
+
+Commissioning::Commissioning(TForm1& form) : form_(form) {
+    Ui::TForm1& ui = *form_.ui;
+    QObject::connect(ui.LMDButton1, &QPushButton::clicked, &form_, [this] { LMDButton1Click(); });
+    QObject::connect(ui.Kali_4mA, &QSlider::valueChanged, &form_, [this] { Kali_4mAChange(); });
+    QObject::connect(ui.Kali_10V, &QSlider::valueChanged, &form_, [this] { Kali_10VChange(); });
+    QObject::connect(ui.Kalibrierung, &QPushButton::clicked, &form_,
+                     [this] { KalibrierungClick(); });
+    QObject::connect(ui.Button2, &QPushButton::clicked, &form_, [this] { Button2Click(); });
+    QObject::connect(ui.Button3, &QPushButton::clicked, &form_, [this] { Button3Click(); });
+    QObject::connect(ui.Button10, &QPushButton::clicked, &form_, [this] { Button10Click(); });
+}
+
+void Commissioning::LMDButton1Click() {
+    PollCycle& link = form_.pollCycle();
+    if (!link.tryBeginExchange()) {
+        return;
+    }
+    link.QuietLink(false);
+    // The compass holds the raw digit; the direction bit counts only while its button is shown.
+    const double shown = std::clamp(form_.ui->Winkel->value(), 0.0, 1023.0);
+    const bool counterClockwise = form_.ui->BT->isChecked() && !form_.ui->BT->isHidden();
+    const auto word =
+        zeroPositionWord(static_cast<std::uint32_t>(std::lround(shown)), counterClockwise);
+    link.SendCommandFrame(writeWordFrame(kZeroWordIndex, word));
+    link.ResumePolling(kZeroResumeMs);
+    link.endExchange();
+}
+
+void Commissioning::Kali_4mAChange() {
+    form_.ui->K1->setText(QString::number(form_.ui->Kali_4mA->value()));
+}
+
+void Commissioning::Kali_10VChange() {
+    form_.ui->K2->setText(QString::number(form_.ui->Kali_10V->value()));
+}
+
+void Commissioning::KalibrierungClick() {
+    PollCycle& link = form_.pollCycle();
+    if (!link.tryBeginExchange()) {
+        return;
+    }
+    Ui::TForm1& ui = *form_.ui;
+    ui.ReadParam->setEnabled(false);
+    link.QuietLink(false);
+    // The block keeps the editor's values; none of it is sent here.
+    form_.editorMapping().SetVars();
+    const std::pair<std::uint8_t, int> points[] = {
+        {kCalibration10VIndex, ui.Kali_10V->value()},
+        {kCalibration4mAIndex, ui.Kali_4mA->value()},
+    };
+    for (const auto& [index, position] : points) {
+        const auto value = static_cast<std::uint16_t>(std::clamp(position, 0, 0xFFFF));
+        if (!link.SendAndWaitForAck(writeWordFrame(index, value))) {
+            ui.StatusBar1->showMessage(kNoResponse);
+            break;
+        }
+    }
+    ui.ReadParam->setEnabled(true);
+    link.ResumePolling(kCalibrationResumeMs);
+    link.endExchange();
+}
+
+void Commissioning::askRelayTest(int selector) {
+    // The poll tick sends it; while another exchange runs the tick is not polling.
+    if (form_.pollCycle().exchangeRunning()) {
+        return;
+    }
+    form_.State.PollSelector = static_cast<std::int8_t>(selector);
+}
+
+void Commissioning::Button2Click() {
+    askRelayTest(1);
+}
+
+void Commissioning::Button3Click() {
+    askRelayTest(2);
+}
+
+void Commissioning::collectUntilSilent() {
+    std::uint32_t seen = form_.Rx.RxCount;
+    for (;;) {
+        const QDeadlineTimer quiet(kTestDataSilenceMs, Qt::PreciseTimer);
+        waitUntil([&] { return form_.Rx.RxCount != seen; }, quiet);
+        if (form_.Rx.RxCount == seen) {
+            return;
+        }
+        seen = form_.Rx.RxCount;
+    }
+}
+
+void Commissioning::Button10Click() {
+    PollCycle& link = form_.pollCycle();
+    if (!link.tryBeginExchange()) {
+        return;
+    }
+    link.QuietLink(true);
+    form_.Rx.AckReceived = false;
+    form_.Rx.RxCount = 0;
+    link.SendCommandFrame(testDataFrame());
+    collectUntilSilent();
+
+    const std::size_t count = std::min<std::size_t>(form_.Rx.RxCount, kRxBufferSize);
+    if (const auto lines =
+            testDataLines(std::span<const std::uint8_t>(form_.Rx.RxBuffer.data(), count))) {
+        form_.ui->Memo4->setPlainText(lines->join(QLatin1Char('\n')));
+    }
+    link.ResumePolling(kTestDataResumeMs);
+    link.endExchange();
+}
 
 } // namespace zuvo

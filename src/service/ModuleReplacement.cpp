@@ -1,9 +1,114 @@
 #include "service/ModuleReplacement.h"
 
 #include "app/TForm1.h"
+#include "device/RequestFrames.h"
+#include "serial/PollCycle.h"
+#include "service/PositionInput.h"
+#include "ui_TForm1.h"
+#include "widgets/TColor.h"
+
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
 
 namespace zuvo {
 
-ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {}
+namespace {
+
+const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
+// Polling briefly restarts fast before the link is quietened for the write.
+constexpr int kPreQuietMs = 200;
+
+QChar decimalSeparator() {
+    return QLocale().decimalPoint().at(0);
+}
+
+} // namespace
+
+ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
+    inputBox_ = [this](const QString& title, const QString& prompt,
+                       const QString& text) -> std::optional<QString> {
+        bool ok = false;
+        const QString typed =
+            QInputDialog::getText(&form_, title, prompt, QLineEdit::Normal, text, &ok);
+        return ok ? std::optional<QString>(typed) : std::nullopt;
+    };
+    messageBox_ = [this](const QString& text) {
+        QMessageBox::information(&form_, form_.windowTitle(), text);
+    };
+
+    Ui::TForm1& ui = *form_.ui;
+    QObject::connect(ui.GetPosition1, &QAction::triggered, &form_, [this] { GetPosition1Click(); });
+    QObject::connect(ui.SetPosiotn1, &QAction::triggered, &form_, [this] { SetPosiotn1Click(); });
+    QObject::connect(ui.Label27, &ClickLabel::pressed, &form_,
+                     [this](Qt::MouseButton button, const QPoint&) { Label27MouseDown(button); });
+}
+
+// The editor's stroke and turns; a field that holds no number counts as 0, which the
+// conversions take without dividing by it.
+int ModuleReplacement::strokeMm() const {
+    return form_.ui->Laenge->text().trimmed().toInt();
+}
+
+int ModuleReplacement::turns() const {
+    return form_.ui->Turns->text().trimmed().toInt();
+}
+
+void ModuleReplacement::setPanel1Colour(std::uint32_t colour) {
+    QPalette palette = form_.ui->Panel1->palette();
+    palette.setColor(QPalette::Window, tcolor(colour));
+    form_.ui->Panel1->setPalette(palette);
+}
+
+void ModuleReplacement::GetPosition1Click() {
+    DeviceState& state = form_.State;
+    state.MemoryPositionCounts = state.LastPositionCounts;
+    form_.ui->Label27->setText(
+        memoryLabel(state.MemoryPositionCounts, strokeMm(), turns(), decimalSeparator()));
+    form_.ui->Label27->show();
+}
+
+void ModuleReplacement::Label27MouseDown(Qt::MouseButton button) {
+    if (button != Qt::RightButton) {
+        return;
+    }
+    const std::optional<QString> typed =
+        inputBox_(QStringLiteral("Enter absolute Position"),
+                  QStringLiteral("Position to set in zylinder [mm]: "), QStringLiteral("0,00"));
+    if (!typed) {
+        return;
+    }
+    const MemoryInput input = readMemoryInput(*typed, strokeMm(), turns(), decimalSeparator());
+    if (!input.counts) {
+        messageBox_(input.message);
+        return;
+    }
+    form_.State.MemoryPositionCounts = *input.counts;
+    form_.ui->Label27->setText(input.label);
+}
+
+void ModuleReplacement::SetPosiotn1Click() {
+    // Writing the placeholder would move the new module's position to a value nobody chose.
+    if (form_.State.MemoryPositionCounts == kNoMemoryPosition) {
+        messageBox_(noMemoryPositionMessage());
+        return;
+    }
+    PollCycle& link = form_.pollCycle();
+    if (!link.tryBeginExchange()) {
+        return;
+    }
+    Ui::TForm1& ui = *form_.ui;
+    link.ResumePolling(kPreQuietMs);
+    ui.ReadParam->setEnabled(false);
+    link.QuietLink(true);
+    setPanel1Colour(tc::White);
+    if (!link.SendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts))) {
+        ui.StatusBar1->showMessage(kNoResponse);
+        setPanel1Colour(tc::Red);
+    }
+    ui.ReadParam->setEnabled(true);
+    link.ResumePolling(kResumeMs);
+    link.endExchange();
+}
 
 } // namespace zuvo
