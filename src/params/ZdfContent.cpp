@@ -1,0 +1,158 @@
+#include "params/ZdfContent.h"
+
+#include <cmath>
+
+namespace zuvo {
+
+namespace {
+
+const QString Zylinder = QStringLiteral("ZYLINDER");
+const QString Output = QStringLiteral("OUTPUT");
+const QString Analog = QStringLiteral("ANALOG");
+const QString Anlauf = QStringLiteral("ANLAUF");
+const QString Position = QStringLiteral("POSITION");
+
+QString numbered(const char* stem, int n) {
+    return QString::fromLatin1(stem) + QString::number(n);
+}
+
+std::optional<double> decimalValue(const IniFile& ini, const QString& section, const QString& key,
+                                   const QLocale& locale) {
+    const auto text = ini.value(section, key);
+    return text ? parseDecimal(*text, locale) : std::nullopt;
+}
+
+std::optional<int> integerValue(const IniFile& ini, const QString& section, const QString& key) {
+    const auto text = ini.value(section, key);
+    return text ? IniFile::parseInteger(*text) : std::nullopt;
+}
+
+// A word from an integer key; a value outside 0..65535 would be cut to a different word, so it
+// counts as not converting.
+std::uint16_t wordValue(const IniFile& ini, const QString& section, const QString& key,
+                        std::uint16_t def) {
+    const auto v = integerValue(ini, section, key);
+    return v && *v >= 0 && *v <= 0xFFFF ? static_cast<std::uint16_t>(*v) : def;
+}
+
+// A word from a key written as an integer but read as a decimal number, truncated.
+std::uint16_t truncatedWordValue(const IniFile& ini, const QString& section, const QString& key,
+                                 std::uint16_t def, const QLocale& locale) {
+    const auto v = decimalValue(ini, section, key, locale);
+    if (!v) {
+        return def;
+    }
+    const double t = std::trunc(*v);
+    return t >= 0 && t <= 0xFFFF ? static_cast<std::uint16_t>(t) : def;
+}
+
+} // namespace
+
+std::array<QString, ZdfSwitchPositionCount> ZdfContent::defaultPositions() {
+    std::array<QString, ZdfSwitchPositionCount> positions;
+    positions.fill(QStringLiteral("-1"));
+    return positions;
+}
+
+std::uint16_t ZdfContent::gearWord() const {
+    const double word = std::trunc(gear * 10);
+    return word >= 0 && word <= 0xFFFF ? static_cast<std::uint16_t>(word) : 0;
+}
+
+QString withZdfExtension(const QString& fileName) {
+    if (fileName.size() >= 4 && fileName.at(fileName.size() - 4) == QLatin1Char('.')) {
+        return fileName;
+    }
+    return fileName + QStringLiteral(".ZDF");
+}
+
+std::optional<double> parseDecimal(const QString& text, const QLocale& locale) {
+    if (auto v = IniFile::parseFloat(text, locale)) {
+        return v;
+    }
+    // The other separator: a file written on a system with the other convention.
+    QString swapped = text;
+    const QChar own =
+        locale.decimalPoint().size() == 1 ? locale.decimalPoint().at(0) : QLatin1Char('.');
+    const QChar other = own == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+    if (swapped.count(other) != 1) {
+        return std::nullopt;
+    }
+    swapped.replace(other, QLatin1Char('.'));
+    return IniFile::parseFloat(swapped, QLocale::c());
+}
+
+QString localDecimalText(const QString& stored, const QLocale& locale) {
+    const auto v = parseDecimal(stored, locale);
+    return v ? IniFile::formatFloat(*v, locale) : stored;
+}
+
+bool isParameterFile(const IniFile& ini) {
+    for (const QString& section : {Zylinder, Output, Analog, Anlauf, Position}) {
+        if (!ini.keys(section).isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ZdfContent readZdf(const IniFile& ini, const QLocale& locale) {
+    ZdfContent c;
+    c.zeroWord = truncatedWordValue(ini, Zylinder, QStringLiteral("ZERO"), 0, locale);
+
+    // A stroke of 0 would divide every conversion by zero.
+    const std::uint16_t stroke = wordValue(ini, Zylinder, QStringLiteral("LENGTH"), c.strokeMm);
+    c.strokeMm = stroke > 0 ? stroke : c.strokeMm;
+
+    c.clockwise = integerValue(ini, Zylinder, QStringLiteral("DIRECTION")).value_or(1) == 1;
+
+    // The turns edit takes 1..6000 revolutions; a gear outside that cannot make counts.
+    if (const auto gear = decimalValue(ini, Zylinder, QStringLiteral("GEAR"), locale);
+        gear && *gear >= 1 && *gear <= 6000) {
+        c.gear = *gear;
+        const auto whole = integerValue(ini, Zylinder, QStringLiteral("GEAR"));
+        c.turns = whole && *whole >= 1 ? *whole : 100;
+    }
+
+    c.hysteresis = localDecimalText(
+        ini.readString(Output, QStringLiteral("HYSTERESIS"), c.hysteresis), locale);
+    for (int s = 1; s <= ZdfSegmentCount; ++s) {
+        c.segmentMasks[static_cast<std::size_t>(s - 1)] =
+            wordValue(ini, Output, numbered("Funktion", s), 0);
+    }
+    c.functionFlags = wordValue(ini, Analog, QStringLiteral("Funktion"), c.functionFlags);
+    c.rushInDelays =
+        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion1"), c.rushInDelays, locale);
+    c.thrustLimitSpeed =
+        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion2"), c.thrustLimitSpeed, locale);
+
+    for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
+        QString& text = c.switchPositions[static_cast<std::size_t>(k - 1)];
+        text = localDecimalText(ini.readString(Position, numbered("Pos", k), text), locale);
+    }
+    c.analogMinMm = integerValue(ini, Position, QStringLiteral("Analog1")).value_or(-1);
+    c.analogMaxMm = integerValue(ini, Position, QStringLiteral("Analog2")).value_or(-1);
+    return c;
+}
+
+bool writeZdf(IniFile& ini, const ZdfContent& c, const QLocale& locale) {
+    bool ok = ini.writeInteger(Zylinder, QStringLiteral("LENGTH"), c.strokeMm) &&
+              ini.writeFloat(Zylinder, QStringLiteral("GEAR"), c.gear, locale) &&
+              ini.writeInteger(Zylinder, QStringLiteral("DIRECTION"), c.clockwise ? 1 : 0) &&
+              ini.writeString(Output, QStringLiteral("HYSTERESIS"), c.hysteresis);
+    for (int s = 1; ok && s <= ZdfSegmentCount; ++s) {
+        ok = ini.writeInteger(Output, numbered("Funktion", s),
+                              c.segmentMasks[static_cast<std::size_t>(s - 1)]);
+    }
+    ok = ok && ini.writeInteger(Analog, QStringLiteral("Funktion"), c.functionFlags) &&
+         ini.writeInteger(Anlauf, QStringLiteral("Funktion1"), c.rushInDelays) &&
+         ini.writeInteger(Anlauf, QStringLiteral("Funktion2"), c.thrustLimitSpeed);
+    for (int k = 1; ok && k <= ZdfSwitchPositionCount; ++k) {
+        ok = ini.writeString(Position, numbered("Pos", k),
+                             c.switchPositions[static_cast<std::size_t>(k - 1)]);
+    }
+    return ok && ini.writeFloat(Position, QStringLiteral("Analog1"), c.analogMinMm, locale) &&
+           ini.writeFloat(Position, QStringLiteral("Analog2"), c.analogMaxMm, locale);
+}
+
+} // namespace zuvo

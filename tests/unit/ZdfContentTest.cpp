@@ -1,0 +1,188 @@
+#include "params/ZdfContent.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace zuvo;
+
+namespace {
+
+const QLocale kComma(QLocale::German, QLocale::Germany);
+const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
+
+class ZdfContentTest : public ::testing::Test {
+protected:
+    QString put(const QByteArray& content) const {
+        const QString path = dir_.filePath(QStringLiteral("set.ZDF"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        return path;
+    }
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    QTemporaryDir dir_;
+};
+
+ZdfContent exampleSet() {
+    ZdfContent c;
+    c.strokeMm = 500;
+    c.gear = 60;
+    c.clockwise = true;
+    c.hysteresis = QStringLiteral("0,25");
+    c.segmentMasks = {1, 2, 0, 0, 0, 0, 0, 0, 0};
+    c.functionFlags = 0x0205;
+    c.rushInDelays = 10 + (12 << 8);
+    c.thrustLimitSpeed = 9557;
+    c.switchPositions = ZdfContent::defaultPositions();
+    c.switchPositions[0] = QStringLiteral("100");
+    c.switchPositions[1] = QStringLiteral("200");
+    c.analogMinMm = 0;
+    c.analogMaxMm = 500;
+    return c;
+}
+
+TEST(ZdfFileName, AppendsZdfUnlessTheNameHasAThreeLetterExtension) {
+    const struct {
+        const char* chosen;
+        const char* used;
+    } cases[] = {
+        {"/home/t/set", "/home/t/set.ZDF"},
+        {"/home/t/a.b", "/home/t/a.b.ZDF"},
+        {"/home/t/set.abc", "/home/t/set.abc"},
+        {"/home/t/set.ZDF", "/home/t/set.ZDF"},
+        {"/home/t/set.zdf1", "/home/t/set.zdf1.ZDF"},
+        {"x", "x.ZDF"},
+        {".ab", ".ab.ZDF"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(withZdfExtension(QString::fromLatin1(c.chosen)), QString::fromLatin1(c.used))
+            << c.chosen;
+    }
+}
+
+TEST(ZdfDecimal, ReadsCommaAndPointWhateverTheSystemSeparator) {
+    const double nothing = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* text;
+        double value; // NaN: not a number
+    } cases[] = {
+        {"0,25", 0.25},   {"0.25", 0.25},       {"-1", -1},           {" 100 ", 100},
+        {"1e308", 1e308}, {"1,000.5", nothing}, {"1.000,5", nothing}, {"", nothing},
+        {"nan", nothing}, {"inf", nothing},     {"1,2,3", nothing},   {"12mm", nothing},
+    };
+    for (const QLocale& locale : {kComma, kPoint}) {
+        for (const auto& c : cases) {
+            const auto v = parseDecimal(QString::fromLatin1(c.text), locale);
+            if (std::isnan(c.value)) {
+                EXPECT_FALSE(v) << c.text << " in " << locale.name().toStdString();
+            } else {
+                ASSERT_TRUE(v) << c.text << " in " << locale.name().toStdString();
+                EXPECT_DOUBLE_EQ(*v, c.value) << c.text;
+            }
+        }
+    }
+    // Edit texts are re-written in the reading system's notation; words stay as stored.
+    EXPECT_EQ(localDecimalText(QStringLiteral("0.25"), kComma), QStringLiteral("0,25"));
+    EXPECT_EQ(localDecimalText(QStringLiteral("0,25"), kPoint), QStringLiteral("0.25"));
+    EXPECT_EQ(localDecimalText(QStringLiteral("abc"), kComma), QStringLiteral("abc"));
+}
+
+TEST_F(ZdfContentTest, NewFileHoldsTheKeysInTheirOrderWithTheSystemSeparator) {
+    const QString path = dir_.filePath(QStringLiteral("new.ZDF"));
+    IniFile ini(path);
+    ASSERT_TRUE(writeZdf(ini, exampleSet(), kComma));
+    ASSERT_TRUE(ini.save());
+    EXPECT_EQ(contents(path), QByteArray("[ZYLINDER]\r\nLENGTH=500\r\nGEAR=60\r\nDIRECTION=1\r\n"
+                                         "[OUTPUT]\r\nHYSTERESIS=0,25\r\nFunktion1=1\r\n"
+                                         "Funktion2=2\r\nFunktion3=0\r\nFunktion4=0\r\n"
+                                         "Funktion5=0\r\nFunktion6=0\r\nFunktion7=0\r\n"
+                                         "Funktion8=0\r\nFunktion9=0\r\n"
+                                         "[ANALOG]\r\nFunktion=517\r\n"
+                                         "[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"
+                                         "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\n"
+                                         "Pos4=-1\r\nPos5=-1\r\nPos6=-1\r\nPos7=-1\r\n"
+                                         "Pos8=-1\r\nAnalog1=0\r\nAnalog2=500\r\n"));
+    // And it reads back as written, in either notation.
+    for (const QLocale& locale : {kComma, kPoint}) {
+        ZdfContent expected = exampleSet();
+        expected.hysteresis = locale == kComma ? QStringLiteral("0,25") : QStringLiteral("0.25");
+        expected.turns = 60;
+        EXPECT_EQ(readZdf(IniFile(path), locale), expected) << locale.name().toStdString();
+    }
+}
+
+TEST_F(ZdfContentTest, MissingKeysTakeTheirDefaults) {
+    const QString path = put("[ZYLINDER]\r\nLENGTH=500\r\n");
+    const ZdfContent c = readZdf(IniFile(path), kComma);
+    EXPECT_TRUE(isParameterFile(IniFile(path)));
+    EXPECT_EQ(c.strokeMm, 500);
+    EXPECT_EQ(c.turns, 100);
+    EXPECT_EQ(c.gearWord(), 1000);
+    EXPECT_TRUE(c.clockwise);
+    EXPECT_EQ(c.hysteresis, QStringLiteral("1"));
+    EXPECT_EQ(c.rushInDelays, 2570);      // both delays 1.0 s
+    EXPECT_EQ(c.thrustLimitSpeed, 20480); // 3000 RPM on the motor axis
+    EXPECT_EQ(c.switchPositions, ZdfContent::defaultPositions());
+    EXPECT_EQ(c.analogMinMm, -1);
+    EXPECT_EQ(c.analogMaxMm, -1);
+    EXPECT_EQ(c.zeroWord, 0);
+}
+
+TEST_F(ZdfContentTest, ValuesThatDoNotFitTheirWordTakeTheirDefaults) {
+    const struct {
+        const char* line; // in its section
+        const char* section;
+    } cases[] = {
+        {"LENGTH=0", "ZYLINDER"},
+        {"LENGTH=65536", "ZYLINDER"},
+        {"LENGTH=-5", "ZYLINDER"},
+        {"LENGTH=1e308", "ZYLINDER"},
+        {"GEAR=0", "ZYLINDER"},
+        {"GEAR=nan", "ZYLINDER"},
+        {"GEAR=1e308", "ZYLINDER"},
+        {"GEAR=-60", "ZYLINDER"},
+        {"ZERO=70000", "ZYLINDER"},
+        {"Funktion1=-1", "OUTPUT"},
+        {"Funktion1=99999999999", "OUTPUT"},
+        {"Funktion=65536", "ANALOG"},
+        {"Funktion1=1e308", "ANLAUF"},
+        {"Funktion2=-0,5e10", "ANLAUF"},
+        {"Analog1=1e308", "POSITION"},
+        {"Analog1=nan", "POSITION"},
+    };
+    const ZdfContent defaults;
+    for (const auto& c : cases) {
+        const QString path = put(QByteArray("[") + c.section + "]\r\n" + c.line + "\r\n");
+        EXPECT_EQ(readZdf(IniFile(path), kComma), defaults) << c.line;
+    }
+}
+
+TEST_F(ZdfContentTest, FirstOfDuplicatesCountsAndTextsKeepWhatIsNoNumber) {
+    const QString path = put("; comment\n[position]\nPos1=12.5\nPos1=99\nPos2=abc\n"
+                             "[Zylinder]\ngear=60,5\nDIRECTION=0\n[ZYLINDER]\nDIRECTION=1\n");
+    const ZdfContent c = readZdf(IniFile(path), kComma);
+    EXPECT_EQ(c.switchPositions[0], QStringLiteral("12,5"));
+    EXPECT_EQ(c.switchPositions[1], QStringLiteral("abc"));
+    EXPECT_FALSE(c.clockwise);
+    // A gear with decimals: the turns edit cannot show it, the word keeps the tenths.
+    EXPECT_EQ(c.turns, 100);
+    EXPECT_EQ(c.gearWord(), 605);
+}
+
+TEST_F(ZdfContentTest, FilesWithoutAnyOfTheSectionsAreNoParameterSets) {
+    const QByteArray binary("\x00\x01\xff\xfe[\x00]=\x02\r\n\x80\x81", 16);
+    for (const QByteArray& content : {QByteArray(), binary, QByteArray("[OTHER]\r\nLENGTH=500\r\n"),
+                                      QByteArray("LENGTH=500\r\n"), QByteArray("[ZYLINDER]\r\n")}) {
+        EXPECT_FALSE(isParameterFile(IniFile(put(content)))) << content.toHex().toStdString();
+    }
+}
+
+} // namespace
