@@ -30,8 +30,13 @@ QString recordButtonCaption(bool recording) {
 
 std::optional<SampleTraces> PositionRecord::take(std::int32_t counts, int turns,
                                                  const ChartScale& scale) {
+    return take(counts, strokeFraction(counts, turns), scale);
+}
+
+std::optional<SampleTraces> PositionRecord::take(std::int32_t counts, double fraction,
+                                                 const ChartScale& scale) {
     const auto index = static_cast<std::size_t>(count_);
-    plotHeights_[index] = toPixel(scale.height * strokeFraction(counts, turns));
+    plotHeights_[index] = toPixel(scale.height * fraction);
     hundredths_[index] = hundredthsOfTurn(counts);
     count_ = (count_ + 1) % kCapacity;
 

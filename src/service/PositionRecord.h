@@ -36,6 +36,9 @@ public:
     // Takes one sample of the absolute position `counts` with `turns` sensor revolutions over the
     // stroke. After kCapacity samples the index wraps and the record starts over.
     std::optional<SampleTraces> take(std::int32_t counts, int turns, const ChartScale& scale);
+    // The same with the position already as a fraction of the full stroke (0 when unknown).
+    std::optional<SampleTraces> take(std::int32_t counts, double strokeFraction,
+                                     const ChartScale& scale);
 
     // Forgets the samples (the rings stay allocated).
     void clear() { count_ = 0; }

@@ -1,7 +1,13 @@
 #pragma once
 // Records, draws and saves the position over time.
 
+#include "service/PositionRecord.h"
+
+#include <QImage>
+#include <QString>
+
 #include <cstdint>
+#include <functional>
 
 namespace zuvo {
 
@@ -9,6 +15,9 @@ class TForm1;
 
 class PositionRecording {
 public:
+    // A modal message the user must acknowledge.
+    using MessageFn = std::function<void(const QString&)>;
+
     explicit PositionRecording(TForm1& form);
 
     // True while the recording view is shown and recording is on.
@@ -16,8 +25,26 @@ public:
     // One sample per status reply while recording: position in counts and stroke fraction.
     void takeSample(std::int32_t positionCounts, double strokeFraction);
 
+    // APos double-click: in service mode, leaves it and opens the recording view.
+    void enter();
+    void Button6Click(); // Clear
+    void Button8Click(); // Stop / START
+    void Button7Click(); // Save
+    void Button9Click(); // Exit
+
+    const PositionRecord& record() const { return record_; }
+    // Replaces the message box (tests).
+    void setMessageFn(MessageFn show) { showMessage_ = std::move(show); }
+
 private:
+    // The drawing surface at the panel's size; a resized panel keeps what was drawn.
+    QImage& chart();
+    void clearChart();
+
     TForm1& form_;
+    PositionRecord record_;
+    bool recording_ = true;
+    MessageFn showMessage_;
 };
 
 } // namespace zuvo
