@@ -1,9 +1,124 @@
 #include "params/DigitalOutputPage.h"
 
 #include "app/TForm1.h"
+#include "params/EditorMapping.h"
+#include "params/EditorText.h"
+#include "params/SwitchGrid.h"
+#include "params/SwitchRuler.h"
+#include "service/MillimetreText.h"
+#include "widgets/PictureBox.h"
+#include "widgets/PictureToggleButton.h"
+#include "widgets/TColor.h"
+
+#include "ui_TForm1.h"
+
+#include <QDropEvent>
+#include <QPainter>
 
 namespace zuvo {
 
-DigitalOutputPage::DigitalOutputPage(TForm1& form) : form_(form) {}
+namespace {
+
+// Ticks run from the top of the ruler down to this row.
+constexpr int kTickBottom = 17;
+
+} // namespace
+
+DigitalOutputPage::DigitalOutputPage(TForm1& form) : form_(form) {
+    const EditorControls& controls = form_.editorMapping().controls();
+    for (int r = 1; r <= GridOutputs; ++r) {
+        for (int c = 1; c <= GridSegments; ++c) {
+            PictureToggleButton* button = controls.gridButton(r, c);
+            if (r == 1 && c == 1) {
+                // D11 goes through the window's action, which toggles it like any other.
+                connect(button, &QAbstractButton::clicked, form_.ui->Action1, &QAction::trigger);
+                connect(form_.ui->Action1, &QAction::triggered, this,
+                        [this, button] { Action1Execute(button); });
+            } else {
+                connect(button, &QAbstractButton::clicked, this,
+                        [this, button] { Action1Execute(button); });
+            }
+        }
+    }
+    for (int k = 1; k <= 8; ++k) {
+        QLineEdit* edit = controls.switchPosition(k);
+        connect(edit, &QLineEdit::textChanged, this, [this, k] { DOPosChange(k); });
+        edit->setAcceptDrops(true);
+        edit->installEventFilter(this);
+    }
+}
+
+void DigitalOutputPage::Action1Execute(PictureToggleButton* sender) {
+    sender->setValue(toggledGridButton(sender->value()));
+}
+
+void DigitalOutputPage::DOPosChange(int k) {
+    const EditorMapping& mapping = form_.editorMapping();
+    const EditorControls& controls = mapping.controls();
+    QLineEdit* edit = controls.switchPosition(k);
+    const double mm = editorNumber(edit->text());
+
+    // The pages convert with the last usable stroke while the stroke edit holds none.
+    form_.Params.SwitchPositionCounts[switchPositionEntry(k)] =
+        EditorCounts(mm, mapping.workingGeometry()).value_or(mm < 0 ? -1 : 0);
+
+    std::uint32_t color = tc::White;
+    if (mm < 0) {
+        color = tc::Silver;
+    } else if (k >= 2 && mm < editorNumber(controls.switchPosition(k - 1)->text())) {
+        color = tc::Red;
+    }
+    setEditColor(edit, color);
+
+    form_.editorMapping().GetVars();
+    PaintL();
+}
+
+void DigitalOutputPage::DOPosDragDrop(int k) {
+    form_.editorMapping().controls().switchPosition(k)->setText(
+        millimetreText(form_.State.PositionMm, systemDecimalSeparator()));
+}
+
+void DigitalOutputPage::PaintL() {
+    PictureBox* ruler = form_.ui->Image2;
+    QImage& canvas = ruler->canvas();
+    canvas.fill(tcolor(tc::Silver));
+    QPainter painter(&canvas);
+    painter.setPen(QPen(Qt::black, 1));
+    const EditorControls& controls = form_.editorMapping().controls();
+    const std::int64_t stroke = form_.editorMapping().workingGeometry().strokeMm;
+    for (int k = 1; k <= 8; ++k) {
+        const std::optional<int> x =
+            rulerTickX(editorNumber(controls.switchPosition(k)->text()), canvas.width(), stroke);
+        if (x) {
+            painter.drawLine(*x, 0, *x, kTickBottom);
+        }
+    }
+    painter.end();
+    ruler->update();
+}
+
+bool DigitalOutputPage::eventFilter(QObject* watched, QEvent* event) {
+    const EditorControls& controls = form_.editorMapping().controls();
+    for (int k = 1; k <= 8; ++k) {
+        if (watched != controls.switchPosition(k)) {
+            continue;
+        }
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            // Anything dragged may be dropped; the drop always takes the current position.
+            static_cast<QDropEvent*>(event)->acceptProposedAction();
+            return true;
+        case QEvent::Drop:
+            static_cast<QDropEvent*>(event)->acceptProposedAction();
+            DOPosDragDrop(k);
+            return true;
+        default:
+            return false;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 } // namespace zuvo
