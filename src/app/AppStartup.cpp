@@ -1,9 +1,164 @@
 #include "app/AppStartup.h"
 
+#include "app/EventWait.h"
+#include "app/InstanceGuard.h"
+#include "app/Settings.h"
 #include "app/TForm1.h"
+#include "app/TForm2.h"
+#include "params/ParameterFiles.h"
+#include "ui_TForm1.h"
+#include "ui_TForm2.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <exception>
+#include <optional>
 
 namespace zuvo {
 
-AppStartup::AppStartup(TForm1& form) : form_(form) {}
+namespace {
+
+const QString CantDisconnect =
+    QStringLiteral(" Error COMport. Can't disconnect. Reinstall driver ");
+const QString PortNotAvailable = QStringLiteral("ComPort not available");
+
+// A stored value that is no digit, with no port that opened either, leaves no number to work
+// with; the first port is the likeliest place for a single adapter, and the poll cycle keeps
+// trying to open it until it appears.
+constexpr int kFallbackPort = 1;
+
+void showMessageBox(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox) {}
+
+void AppStartup::FormCreate(const QStringList& arguments) {
+    DeviceState& state = form_.State;
+    state.ZoneIndex = kNoZone;
+    state.ExtraWordCount = kStartExtraWordCount;
+    state.LastPositionCounts = 0;
+    state.MemoryPositionCounts = kNoMemoryPosition;
+    // The window hid the Test-Values tab and took the logo's first double-click time when it
+    // was made; the analog reactions wait for the first show.
+    form_.analogHandlersAttached = false;
+
+    TSerialComPort& port = form_.ComPort1;
+    port.setOpen(false);
+    port.setBaud(kProbeBaud);
+    form_.ComDigit = readComDigit().toLatin1();
+    choosePort();
+
+    try {
+        port.setOpen(false);
+    } catch (const std::exception&) {
+        showMessage_(applicationTitle(QCoreApplication::applicationFilePath()), CantDisconnect);
+    }
+    port.setBaud(kWorkingBaud);
+    port.setComNumber(static_cast<quint16>(
+        portNumberOfDigit(QChar::fromLatin1(form_.ComDigit)).value_or(kFallbackPort)));
+
+    state.ReplyPending = true;
+    state.ParamReadPending = true;
+    state.SensorCheckPhase = true;
+    form_.Rx.RxCount = 0;
+    try {
+        port.setOpen(true);
+    } catch (const std::exception&) {
+        // The poll cycle keeps trying to open it.
+        form_.ui->StatusBar1->showMessage(PortNotAvailable);
+    }
+
+    form_.Timeout.stop();
+    // Still the design interval: the first poll comes two seconds from now.
+    form_.Timer2.start();
+    form_.Timeout.stop();
+
+    const QString file = parameterFileArgument(arguments);
+    if (!file.isEmpty()) {
+        form_.parameterFiles().loadAtStart(file);
+    }
+}
+
+void AppStartup::choosePort() {
+    TSerialComPort& port = form_.ComPort1;
+    // Port 0 makes the component ask the user for a port.
+    if (const std::optional<int> stored = portNumberOfDigit(QChar::fromLatin1(form_.ComDigit));
+        stored && tryOpen(*stored)) {
+        return;
+    }
+    try {
+        port.setOpen(false);
+    } catch (const std::exception&) {
+    }
+    for (int n = kFirstProbedPort; n <= kLastProbedPort; ++n) {
+        const bool opened = tryOpen(n);
+        if (opened) {
+            handlePendingEvents();
+            form_.ComDigit = static_cast<char>('0' + n);
+        }
+        try {
+            port.setOpen(false);
+        } catch (const std::exception&) {
+        }
+        if (opened) {
+            return;
+        }
+    }
+}
+
+bool AppStartup::tryOpen(int number) {
+    TSerialComPort& port = form_.ComPort1;
+    try {
+        port.setComNumber(static_cast<quint16>(number));
+        port.setOpen(true);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+QString AppStartup::parameterFileArgument(const QStringList& arguments) {
+    if (arguments.size() < 2) {
+        return {};
+    }
+    // A directory, a missing or an unreadable file is ignored; the block is then read from the
+    // device at first contact.
+    const QFileInfo file(arguments.at(1));
+    if (!file.isFile() || !file.isReadable()) {
+        return {};
+    }
+    return file.absoluteFilePath();
+}
+
+void AppStartup::FormShow() {
+    if (form2_ != nullptr) {
+        form2_->ui->ComboBox1->setEditText(
+            QStringLiteral("COM%1").arg(QChar::fromLatin1(form_.ComDigit)));
+    }
+    form_.analogHandlersAttached = true;
+}
+
+void AppStartup::FormDestroy() {
+    QTimer& timer2 = form_.Timer2;
+    timer2.stop();
+    // A status reply still on its way stops Timeout early.
+    form_.Timeout.setInterval(kShutdownGraceMs);
+    form_.Timeout.start();
+    waitWhileActive(form_.Timeout, [&timer2] { timer2.stop(); });
+    try {
+        form_.ComPort1.setOpen(false);
+    } catch (const std::exception&) {
+    }
+}
+
+void AppStartup::setForm2(TForm2* form2) {
+    form2_ = form2;
+}
 
 } // namespace zuvo

@@ -1,7 +1,10 @@
 #pragma once
 // Start-up and shut-down of the main window: port choice, start values, the last grace period.
 
+#include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace zuvo {
 class TForm2;
@@ -13,6 +16,18 @@ class TForm1;
 
 class AppStartup {
 public:
+    // The probe looks for a port that opens among these numbers.
+    static constexpr int kFirstProbedPort = 1;
+    static constexpr int kLastProbedPort = 8;
+    // Start-up opens at this rate, so that a port counts as available only if it takes it.
+    static constexpr int kProbeBaud = 128000;
+    static constexpr int kWorkingBaud = 9600;
+    // The time an outstanding reply gets before the port closes for good.
+    static constexpr int kShutdownGraceMs = 300;
+
+    // A modal message with an OK button: title, text.
+    using MessageFn = std::function<void(const QString&, const QString&)>;
+
     explicit AppStartup(TForm1& form);
 
     // Chooses and opens the port, sets the start values, arms the poll timer, and loads a
@@ -24,9 +39,19 @@ public:
     void FormDestroy();
     // The COM-port dialog, made after the main window.
     void setForm2(TForm2* form2);
+    // Replaces the message box (tests).
+    void setMessageFn(MessageFn show) { showMessage_ = std::move(show); }
 
 private:
+    // The first try on the stored port; then, when it fails, the probe of the first ports.
+    void choosePort();
+    bool tryOpen(int number);
+    // The first argument when it names an existing, readable file.
+    static QString parameterFileArgument(const QStringList& arguments);
+
     TForm1& form_;
+    TForm2* form2_ = nullptr;
+    MessageFn showMessage_;
 };
 
 } // namespace zuvo

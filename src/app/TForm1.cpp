@@ -19,6 +19,7 @@
 #include "widgets/LabelAutoSize.h"
 #include "widgets/TColor.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QScreen>
 #include <QShowEvent>
@@ -128,8 +129,7 @@ void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) 
 }
 
 void TForm1::FormShow() {
-    analogHandlersAttached = true;
-    // Start-up adds its share here: the COM-port dialog opens on the start-up port.
+    appStartup_->FormShow();
 }
 
 bool TForm1::event(QEvent* event) {
@@ -155,6 +155,13 @@ void TForm1::showEvent(QShowEvent* event) {
         }
     }
     FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        appStartup_->FormDestroy();
+    }
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

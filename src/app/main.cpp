@@ -1,5 +1,6 @@
 // zuvotool: the single-instance guard, then the two windows, then the event loop. The exit
 // status is 0 in every case.
+#include "app/AppStartup.h"
 #include "app/InstanceGuard.h"
 #include "app/Settings.h"
 #include "app/TForm1.h"
@@ -7,37 +8,11 @@
 #include "serial/PortMap.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <exception>
-#include <optional>
 
 namespace {
-
-// The first argument when it names an existing file; a directory, a missing or an unreadable
-// file is ignored, and the parameter block is then read from the device at first contact.
-std::optional<QString> parameterFileArgument(const QStringList& arguments) {
-    if (arguments.size() < 2) {
-        return std::nullopt;
-    }
-    const QFileInfo file(arguments.at(1));
-    if (!file.isFile() || !file.isReadable()) {
-        return std::nullopt;
-    }
-    return file.absoluteFilePath();
-}
-
-// Hands a parameter file named on the command line to the parameter-file loader.
-void loadParameterFileAtStart(zuvo::TForm1& form, const QStringList& arguments) {
-    const std::optional<QString> file = parameterFileArgument(arguments);
-    if (!file) {
-        return;
-    }
-    // The parameter-file loader is not part of the window yet; until it is, the named file
-    // is left alone and the block is read from the device as without a file.
-    (void)form;
-}
 
 int run(QApplication& app) {
     const QStringList arguments = QCoreApplication::arguments();
@@ -53,7 +28,8 @@ int run(QApplication& app) {
 
     zuvo::TForm1 form1;
     zuvo::TForm2 form2(&form1);
-    loadParameterFileAtStart(form1, arguments);
+    form1.appStartup().setForm2(&form2);
+    form1.appStartup().FormCreate(arguments);
 
     // A newer copy asks this one to close: the same way out as the user closing the window.
     guard.setCloseRequestHandler([&form1] { form1.close(); });

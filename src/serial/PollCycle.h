@@ -1,6 +1,8 @@
 #pragma once
 // The poll tick, the link supervision and the common steps of every command.
 
+#include <QString>
+
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +12,16 @@ class TForm1;
 
 class PollCycle {
 public:
+    // More consecutive unanswered ticks than this close the port; the same tick reopens it.
+    static constexpr int kMaxMissedPolls = 20;
+    // Tick intervals without a reply: while the parameter block is wanted, and otherwise.
+    static constexpr int kParamReadTickMs = 1000;
+    static constexpr int kTickMs = 400;
+    // How long QuietLink lets an outstanding poll reply arrive.
+    static constexpr int kSettleMs = 200;
+    // How long a command waits for the acknowledge.
+    static constexpr int kAckWaitMs = 3456;
+
     explicit PollCycle(TForm1& form);
 
     // Timer2's tick: supervision, one poll frame, the timer's restart.
@@ -35,8 +47,16 @@ public:
     bool WaitForReply();
     void ResumePolling(int ms);
 
+    // The status bar's message line.
+    void showStatus(const QString& text);
+
 private:
+    // Closes the port; a failure to close changes nothing for the caller.
+    void closePortQuietly();
+    void reopenPort();
+
     TForm1& form_;
+    bool exchangeRunning_ = false;
 };
 
 } // namespace zuvo
