@@ -1,9 +1,257 @@
 #include "device/LiveDisplay.h"
 
 #include "app/TForm1.h"
+#include "device/ReplyFrames.h"
+#include "device/StatusDecoding.h"
+#include "service/MillimetreText.h"
+#include "ui_TForm1.h"
+#include "widgets/TColor.h"
+
+#include <QDrag>
+#include <QLocale>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace zuvo {
 
-LiveDisplay::LiveDisplay(TForm1& form) : form_(form) {}
+namespace {
+
+constexpr std::uint32_t kLampArrivedColour = 0x0080FF; // orange: bytes but no reply yet
+constexpr std::uint32_t kMisalignedColour = tc::Maroon;
+constexpr std::uint32_t kMisalignedBit5Colour = tc::Purple;
+constexpr std::uint32_t kZoneBackground = tc::Silver;
+constexpr std::uint32_t kZoneColour = 0x80FFFF;
+constexpr int kZoneWidth = 50;
+constexpr int kZoneFillWidth = 49;
+constexpr int kZoneFillHeight = 168;
+constexpr std::uint32_t kMemoryReachedColour = 0xC0DCC0;
+constexpr std::uint32_t kPanelWarningColour = 0x8080FF;
+constexpr std::uint32_t kWinkelFromPositionRing = tc::Olive;
+constexpr std::uint32_t kWinkelFromAngleRing = tc::Navy;
+constexpr double kDegreesPerReedState = 45.0;
+constexpr int kRevolutionShift = 10;
+
+QChar decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+QString positionText(double mm) {
+    return millimetreText(mm, decimalSeparator()) + QStringLiteral("mm");
+}
+
+// Percent of the stroke for the vertical position bar: nothing below the zero position.
+int strokePercent(double fraction) {
+    if (!(fraction >= 0.0)) {
+        return 0;
+    }
+    return static_cast<int>(std::trunc(std::min(fraction * 100.0, 100.0)));
+}
+
+// Width of the bar under the drawn cylinder: the rod's share of `fullWidth`, never wider.
+int strokeBarWidth(double fraction, int fullWidth) {
+    if (!(fraction > 0.0)) {
+        return 0;
+    }
+    const double width = fullWidth * fraction;
+    return width > fullWidth ? fullWidth : static_cast<int>(std::trunc(width));
+}
+
+} // namespace
+
+LiveDisplay::LiveDisplay(TForm1& form)
+    : form_(form), dragExec_([](QDrag& drag) { drag.exec(Qt::CopyAction | Qt::MoveAction); }) {
+    Ui::TForm1& ui = *form_.ui;
+    connect(ui.AbCompass1, &CompassGauge::doubleClicked, this, [this] { AbCompass1DblClick(); });
+    connect(ui.Winkel, &CompassGauge::doubleClicked, this, [this] { WinkelDblClick(); });
+    connect(ui.Label11, &ClickLabel::doubleClicked, this, [this] { Label11DblClick(); });
+    connect(ui.APos, &ClickLabel::pressed, this, [this](Qt::MouseButton button, const QPoint& at) {
+        if (button == Qt::LeftButton) {
+            APosClick(at);
+        }
+    });
+    ui.APos->installEventFilter(this);
+}
+
+int LiveDisplay::turns() const {
+    bool ok = false;
+    const int value = form_.ui->Turns->text().trimmed().toInt(&ok);
+    return ok && value >= 1 ? value : 0;
+}
+
+double LiveDisplay::strokeMm() const {
+    const QString text = form_.ui->Laenge->text().trimmed();
+    bool ok = false;
+    const double value = QLocale().toDouble(text, &ok);
+    if (ok && std::isfinite(value)) {
+        return value;
+    }
+    const double plain = text.toDouble(&ok);
+    return ok && std::isfinite(plain) ? plain : 0.0;
+}
+
+void LiveDisplay::bytesArrived() {
+    form_.ui->AbLED1->setColorOff(tcolor(kLampArrivedColour));
+}
+
+void LiveDisplay::replyRecognised() {
+    form_.ui->AbLED1->setChecked(true);
+}
+
+void LiveDisplay::showRevolutionIndicators() {
+    form_.ui->AbValueInd1->show();
+    form_.ui->AbValueInd2->show();
+}
+
+bool LiveDisplay::revolutionIndicatorsShown() const {
+    // Asked of the widget itself, so that it holds also while its page is not the one shown.
+    return !form_.ui->AbValueInd1->isHidden();
+}
+
+void LiveDisplay::showStatusByte(std::uint8_t statusByte) {
+    const StatusBits bits = decodeStatusBits(statusByte);
+    Ui::TForm1& ui = *form_.ui;
+    ui.ADJ->setColorOn(tcolor(bits.misalignedBit5 ? kMisalignedBit5Colour : kMisalignedColour));
+    ui.ADJ->setChecked(bits.sensorMisaligned);
+    ui.Reed1->setChecked(bits.reed1);
+    ui.Reed2->setChecked(bits.reed2);
+}
+
+void LiveDisplay::drawZone(std::uint8_t zone) {
+    PictureBox* image = form_.ui->Image1;
+    QImage& canvas = image->canvas();
+    QPainter painter(&canvas);
+    painter.fillRect(canvas.rect(), tcolor(kZoneBackground));
+    painter.fillRect(QRect(kZoneWidth * zone, 0, kZoneFillWidth, kZoneFillHeight),
+                     tcolor(kZoneColour));
+    painter.end();
+    image->update();
+}
+
+void LiveDisplay::showReedState(std::uint8_t reedState) {
+    form_.ui->Label11->setText(QString::number(reedState));
+    form_.ui->AbCompass1->setValue(reedState * kDegreesPerReedState);
+}
+
+void LiveDisplay::showWinkel(std::uint32_t digit) {
+    form_.ui->Winkel->setValue(digit);
+}
+
+void LiveDisplay::showSpeed(int rpm) {
+    form_.ui->Label18->setText(QString::number(rpm) + QStringLiteral(" RPM "));
+}
+
+void LiveDisplay::showRevolutions(std::int32_t positionCounts) {
+    if (revolutionIndicatorsShown()) {
+        form_.ui->AbValueInd1->setValue(positionCounts >> kRevolutionShift);
+    }
+}
+
+void LiveDisplay::showPosition(double positionMm) {
+    form_.ui->APos->setText(positionText(positionMm));
+}
+
+void LiveDisplay::showStrokeFraction(double fraction) {
+    Ui::TForm1& ui = *form_.ui;
+    ui.ABSPos->setPercent(strokePercent(fraction));
+    QRect bar = ui.AbGradient2->geometry();
+    bar.setWidth(strokeBarWidth(fraction, ui.Image2->width()));
+    ui.AbGradient2->setGeometry(bar);
+}
+
+void LiveDisplay::showMemoryHighlight() {
+    const double memoryMm = strokeFraction(form_.State.MemoryPositionCounts, turns()) * strokeMm();
+    const bool reached = positionText(memoryMm) == form_.ui->APos->text();
+    form_.ui->AbPanel1->setInnerBevelColor(tcolor(reached ? kMemoryReachedColour : tc::ButtonFace));
+}
+
+void LiveDisplay::showReedTurnCount(std::uint16_t count) {
+    if (revolutionIndicatorsShown()) {
+        form_.ui->AbValueInd2->setValue(count);
+    }
+}
+
+void LiveDisplay::showInputs(std::uint8_t inputs) {
+    const InputStates states = decodeInputs(inputs);
+    Ui::TForm1& ui = *form_.ui;
+    ui.AbLED2->setChecked(states.pushButtonS1);
+    ui.AbLED3->setChecked(states.pushButtonS2);
+    ui.AbLED4->setChecked(states.input1);
+    ui.AbLED5->setChecked(states.input3);
+    ui.AbLED6->setChecked(states.temperatureLed);
+    ui.AbLED7->setChecked(states.input2);
+    if (states.panelWarning) {
+        ui.AbPanel1->setInnerBevelColor(tcolor(kPanelWarningColour));
+    }
+}
+
+void LiveDisplay::showCaption(const std::string& text) {
+    form_.setWindowTitle(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void LiveDisplay::showVersion(std::uint8_t version) {
+    form_.ui->VersionA->setText(QString::fromStdString(versionCaption(version)));
+    form_.ui->VersionA->show();
+}
+
+void LiveDisplay::AbCompass1DblClick() {
+    DeviceState& state = form_.State;
+    state.SectorAnalysisOn = state.SensorCheckPhase && !state.SectorAnalysisOn;
+}
+
+void LiveDisplay::WinkelDblClick() {
+    if (!form_.serviceMode().isOn()) {
+        return;
+    }
+    DeviceState& state = form_.State;
+    state.WinkelFromPosition = !state.WinkelFromPosition;
+    form_.ui->Winkel->setBevelOuterColor(
+        tcolor(state.WinkelFromPosition ? kWinkelFromPositionRing : kWinkelFromAngleRing));
+}
+
+void LiveDisplay::Label11DblClick() {
+    if (!form_.serviceMode().isOn()) {
+        return;
+    }
+    QTabWidget* pages = form_.ui->PageControl1;
+    const int index = pages->indexOf(form_.ui->TabSheet4);
+    pages->setTabVisible(index, !pages->isTabVisible(index));
+}
+
+void LiveDisplay::APosClick(const QPoint& pressPosition) {
+    dragArmed_ = form_.ui->PageControl1->currentWidget() == form_.ui->TabSheet2;
+    dragStart_ = pressPosition;
+}
+
+bool LiveDisplay::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_.ui->APos && dragArmed_) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            dragArmed_ = false;
+        } else if (event->type() == QEvent::MouseMove) {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            if (!(move->buttons() & Qt::LeftButton)) {
+                dragArmed_ = false;
+            } else if ((move->position().toPoint() - dragStart_).manhattanLength() >=
+                       kDragStartDistance) {
+                dragArmed_ = false;
+                startAPosDrag();
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void LiveDisplay::startAPosDrag() {
+    auto* drag = new QDrag(form_.ui->APos);
+    auto* mime = new QMimeData;
+    mime->setText(form_.ui->APos->text());
+    drag->setMimeData(mime);
+    dragExec_(*drag);
+    drag->deleteLater();
+}
 
 } // namespace zuvo

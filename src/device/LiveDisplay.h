@@ -1,16 +1,78 @@
 #pragma once
-// Shows the controller's live state and handles the gestures on those displays.
+// Shows the controller's live state and handles the gestures on those displays. The receive
+// dispatcher calls the show functions in the order of a reply's fields; each writes only its
+// own controls.
+
+#include <QObject>
+#include <QPoint>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QDrag;
 
 namespace zuvo {
 
 class TForm1;
+struct StatusBits;
 
-class LiveDisplay {
+class LiveDisplay : public QObject {
 public:
     explicit LiveDisplay(TForm1& form);
 
+    // The stroke edits as the displays read them: turns below 1 (or not a number) read as 0.
+    int turns() const;
+    double strokeMm() const;
+
+    // Bytes arrived: the connection lamp's off-colour turns orange until the next poll.
+    void bytesArrived();
+    // A reply was recognised: the connection lamp is lit.
+    void replyRecognised();
+    // The two revolution indicators, shown for the long status reply in service mode.
+    void showRevolutionIndicators();
+    bool revolutionIndicatorsShown() const;
+
+    // Status reply, field by field.
+    void showStatusByte(std::uint8_t statusByte);
+    void drawZone(std::uint8_t zone);
+    void showReedState(std::uint8_t reedState);
+    void showWinkel(std::uint32_t digit);
+    void showSpeed(int rpm);
+    void showRevolutions(std::int32_t positionCounts);
+    void showPosition(double positionMm);
+    void showStrokeFraction(double fraction);
+    void showMemoryHighlight();
+    void showReedTurnCount(std::uint16_t count);
+    void showInputs(std::uint8_t inputs);
+
+    // Frames the controller sends on its own.
+    void showCaption(const std::string& text);
+    void showVersion(std::uint8_t version);
+
+    // Gestures.
+    void AbCompass1DblClick();
+    void WinkelDblClick();
+    void Label11DblClick();
+    // A press on APos on the Digital Output page arms a drag; it starts once the pointer has
+    // moved far enough with the button held.
+    void APosClick(const QPoint& pressPosition);
+
+    // How a drag is carried out; tests replace it, since a real drag waits for the user.
+    using DragExec = std::function<void(QDrag& drag)>;
+    void setDragExec(DragExec exec) { dragExec_ = std::move(exec); }
+
+    static constexpr int kDragStartDistance = 10;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void startAPosDrag();
+
     TForm1& form_;
+    bool dragArmed_ = false;
+    QPoint dragStart_;
+    DragExec dragExec_;
 };
 
 } // namespace zuvo

@@ -1,14 +1,153 @@
 #include "device/ReceiveDispatcher.h"
 
 #include "app/TForm1.h"
+#include "device/LiveDisplay.h"
+#include "device/ReceiveEngine.h"
+#include "device/SectorAnalysis.h"
+#include "device/StatusDecoding.h"
+#include "params/EditorMapping.h"
+#include "service/PositionRecording.h"
+#include "ui_TForm1.h"
 
 namespace zuvo {
 
-ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {}
+namespace {
+
+void restart(QTimer& timer, int ms) {
+    timer.stop();
+    timer.setInterval(ms);
+    timer.start();
+}
+
+} // namespace
+
+ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
+    form_.ComPort1.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
+        ComPort1TriggerAvail(cp, count);
+    };
+}
 
 void ReceiveDispatcher::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {
-    (void)cp;
-    (void)count;
+    form_.liveDisplay().bytesArrived();
+    std::span<const std::uint8_t> bytes;
+    // A port that is closing hands out nothing; its bytes are not read as zeros.
+    if (count > 0 && cp.Open()) {
+        readBuffer_.resize(count);
+        try {
+            cp.GetBlock(readBuffer_.data(), count);
+            bytes = readBuffer_;
+        } catch (const std::exception&) {
+            // A failed read brings nothing; what the buffer holds is still looked at.
+        }
+    }
+    receive(bytes);
+}
+
+void ReceiveDispatcher::receive(std::span<const std::uint8_t> bytes) {
+    apply(receiveBytes(form_.Rx, form_.State, bytes, context()));
+}
+
+ReceiveContext ReceiveDispatcher::context() const {
+    const Ui::TForm1& ui = *form_.ui;
+    ReceiveContext c;
+    c.testValuesTabShown = ui.PageControl1->isTabVisible(ui.PageControl1->indexOf(ui.TabSheet4));
+    c.recordingViewShown = form_.views().current() == View::Recording;
+    c.sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0;
+    c.turns = form_.liveDisplay().turns();
+    c.strokeMm = form_.liveDisplay().strokeMm();
+    return c;
+}
+
+void ReceiveDispatcher::apply(const ReceiveOutcome& outcome) {
+    LiveDisplay& display = form_.liveDisplay();
+    if (outcome.sensorWords) {
+        form_.sectorAnalysis().sensorWordsReply();
+        restart(form_.Timer2, outcome.sensorWords->pollIntervalMs);
+    }
+    if (outcome.status) {
+        applyStatus(*outcome.status);
+    }
+    if (outcome.parameterBlock) {
+        display.replyRecognised();
+        form_.Params.storeReceivedWords(outcome.parameterBlock->words);
+        form_.ui->Kali_10V->setValue(outcome.parameterBlock->kali10V);
+        form_.ui->Kali_4mA->setValue(outcome.parameterBlock->kali4mA);
+        form_.editorMapping().ShowReceivedBlock();
+    }
+    if (outcome.caption) {
+        display.showCaption(*outcome.caption);
+    }
+    if (outcome.version) {
+        display.showVersion(*outcome.version);
+    }
+}
+
+// The fields in their order; the first one that did not convert ends the display of this
+// reply, and the settle wait ends in any case.
+void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
+    LiveDisplay& display = form_.liveDisplay();
+    const StatusReply& f = status.fields;
+    display.replyRecognised();
+    if (f.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
+        display.showRevolutionIndicators();
+    }
+    const auto finish = [this] { form_.Timeout.stop(); };
+
+    if (!f.statusByte) {
+        return finish();
+    }
+    display.showStatusByte(*f.statusByte);
+    if (status.zoneToDraw) {
+        display.drawZone(*status.zoneToDraw);
+    }
+    if (!f.reedState) {
+        return finish();
+    }
+    display.showReedState(*f.reedState);
+    if (!f.angleField) {
+        return finish();
+    }
+    if (!form_.State.WinkelFromPosition && status.winkelDigit) {
+        display.showWinkel(*status.winkelDigit);
+    }
+    if (!status.rpm) {
+        return finish();
+    }
+    display.showSpeed(*status.rpm);
+    if (!f.position || !status.strokeFraction || !status.positionMm) {
+        return finish();
+    }
+    display.showRevolutions(*f.position);
+    if (form_.State.WinkelFromPosition && status.winkelDigit) {
+        display.showWinkel(*status.winkelDigit);
+    }
+    display.showPosition(*status.positionMm);
+
+    const StatusBits bits = decodeStatusBits(*f.statusByte);
+    const auto digit = status.winkelDigit ? *status.winkelDigit
+                                          : static_cast<std::uint32_t>(form_.ui->Winkel->value());
+    form_.sectorAnalysis().statusReply(static_cast<int>(digit), bits.reed1, bits.reed2,
+                                       *f.reedState);
+
+    if (form_.positionRecording().isRecording()) {
+        form_.positionRecording().takeSample(*f.position, *status.strokeFraction);
+    }
+    display.showStrokeFraction(*status.strokeFraction);
+    display.showMemoryHighlight();
+
+    if (display.revolutionIndicatorsShown()) {
+        if (f.reedTurnCount) {
+            display.showReedTurnCount(*f.reedTurnCount);
+        } else if (f.length == kStatusReplyWithTurnCountLength) {
+            return finish();
+        }
+    }
+    if (!f.inputs) {
+        return finish();
+    }
+    display.showInputs(*f.inputs);
+    restart(form_.Timer2, kStatusPollMs);
+    finish();
 }
 
 } // namespace zuvo
