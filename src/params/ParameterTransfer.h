@@ -1,19 +1,39 @@
 #pragma once
 // Reads the parameter block from the controller and sends it back word by word.
 
+#include "params/UserPrompts.h"
+
+#include <cstdint>
+
 namespace zuvo {
 
 class TForm1;
 
 class ParameterTransfer {
 public:
+    // Polling resumes at these intervals after a send and after the Read button.
+    static constexpr int kAfterSendPollMs = 1500;
+    static constexpr int kAfterReadPollMs = 200;
+
     explicit ParameterTransfer(TForm1& form);
 
     void SaveParamClick();
     void ReadParamClick();
 
+    // True from the start to the end of a send. A parameter block that arrives meanwhile (a late
+    // answer to an earlier poll) is dropped by the receive side: the read stays pending and is
+    // repeated once polling resumes.
+    bool sending() const { return sending_; }
+
+    // Panel1's colour, the outcome of the last send: white once it started, red when it stopped
+    // for lack of an acknowledge.
+    void setPanel1Color(std::uint32_t color);
+
+    UserPrompts prompts;
+
 private:
     TForm1& form_;
+    bool sending_ = false;
 };
 
 } // namespace zuvo
