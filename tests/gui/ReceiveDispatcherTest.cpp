@@ -1,0 +1,226 @@
+// The receive notification end to end: bytes from the simulated controller on a pseudo-terminal
+// into the window's buffer, recognised, decoded and shown.
+
+#include "device/ReceiveDispatcher.h"
+#include "ReceiveLink.h"
+#include "widgets/LedIndicator.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/TColor.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSlider>
+#include <QTabWidget>
+
+using namespace zuvo;
+using namespace zuvo::test;
+
+namespace {
+
+class ReceiveDispatcherTest : public ReceiveLinkTest {};
+
+std::vector<std::uint8_t> part(const std::vector<std::uint8_t>& bytes, std::size_t from,
+                               std::size_t count) {
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+}
+
+TEST_F(ReceiveDispatcherTest, StatusReplyInTwoPiecesIsDecodedOnceWhenComplete) {
+    form.Timeout.setInterval(60000);
+    form.Timeout.start();
+    form.State.ReplyPending = true;
+    const auto reply = statusFrame(StatusFields().status(0x01).reedState(2).speed(700));
+    ASSERT_EQ(reply.size(), 24u);
+
+    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
+    EXPECT_TRUE(form.State.ReplyPending);
+    EXPECT_TRUE(form.Timeout.isActive());
+    EXPECT_EQ(control<LedIndicator>("AbLED1")->colorOff(),
+              tcolor(0x0080FF)); // bytes, but no reply yet
+    EXPECT_FALSE(control<LedIndicator>("AbLED1")->isChecked());
+    EXPECT_NE(control<QLabel>("Label11")->text(), "2");
+
+    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !form.State.ReplyPending; }));
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(control<QLabel>("Label11")->text(), "2");
+    EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
+    EXPECT_FALSE(form.Timeout.isActive());
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(form.Timer2.interval(), ReceiveDispatcher::kStatusPollMs);
+}
+
+TEST_F(ReceiveDispatcherTest, GarbageInFrontOfAReply) {
+    const auto reply = statusFrame(StatusFields().reedState(5));
+    const std::vector<std::uint8_t> garbage30(30, 'Z');
+
+    // 54 bytes are no known length: nothing is decoded, and the ETX at the end drops them all.
+    ASSERT_TRUE(send(garbage30, [this] { return form.Rx.RxCount == 30; }));
+    ASSERT_TRUE(send(part(reply, 0, 12), [this] { return form.Rx.RxCount == 42; }));
+    form.State.ReplyPending = true;
+    ASSERT_TRUE(send(part(reply, 12, 12), [this] { return form.Rx.RxCount == 0; }));
+    EXPECT_TRUE(form.State.ReplyPending);
+    EXPECT_NE(control<QLabel>("Label11")->text(), "5");
+
+    // Beyond the longest reply the buffer is cut to the last STX, and the reply completes.
+    const std::vector<std::uint8_t> garbage150(150, 'Z');
+    ASSERT_TRUE(send(garbage150, [this] { return form.Rx.RxCount == 150; }));
+    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
+    EXPECT_EQ(form.Rx.RxBuffer[0], STX);
+    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !form.State.ReplyPending; }));
+    EXPECT_EQ(control<QLabel>("Label11")->text(), "5");
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+}
+
+TEST_F(ReceiveDispatcherTest, LoneAcknowledgeSetsTheFlagAndEmptiesTheBuffer) {
+    form.Rx.AckReceived = false;
+    ASSERT_TRUE(send({0x05}, [this] { return form.Rx.AckReceived; }));
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+}
+
+TEST_F(ReceiveDispatcherTest, MalformedFieldEndsTheDisplayButStillEndsTheSettleWait) {
+    ASSERT_TRUE(sendStatus(StatusFields().reedState(1).speed(700)));
+    const QString speedBefore = control<QLabel>("Label18")->text();
+    form.Timer2.stop();
+    form.Timeout.setInterval(60000);
+    form.Timeout.start();
+
+    auto reply = statusFrame(StatusFields().reedState(3).speed(500));
+    reply[9] = 'G'; // the speed field
+    ASSERT_TRUE(sendWhole(reply));
+    EXPECT_EQ(control<QLabel>("Label11")->text(), "3"); // fields before it are shown
+    EXPECT_EQ(control<QLabel>("Label18")->text(), speedBefore);
+    EXPECT_FALSE(form.Timeout.isActive());
+    EXPECT_FALSE(form.Timer2.isActive()); // the poll timer keeps its state
+}
+
+TEST_F(ReceiveDispatcherTest, PositionTextFollowsTheLocalesSeparator) {
+    const QLocale saved;
+    control<QLineEdit>("Turns")->setText("100");
+    control<QLineEdit>("Laenge")->setText("1000");
+    struct Case {
+        QLocale locale;
+        const char* expected;
+    };
+    for (const Case& c : {Case{QLocale(QLocale::English, QLocale::UnitedStates), "-0.01mm"},
+                          Case{QLocale(QLocale::German, QLocale::Germany), "-0,01mm"}}) {
+        QLocale::setDefault(c.locale);
+        control<QLabel>("APos")->setText("");
+        ASSERT_TRUE(sendStatus(StatusFields().position(0xFFFFFFFF)));
+        EXPECT_EQ(control<QLabel>("APos")->text(), c.expected);
+        EXPECT_EQ(form.State.LastPositionCounts, -1);
+        EXPECT_DOUBLE_EQ(form.State.PositionMm, 1000.0 * -1.0 / 102400.0);
+    }
+    QLocale::setDefault(saved);
+}
+
+TEST_F(ReceiveDispatcherTest, SpeedByFirmwareVersionAndSensorPlace) {
+    struct Case {
+        std::uint16_t speed;
+        std::uint8_t versionBefore;
+        int anlaufS;
+        const char* shown;
+        std::uint8_t versionAfter;
+    };
+    const Case cases[] = {
+        {700, 0, 0, "410 RPM ", 60}, {700, 0, 1, "410 RPM ", 60}, {500, 0, 0, "4880 RPM ", 0},
+        {500, 0, 1, "4882 RPM ", 0}, {6, 60, 1, "0 RPM ", 60},    {6, 60, 0, "0 RPM ", 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "S=" << c.speed << " item " << c.anlaufS);
+        form.State.FirmwareVersion = c.versionBefore;
+        control<RadioGroup>("AnlaufS")->setItemIndex(c.anlaufS);
+        control<QLabel>("Label18")->setText("");
+        ASSERT_TRUE(sendStatus(StatusFields().speed(c.speed)));
+        EXPECT_EQ(control<QLabel>("Label18")->text(), c.shown);
+        EXPECT_EQ(form.State.FirmwareVersion, c.versionAfter);
+    }
+}
+
+std::vector<std::uint8_t> blockFrame(int wordCount, std::uint16_t firstWord) {
+    std::string body;
+    for (int i = 0; i < wordCount; ++i) {
+        body += hexField(static_cast<std::uint32_t>(firstWord + i), 4);
+    }
+    body += hexField(700, 4) + hexField(300, 4); // 10 V and 4 mA points
+    return framed(body);
+}
+
+TEST_F(ReceiveDispatcherTest, ParameterBlockLengthsAndAnExtraWordCountThatNeverShrinks) {
+    control<QSlider>("Kali_10V")->setRange(0, 1023);
+    control<QSlider>("Kali_4mA")->setRange(0, 1023);
+    const auto block154 = blockFrame(36, 0x100);
+    const auto block158 = blockFrame(37, 0x200);
+    ASSERT_EQ(block154.size(), 154u);
+    ASSERT_EQ(block158.size(), 158u);
+
+    ASSERT_TRUE(sendWhole(block154));
+    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
+    EXPECT_EQ(form.Params.Slots[0], 0x100);
+    EXPECT_EQ(form.Params.Slots[35], 0x100 + 35);
+    EXPECT_EQ(form.Params.Slots[36], 0);
+    EXPECT_EQ(control<QSlider>("Kali_10V")->value(), 700);
+    EXPECT_EQ(control<QSlider>("Kali_4mA")->value(), 300);
+
+    ASSERT_TRUE(sendWhole(block158));
+    EXPECT_EQ(form.State.ExtraWordCount, 21);
+    EXPECT_EQ(form.Params.Slots[36], 0x200 + 36);
+
+    // E stays 21: the shorter block is no longer a reply and goes with its ETX.
+    form.State.ParamReadPending = true;
+    form.State.ReplyPending = true;
+    ASSERT_TRUE(send(block154, [this] { return form.Rx.RxCount == 0; }));
+    pauseFor(50); // in case the block came in more than one piece
+    EXPECT_TRUE(form.State.ParamReadPending);
+    EXPECT_EQ(form.State.ExtraWordCount, 21);
+    EXPECT_EQ(form.Params.Slots[0], 0x200);
+}
+
+TEST_F(ReceiveDispatcherTest, VersionFrameShowsTheSignedVersion) {
+    EXPECT_TRUE(control<QLabel>("VersionA")->isHidden());
+    for (const auto& [raw, shown] : {std::pair<std::uint8_t, const char*>{0x3C, "V60"},
+                                     std::pair<std::uint8_t, const char*>{0x90, "V-112"}}) {
+        ASSERT_TRUE(send({STX, 'V', raw, ETX}, [this, raw = raw] {
+            return form.State.FirmwareVersion == raw && form.Rx.RxCount == 0;
+        }));
+        EXPECT_EQ(control<QLabel>("VersionA")->text(), shown);
+        EXPECT_FALSE(control<QLabel>("VersionA")->isHidden());
+    }
+}
+
+TEST_F(ReceiveDispatcherTest, TextLineBecomesTheCaptionUnlessTheTestValuesTabIsShown) {
+    const std::string line = "#ZUVO 3000\r";
+    const std::vector<std::uint8_t> bytes(line.begin(), line.end());
+    ASSERT_TRUE(send(bytes, [this] { return form.windowTitle() == " ZUVO 3000"; }));
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+
+    QTabWidget* pages = control<QTabWidget>("PageControl1");
+    pages->setTabVisible(pages->indexOf(control<QWidget>("TabSheet4")), true);
+    ASSERT_TRUE(send({'#', 'O', 'K', '\r'}, [this] { return form.Rx.RxCount == 4; }));
+    pauseFor(20);
+    EXPECT_EQ(form.Rx.RxCount, 4u); // kept for the test data
+    EXPECT_EQ(form.windowTitle(), " ZUVO 3000");
+}
+
+TEST_F(ReceiveDispatcherTest, SensorWordsAreSortedAndMalformedOnesDropped) {
+    control<QLineEdit>("Turns")->setText("100");
+    const std::array<std::uint16_t, 8> words{900, 100, 700, 300, 0xFFFF, 500, 200, 0};
+    std::string body;
+    for (auto w : words) {
+        body += hexField(w, 4);
+    }
+    ASSERT_TRUE(sendWhole(framed(body)));
+    const std::array<std::uint16_t, 8> sorted{0, 100, 200, 300, 500, 700, 900, 0xFFFF};
+    EXPECT_EQ(form.State.SensorWords, sorted);
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(form.Timer2.interval(), 10);
+
+    body[5] = 'x';
+    form.Timer2.stop();
+    ASSERT_TRUE(sendWhole(framed(body)));
+    EXPECT_EQ(form.State.SensorWords, sorted);
+    EXPECT_FALSE(form.Timer2.isActive());
+}
+
+} // namespace
