@@ -79,7 +79,7 @@ void Commissioning::KalibrierungClick() {
     for (const auto& [index, position] : points) {
         const auto value = static_cast<std::uint16_t>(std::clamp(position, 0, 0xFFFF));
         if (!link.SendAndWaitForAck(writeWordFrame(index, value))) {
-            ui.StatusBar1->showMessage(kNoResponse);
+            link.showStatus(kNoResponse);
             break;
         }
     }

@@ -103,7 +103,7 @@ void ModuleReplacement::SetPosiotn1Click() {
     link.QuietLink(true);
     setPanel1Colour(tc::White);
     if (!link.SendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts))) {
-        ui.StatusBar1->showMessage(kNoResponse);
+        link.showStatus(kNoResponse);
         setPanel1Colour(tc::Red);
     }
     ui.ReadParam->setEnabled(true);
