@@ -1,0 +1,217 @@
+// The COM-port dialog on the main window: the port list of the probe, switching and storing the
+// port, and the messages of what fails.
+
+#include "SimulatedLink.h"
+#include "app/Settings.h"
+#include "app/TForm1.h"
+#include "app/TForm2.h"
+#include "serial/PollCycle.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace zuvo;
+
+namespace {
+
+TEST(ComPortDialog, ParseRule) {
+    struct Case {
+        QString typed;
+        QString text;
+        int number;
+    };
+    const int current = 6;
+    const Case cases[] = {
+        {"COM3", "3", 3},   {"com3", "3", 3},     {"COM 3", "3", 3},   {"COM123", "12", 12},
+        {"COM05", "05", 5}, {"COM12 ", "12", 12}, {"COM 12", "1", 1},  {"COM0", "6", 6},
+        {"COMx", "6", 6},   {"COM", "6", 6},      {"COM-1", "6", 6},   {"PORT3", "6", 6},
+        {" COM3", "6", 6},  {"", "6", 6},         {"COM99", "99", 99},
+    };
+    for (const Case& c : cases) {
+        const PortChoice choice = TForm2::parsePortChoice(c.typed, current);
+        EXPECT_EQ(choice.text, c.text) << c.typed.toStdString();
+        EXPECT_EQ(choice.number, c.number) << c.typed.toStdString();
+    }
+    EXPECT_EQ(TForm2::notAvailableText("4"), "  Comport 4 not available   ");
+}
+
+// The main window on COM1 (the simulator), its dialog, and a second simulated adapter that the
+// port map calls COM3 and COM5.
+class ComPortDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        other.start();
+        const QString otherPath = QString::fromStdString(other.slavePath());
+        PortMap::global().setOverride(3, otherPath);
+        PortMap::global().setOverride(5, otherPath);
+        dialog = std::make_unique<TForm2>(&form);
+        dialog->setMessageFn([this](const QString& text) { messages << text; });
+        form.ComPort1.setComNumber(1);
+        form.ComPort1.setOpen(true);
+    }
+
+    void TearDown() override {
+        dialog.reset();
+        form.ComPort1.setOpen(false);
+    }
+
+    void showDialog() {
+        menuItem()->trigger();
+        ASSERT_TRUE(dialog->isVisible());
+    }
+
+    void pressOk(const QString& typed) {
+        combo()->setCurrentText(typed);
+        ok()->click();
+    }
+
+    template <typename T> T& control(QObject& owner, const char* name) {
+        T* found = owner.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return *found;
+    }
+    QComboBox* combo() { return &control<QComboBox>(*dialog, "ComboBox1"); }
+    QPushButton* ok() { return &control<QPushButton>(*dialog, "Button1"); }
+    QLabel* portView() { return &control<QLabel>(*dialog, "Image1"); }
+    QAction* menuItem() { return &control<QAction>(form, "Comport2"); }
+    QStatusBar* statusBar() { return &control<QStatusBar>(form, "StatusBar1"); }
+
+    QString settingsText() const {
+        QFile file(link.folder.filePath("ZUVO.conf"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    test::SimulatedLink link;
+    sim::Simulator other;
+    TForm1 form;
+    std::unique_ptr<TForm2> dialog;
+    QStringList messages;
+};
+
+TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
+    combo()->setCurrentText("COM7");
+    showDialog();
+    EXPECT_FALSE(dialog->isModal());
+
+    QStringList items;
+    for (int i = 0; i < combo()->count(); ++i) {
+        items << combo()->itemText(i);
+    }
+    EXPECT_EQ(items, QStringList({"COM1", "COM3", "COM5"}));
+    EXPECT_EQ(combo()->currentText(), "COM7"); // the edit text stays
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_TRUE(form.ComPort1.Open());
+
+    // The port map view names the device of every listed port.
+    const QString view = portView()->text();
+    EXPECT_TRUE(view.contains("COM1:  " + QString::fromStdString(link.sim.slavePath())))
+        << view.toStdString();
+    EXPECT_TRUE(view.contains("COM3:  " + QString::fromStdString(other.slavePath())));
+    EXPECT_FALSE(view.contains("dialout"));
+
+    // The menu item again only brings the dialog to the front.
+    menuItem()->trigger();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(form.ComPort1.Open());
+}
+
+TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhatToDo) {
+    form.ComPort1.setOpen(false);
+    for (int n : {1, 3, 5}) {
+        PortMap::global().setOverride(n, link.folder.filePath("unplugged"));
+    }
+    showDialog();
+    EXPECT_EQ(combo()->count(), 0);
+    EXPECT_TRUE(dialog->listedPorts().isEmpty());
+    EXPECT_TRUE(portView()->text().contains("dialout"));
+    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+}
+
+TEST_F(ComPortDialogTest, OkWithoutAChangeOnlyHidesAndClearsTheStatusText) {
+    for (const QString& typed :
+         {QString("COM1"), QString("com 1"), QString("COM0"), QString("COMx"), QString("serial")}) {
+        showDialog();
+        statusBar()->showMessage("ComPort not available");
+        pressOk(typed);
+        EXPECT_FALSE(dialog->isVisible()) << typed.toStdString();
+        EXPECT_TRUE(statusBar()->currentMessage().isEmpty()) << typed.toStdString();
+        EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+        EXPECT_TRUE(form.ComPort1.Open());
+    }
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(QFile::exists(link.folder.filePath("ZUVO.conf"))); // nothing changed
+}
+
+TEST_F(ComPortDialogTest, APortThatDoesNotOpenIsReportedAndNotStored) {
+    for (const QString& typed : {QString("COM4"), QString("COM77")}) {
+        showDialog();
+        form.ComPort1.setComNumber(1);
+        form.ComPort1.setOpen(true);
+        messages.clear();
+        pressOk(typed);
+        const QString number = typed.mid(3);
+        EXPECT_EQ(messages, QStringList{"  Comport " + number + " not available   "});
+        EXPECT_EQ(form.ComPort1.ComNumber(), number.toInt());
+        EXPECT_FALSE(form.ComPort1.Open()); // the poll cycle keeps trying this port
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    EXPECT_FALSE(QFile::exists(link.folder.filePath("ZUVO.conf")));
+}
+
+TEST_F(ComPortDialogTest, SwitchingStoresTheNumberAsTyped) {
+    showDialog();
+    pressOk("COM05");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form.ComPort1.ComNumber(), 5);
+    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(settingsText().contains("ComPort=05")) << settingsText().toStdString();
+    EXPECT_EQ(readComDigit(), QChar(u'0'));
+}
+
+TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain) {
+    // A plain file where the settings folder would have to be.
+    QFile blocker(link.folder.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("ZUVO_SETTINGS", link.folder.filePath("blocker/ZUVO.conf").toLocal8Bit());
+
+    showDialog();
+    statusBar()->showMessage("USB disconnected");
+    pressOk("COM3");
+    EXPECT_EQ(form.ComPort1.ComNumber(), 3); // the port has been switched already
+    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(statusBar()->currentMessage(), "USB disconnected");
+    EXPECT_TRUE(messages.isEmpty());
+
+    ok()->click(); // now the number is the current one
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(statusBar()->currentMessage().isEmpty());
+    EXPECT_EQ(form.ComPort1.ComNumber(), 3);
+}
+
+TEST_F(ComPortDialogTest, ARunningExchangeKeepsItsPort) {
+    ASSERT_TRUE(form.pollCycle().tryBeginExchange());
+    showDialog();
+    EXPECT_TRUE(form.ComPort1.Open()); // no probe closed it
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    pressOk("COM3");
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_TRUE(dialog->isVisible()); // the click was refused
+    form.pollCycle().endExchange();
+
+    pressOk("COM3");
+    EXPECT_EQ(form.ComPort1.ComNumber(), 3);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+} // namespace
