@@ -36,6 +36,10 @@ Commissioning::Commissioning(TForm1& form) : form_(form) {
     QObject::connect(ui.Button2, &QPushButton::clicked, &form_, [this] { Button2Click(); });
     QObject::connect(ui.Button3, &QPushButton::clicked, &form_, [this] { Button3Click(); });
     QObject::connect(ui.Button10, &QPushButton::clicked, &form_, [this] { Button10Click(); });
+    // A track bar loaded with the value it already holds reports no change; the labels must
+    // not show a value other than the one "Set" would send.
+    Kali_4mAChange();
+    Kali_10VChange();
 }
 
 void Commissioning::LMDButton1Click() {

@@ -142,6 +142,12 @@ TEST_F(CommissioningTest, ZeroPositionAwaitsNoAcknowledge) {
 }
 
 TEST_F(CommissioningTest, CalibrationSendsBothPointsEachAcknowledged) {
+    // The labels show the track bars' positions from the start, not only after a move.
+    EXPECT_EQ(control<QLabel>("K1")->text(),
+              QString::number(control<QSlider>("Kali_4mA")->value()));
+    EXPECT_EQ(control<QLabel>("K2")->text(),
+              QString::number(control<QSlider>("Kali_10V")->value()));
+    control<QSlider>("Kali_10V")->setValue(999);
     control<QSlider>("Kali_4mA")->setValue(5);
     control<QSlider>("Kali_4mA")->setValue(0);
     control<QSlider>("Kali_10V")->setValue(1000);

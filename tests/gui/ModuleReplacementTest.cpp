@@ -272,7 +272,7 @@ TEST_F(ModuleReplacementTest, OtherCommandsAreRefusedWhileTheWriteWaits) {
             commands.push_back(r);
         }
     }
-    EXPECT_EQ(commands, (std::vector<std::string>{"SA0000005"}));
+    EXPECT_EQ(commands, (std::vector<std::string>{"SA0050000"}));
 }
 
 } // namespace
