@@ -1,0 +1,388 @@
+// Saving the editor's values to parameter files and loading them back; block files.
+
+#include "params/ParameterFiles.h"
+#include "app/TForm1.h"
+#include "params/EditorControls.h"
+#include "params/EditorMapping.h"
+#include "widgets/PictureToggleButton.h"
+#include "widgets/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace zuvo;
+
+namespace {
+
+const QLocale kComma(QLocale::German, QLocale::Germany);
+const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
+
+// The file the example set is saved as in a decimal-comma locale.
+const QByteArray kExampleFile = "[ZYLINDER]\r\nLENGTH=500\r\nGEAR=60\r\nDIRECTION=1\r\n"
+                                "[OUTPUT]\r\nHYSTERESIS=0,25\r\nFunktion1=1\r\nFunktion2=2\r\n"
+                                "Funktion3=0\r\nFunktion4=0\r\nFunktion5=0\r\nFunktion6=0\r\n"
+                                "Funktion7=0\r\nFunktion8=0\r\nFunktion9=0\r\n"
+                                "[ANALOG]\r\nFunktion=517\r\n"
+                                "[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"
+                                "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\nPos4=-1\r\n"
+                                "Pos5=-1\r\nPos6=-1\r\nPos7=-1\r\nPos8=-1\r\nAnalog1=0\r\n"
+                                "Analog2=500\r\n";
+
+// One window in a chosen locale, its prompts answered by the test.
+class Window {
+public:
+    explicit Window(const QLocale& locale = kComma) : previous_(QLocale()) {
+        QLocale::setDefault(locale);
+        form.analogHandlersAttached = true;
+        ParameterFiles& files = form.parameterFiles();
+        files.prompts.chooseFile = [this](QFileDialog& dialog) {
+            dialogs << dialog.objectName();
+            return chosen;
+        };
+        files.prompts.confirm = [this](const QString& text, const QString& caption) {
+            questions << caption + "|" + text;
+            return answerOk;
+        };
+        files.prompts.message = [this](const QString& text) { messages << text; };
+    }
+    ~Window() { QLocale::setDefault(previous_); }
+
+    template <class T> T* control(const char* name) {
+        T* c = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QLineEdit* edit(const char* name) { return control<QLineEdit>(name); }
+    QLineEdit* switchPosition(int k) { return form.editorMapping().controls().switchPosition(k); }
+    PictureToggleButton* grid(int r, int c) {
+        return form.editorMapping().controls().gridButton(r, c);
+    }
+
+    // The example set: stroke 500, 60 turns, clockwise, hysteresis 0.25 mm, segment masks 1, 2,
+    // flags 0x0205, delays 1.0 s and 1.2 s, 1400 RPM on the motor axis, switch positions 100 and
+    // 200 mm, analog range 0..500 mm.
+    void enterExample() {
+        edit("Laenge")->setText("500");
+        edit("Turns")->setText("60");
+        // Positions first: their reactions redraw the grid and the analog box from the words.
+        const char* positions[] = {"100", "200", "-1", "-1", "-1", "-1", "-1", "-1"};
+        for (int k = 1; k <= 8; ++k) {
+            switchPosition(k)->setText(positions[k - 1]);
+        }
+        control<QSlider>("AnalogPos2")->setValue(500);
+        control<QSlider>("AnalogPos1")->setValue(0);
+        control<QRadioButton>("TB")->setChecked(true);
+        edit("Hysterese")->setText(QStringLiteral("0") + QLocale().decimalPoint() + "25");
+        grid(1, 1)->setValue(1);
+        grid(2, 2)->setValue(1);
+        control<QComboBox>("AnalogComboBox1")->setCurrentIndex(5);
+        control<RadioGroup>("AnlaufE")->setItemIndex(1);
+        control<QSlider>("AnlaufZ1")->setValue(10);
+        control<QSlider>("AnlaufZ2")->setValue(12);
+        edit("Anlauf1")->setText("1400");
+        control<RadioGroup>("AnlaufS")->setItemIndex(0);
+    }
+
+    // What the editor shows, as words: the block SetVars makes from the pages.
+    std::vector<std::uint16_t> pageWords() {
+        EXPECT_TRUE(form.editorMapping().SetVars());
+        return {form.Params.Slots.begin() + 1, form.Params.Slots.begin() + 37};
+    }
+
+private:
+    QLocale previous_;
+
+public:
+    TForm1 form;
+    QString chosen;
+    bool answerOk = true;
+    QStringList dialogs, questions, messages;
+};
+
+class ParameterFilesTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString put(const QString& name, const QByteArray& content) const {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        return path(name);
+    }
+    static QByteArray contents(const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(ParameterFilesTest, SavesTheExampleByteForByteInADecimalCommaLocale) {
+    Window w(kComma);
+    w.enterExample();
+    w.chosen = path("example"); // no extension: .ZDF is added
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(w.dialogs, QStringList{"SaveDialog1"});
+    EXPECT_TRUE(w.questions.isEmpty()); // a new file needs no question
+    EXPECT_TRUE(w.messages.isEmpty());
+    EXPECT_EQ(contents(path("example.ZDF")), kExampleFile);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"example.ZDF"});
+}
+
+TEST_F(ParameterFilesTest, FileNameRuleAndOverwriteQuestion) {
+    Window w;
+    w.enterExample();
+    const struct {
+        const char* chosen;
+        const char* written;
+    } names[] = {{"a.b", "a.b.ZDF"}, {"set.abc", "set.abc"}, {"plain", "plain.ZDF"}};
+    for (const auto& n : names) {
+        w.chosen = path(n.chosen);
+        w.form.parameterFiles().SaveToFileClick();
+        EXPECT_EQ(contents(path(n.written)), kExampleFile) << n.chosen;
+    }
+    EXPECT_TRUE(w.questions.isEmpty());
+
+    // An existing file: Cancel keeps it as it is, OK replaces the values.
+    const QString existing = put("plain.ZDF", "[ZYLINDER]\r\nLENGTH=7\r\n");
+    w.chosen = path("plain");
+    w.answerOk = false;
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(w.questions, QStringList{"Confirmation|  Overwrite file ?  "});
+    EXPECT_EQ(contents(existing), "[ZYLINDER]\r\nLENGTH=7\r\n");
+    w.answerOk = true;
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(contents(existing), kExampleFile);
+
+    // Cancel in the dialog: nothing at all.
+    w.chosen.clear();
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(w.questions.size(), 2);
+    EXPECT_TRUE(w.messages.isEmpty());
+}
+
+TEST_F(ParameterFilesTest, SavingKeepsUnknownSectionsKeysAndComments) {
+    const QString file = put("kept.ZDF", "; cylinder 4711\r\n[EXTRA]\r\nOwner=Plant 3\r\n"
+                                         "[zylinder]\r\nlength=7\r\nNOTE=spare\r\n\r\n"
+                                         "[POSITION]\r\nPos1=5\r\n");
+    Window w;
+    w.enterExample();
+    w.chosen = file;
+    w.form.parameterFiles().SaveToFileClick();
+    const QByteArray saved = contents(file);
+    EXPECT_TRUE(saved.startsWith("; cylinder 4711\r\n[EXTRA]\r\nOwner=Plant 3\r\n"
+                                 "[zylinder]\r\nLENGTH=500\r\nNOTE=spare\r\nGEAR=60\r\n"
+                                 "DIRECTION=1\r\n\r\n[POSITION]\r\nPos1=100\r\nPos2=200\r\n"))
+        << saved.toStdString();
+    EXPECT_EQ(saved.count("LENGTH"), 1);
+    EXPECT_TRUE(saved.endsWith("[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"));
+}
+
+TEST_F(ParameterFilesTest, LoadsTheExampleOntoThePagesInEitherNotation) {
+    QByteArray withPoints = kExampleFile;
+    withPoints.replace("0,25", "0.25");
+    for (const QByteArray& content : {kExampleFile, withPoints}) {
+        for (const QLocale& locale : {kComma, kPoint}) {
+            Window w(locale);
+            const QString sep = locale.decimalPoint();
+            w.chosen = put("load", content); // opened as load.ZDF
+            put("load.ZDF", content);
+            w.form.State.AutoReadParams = true;
+            w.control<QPushButton>("ReadParam")->setEnabled(false);
+            w.form.parameterFiles().ReadFromFileClick();
+            EXPECT_EQ(w.dialogs, QStringList{"OpenDialog1"});
+            ASSERT_TRUE(w.messages.isEmpty()) << w.messages.join('\n').toStdString();
+
+            EXPECT_EQ(w.edit("Laenge")->text(), "500");
+            EXPECT_EQ(w.control<QLabel>("LabelLaength")->text(), "500mm");
+            EXPECT_EQ(w.edit("Turns")->text(), "60");
+            EXPECT_TRUE(w.control<QRadioButton>("TB")->isChecked());
+            EXPECT_EQ(w.edit("Hysterese")->text(), "0" + sep + "25");
+            EXPECT_EQ(w.switchPosition(1)->text(), "100");
+            EXPECT_EQ(w.switchPosition(2)->text(), "200");
+            EXPECT_EQ(w.switchPosition(3)->text(), "-1");
+            EXPECT_EQ(w.control<QSlider>("AnalogPos2")->value(), 500);
+            EXPECT_EQ(w.control<QSlider>("AnalogPos1")->value(), 0);
+            EXPECT_EQ(w.control<QComboBox>("AnalogComboBox1")->currentText(), "20..4mA");
+            EXPECT_EQ(w.control<RadioGroup>("AnlaufE")->itemIndex(), 1);
+            EXPECT_EQ(w.control<QSlider>("AnlaufZ1")->value(), 10);
+            EXPECT_EQ(w.control<QSlider>("AnlaufZ2")->value(), 12);
+            EXPECT_EQ(w.edit("Anlauf1")->text(), "1400");
+            EXPECT_EQ(w.grid(1, 1)->value(), 1);
+            EXPECT_EQ(w.grid(2, 2)->value(), 1);
+            EXPECT_EQ(w.grid(1, 3)->value(), 0);
+            EXPECT_EQ(w.grid(1, 4)->value(), 2); // segment 4 follows a switch position not set
+            EXPECT_TRUE(w.control<QPushButton>("ReadParam")->isEnabled());
+            EXPECT_FALSE(w.form.State.AutoReadParams);
+
+            // The pages give back the words of the window that saved the file.
+            Window saver(locale);
+            saver.enterExample();
+            EXPECT_EQ(w.pageWords(), saver.pageWords()) << locale.name().toStdString();
+        }
+    }
+}
+
+TEST_F(ParameterFilesTest, LoadWithoutAnlaufAndWithImpulses128) {
+    const struct {
+        const char* analogFunktion;
+        const char* rpm;
+        const char* impulses;
+    } cases[] = {{"0", "3000", "32"}, {"1024", "750", "32"}, {"128", "3000", "128"}};
+    for (const auto& c : cases) {
+        Window w;
+        const QString file =
+            put("short.ZDF", QByteArray("[ANALOG]\r\nFunktion=") + c.analogFunktion + "\r\n");
+        ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(file));
+        EXPECT_EQ(w.control<QSlider>("AnlaufZ1")->value(), 10) << c.analogFunktion;
+        EXPECT_EQ(w.control<QSlider>("AnlaufZ2")->value(), 10);
+        EXPECT_EQ(w.form.Params.Slots[14], 2570);
+        EXPECT_EQ(w.edit("Anlauf1")->text(), c.rpm) << c.analogFunktion;
+        EXPECT_EQ(w.control<QComboBox>("ISpur")->currentText(), c.impulses);
+        // Keys that are missing take their defaults.
+        EXPECT_EQ(w.edit("Laenge")->text(), "1000");
+        EXPECT_EQ(w.edit("Hysterese")->text(), "1");
+        EXPECT_EQ(w.switchPosition(1)->text(), "-1");
+    }
+}
+
+TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
+    auto words = [](std::initializer_list<std::uint16_t> list) {
+        QByteArray bytes;
+        for (std::uint16_t v : list) {
+            bytes.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
+        }
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QByteArray content;
+        bool valid;
+    } cases[] = {
+        {"good.dat", words({1, 2, 3, 4, 5, 6, 21}), true},
+        {"upper.DAT", words({1, 2, 3, 4, 5, 6, 21}), true},
+        {"odd.dat", words({1, 2, 3, 4, 5, 6, 21}) + "x", true},
+        {"sum.dat", words({1, 2, 3, 4, 5, 6, 20}), false},
+        {"eight.dat", words({1, 2, 3, 4, 5, 6, 7, 28}), false},
+        {"empty.dat", QByteArray(), false},
+        {"one.dat", QByteArray("\x01", 1), false},
+        {"long.dat", QByteArray(10000, '\x01'), false},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        w.form.State.AutoReadParams = true;
+        w.control<QPushButton>("ReadParam")->setEnabled(false);
+        w.form.Params.Slots[1] = 1234;
+        const auto before = w.form.Params.Slots;
+        const QString laenge = w.edit("Laenge")->text();
+
+        EXPECT_EQ(w.form.parameterFiles().GetDataFromIni(put(c.name, c.content)), c.valid)
+            << c.name;
+        EXPECT_EQ(w.messages, c.valid ? QStringList{} : QStringList{"Bad Parameterblock! "})
+            << c.name;
+        EXPECT_EQ(w.form.State.AutoReadParams, !c.valid) << c.name;
+        EXPECT_EQ(w.control<QPushButton>("ReadParam")->isEnabled(), c.valid) << c.name;
+        EXPECT_EQ(w.form.Params.Slots, before) << c.name;
+        EXPECT_EQ(w.edit("Laenge")->text(), laenge);
+    }
+}
+
+TEST_F(ParameterFilesTest, UnusableFilesChangeNothingAndSaySo) {
+    QByteArray binary(3000, '\0');
+    for (int i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>(i * 37);
+    }
+    QDir(dir.path()).mkdir("folder.ZDF");
+    const QString cases[] = {
+        put("empty.ZDF", ""),
+        put("binary.ZDF", binary),
+        put("huge.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\n" + QByteArray(5 * 1024 * 1024, 'x')),
+        put("noequals.ZDF", "LENGTH 500\r\nGEAR\r\n[ZYLINDER\r\n"),
+        path("vanished.ZDF"),
+        path("folder.ZDF"),
+    };
+    for (const QString& file : cases) {
+        Window w;
+        w.enterExample();
+        const auto words = w.pageWords();
+        const auto block = w.form.Params.Slots;
+        EXPECT_FALSE(w.form.parameterFiles().GetDataFromIni(file)) << file.toStdString();
+        EXPECT_EQ(w.messages.size(), 1) << file.toStdString();
+        EXPECT_EQ(w.form.Params.Slots, block) << file.toStdString();
+        EXPECT_TRUE(w.form.State.AutoReadParams);
+        EXPECT_EQ(w.pageWords(), words) << file.toStdString();
+    }
+}
+
+TEST_F(ParameterFilesTest, OutOfRangeNumbersLoadAsDefaultsWithoutHarm) {
+    Window w;
+    const QString file = put("range.ZDF", "[ZYLINDER]\r\nLENGTH=0\r\nGEAR=1e308\r\n"
+                                          "[zylinder]\r\nLENGTH=300\r\n"
+                                          "[OUTPUT]\r\nHYSTERESIS=nan\r\nFunktion1=-1\r\n"
+                                          "Funktion2=70000\r\nFunktion2=3\r\n"
+                                          "[ANLAUF]\r\nFunktion2=-1e308\r\n"
+                                          "[POSITION]\r\nPos1=1e308\r\nAnalog2=99999999999\r\n");
+    ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(file));
+    EXPECT_EQ(w.edit("Laenge")->text(), "1000");
+    EXPECT_EQ(w.edit("Turns")->text(), "100");
+    EXPECT_EQ(w.form.Params.Slots[5], 0);
+    EXPECT_EQ(w.form.Params.Slots[6], 0);
+    EXPECT_EQ(w.form.Params.Slots[15], 20480);
+    EXPECT_EQ(w.control<QSlider>("AnalogPos2")->value(), 0);
+    // A usable block can still be made from what was loaded.
+    EXPECT_TRUE(w.form.editorMapping().SetVars());
+}
+
+TEST_F(ParameterFilesTest, FailedSaveSaysSoAndLeavesNoFile) {
+    Window w;
+    w.enterExample();
+    QDir(dir.path()).mkdir("taken.ZDF");
+    for (const QString& target : {path("gone/set.ZDF"), path("taken.ZDF")}) {
+        w.messages.clear();
+        w.chosen = target;
+        w.form.parameterFiles().SaveToFileClick();
+        ASSERT_EQ(w.messages.size(), 1) << target.toStdString();
+        EXPECT_TRUE(w.messages.front().contains("Cannot save"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("gone")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+
+    // Pages that cannot make a block are not saved either.
+    w.messages.clear();
+    w.edit("Turns")->setText("");
+    w.chosen = path("invalid");
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(w.messages.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(path("invalid.ZDF")));
+}
+
+TEST_F(ParameterFilesTest, FileNamedAtStartIsShownAndNotReadOverByTheDevice) {
+    const QString file = put("start.ZDF", kExampleFile);
+    {
+        Window w;
+        w.form.analogHandlersAttached = false; // as before the window is first shown
+        w.form.parameterFiles().loadAtStart(file);
+        EXPECT_FALSE(w.form.State.ParamReadPending);
+        EXPECT_EQ(w.edit("Laenge")->text(), "500");
+        // The analog reactions ran once: their labels show the loaded range.
+        EXPECT_TRUE(w.control<QLabel>("L_UP")->text().contains("500"))
+            << w.control<QLabel>("L_UP")->text().toStdString();
+    }
+    {
+        Window w;
+        w.form.parameterFiles().loadAtStart(put("bad.ZDF", "garbage"));
+        EXPECT_TRUE(w.form.State.ParamReadPending);
+        EXPECT_EQ(w.messages.size(), 1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+// Sending the parameter block word by word to the simulated actuator, and asking for it.
+
+#include "params/ParameterTransfer.h"
+#include "SimulatedLink.h"
+#include "app/AppStartup.h"
+#include "app/TForm1.h"
+#include "device/HexField.h"
+#include "serial/PollCycle.h"
+#include "widgets/TColor.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zuvo;
+using zuvo::test::runUntil;
+using zuvo::test::SimulatedLink;
+
+namespace {
+
+std::string spFrame(int index, std::uint16_t value) {
+    return "SP" + hexField(static_cast<std::uint32_t>(index), 2) + hexField(value, 4);
+}
+
+class ParameterTransferTest : public ::testing::Test {
+protected:
+    explicit ParameterTransferTest(sim::SimOptions options = {}) : link(std::move(options)) {}
+
+    void SetUp() override {
+        form.appStartup().FormCreate({});
+        ASSERT_TRUE(form.ComPort1.Open());
+        // The tests start from a quiet link with the pages' start values: no poll outstanding,
+        // the block not wanted.
+        form.Timer2.stop();
+        form.State.ParamReadPending = false;
+        form.State.ReplyPending = false;
+        form.parameterTransfer().prompts.message = [this](const QString& text) {
+            messages << text;
+        };
+        link.sim.clearLog();
+    }
+
+    std::vector<std::string> writes() const {
+        std::vector<std::string> sp;
+        for (const std::string& r : link.sim.requests()) {
+            if (r.starts_with("SP")) {
+                sp.push_back(r);
+            }
+        }
+        return sp;
+    }
+
+    // The frames a send of the block as it stands in the program must have written.
+    std::vector<std::string> expectedWrites(int count) const {
+        std::vector<std::string> sp;
+        for (int n = 1; n <= count; ++n) {
+            sp.push_back(spFrame(n, form.Params.Slots[static_cast<std::size_t>(n)]));
+        }
+        return sp;
+    }
+
+    QColor panelColor() const { return panel1->palette().color(QPalette::Window); }
+    QString status() const { return statusBar1->currentMessage(); }
+
+    void expectPollingResumedAfterSend() {
+        EXPECT_TRUE(readParam->isEnabled());
+        EXPECT_TRUE(form.Timer2.isActive());
+        EXPECT_EQ(form.Timer2.interval(), 1500);
+        EXPECT_FALSE(form.pollCycle().exchangeRunning());
+        EXPECT_FALSE(form.parameterTransfer().sending());
+    }
+
+    SimulatedLink link;
+    TForm1 form;
+    QPushButton* const saveParam = form.findChild<QPushButton*>("SaveParam");
+    QPushButton* const readParam = form.findChild<QPushButton*>("ReadParam");
+    QLineEdit* const laenge = form.findChild<QLineEdit*>("Laenge");
+    QFrame* const panel1 = form.findChild<QFrame*>("Panel1");
+    QStatusBar* const statusBar1 = form.findChild<QStatusBar*>("StatusBar1");
+    QStringList messages;
+};
+
+TEST_F(ParameterTransferTest, SendsEveryWordInOrderWithTheEditorsValues) {
+    // A value changed in the editor since the last read goes out changed.
+    laenge->setText("500");
+    readParam->setEnabled(true);
+    bool readDisabledDuringSend = false;
+    QTimer::singleShot(0, &form, [&] { readDisabledDuringSend = !readParam->isEnabled(); });
+
+    QTest::mouseClick(saveParam, Qt::LeftButton);
+
+    ASSERT_EQ(form.Params.Slots[1], 500);
+    const std::vector<std::string> sent = writes();
+    ASSERT_EQ(sent.size(), 36u);
+    EXPECT_EQ(sent, expectedWrites(36));
+    EXPECT_EQ(sent.front(), "SP0101F4");
+    EXPECT_TRUE(sent.back().starts_with("SP24"));
+    for (int n = 1; n <= 36; ++n) {
+        EXPECT_EQ(link.sim.parameterWord(n), form.Params.Slots[static_cast<std::size_t>(n)]) << n;
+    }
+    EXPECT_TRUE(readDisabledDuringSend);
+    EXPECT_EQ(panelColor(), tcolor(tc::White));
+    expectPollingResumedAfterSend();
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ParameterTransferTest, LongerBlockSendsOneMoreWordAsZero) {
+    form.State.ExtraWordCount = 21;
+    form.Params.Slots[37] = 0x1234; // not filled from the pages: cleared before the send
+    form.parameterTransfer().SaveParamClick();
+    const std::vector<std::string> sent = writes();
+    ASSERT_EQ(sent.size(), 37u);
+    EXPECT_EQ(sent.back(), "SP250000");
+    EXPECT_EQ(sent, expectedWrites(37));
+}
+
+TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDisturbIt) {
+    laenge->setText("500");
+    // A late answer to an earlier parameter poll: a block with another stroke.
+    std::vector<std::uint8_t> block{0x02};
+    for (int i = 0; i < 36 + 2; ++i) {
+        const std::string word = hexField(i == 1 ? 777u : 0u, 4);
+        block.insert(block.end(), word.begin(), word.end());
+    }
+    block.push_back(0x03);
+    int clicksDuringSend = 0;
+    QTimer::singleShot(15, &form, [&] {
+        link.sim.sendRaw(block);
+        if (form.parameterTransfer().sending()) {
+            ++clicksDuringSend;
+            QTest::mouseClick(saveParam, Qt::LeftButton);
+        }
+    });
+    form.parameterTransfer().SaveParamClick();
+
+    EXPECT_EQ(clicksDuringSend, 1);
+    const std::vector<std::string> sent = writes();
+    ASSERT_EQ(sent.size(), 36u); // one send, not two interleaved
+    for (int n = 1; n <= 36; ++n) {
+        EXPECT_EQ(sent[static_cast<std::size_t>(n - 1)].substr(0, 4), spFrame(n, 0).substr(0, 4));
+    }
+    EXPECT_EQ(sent.front(), "SP0101F4");
+    EXPECT_EQ(link.sim.parameterWord(1), 500);
+    expectPollingResumedAfterSend();
+}
+
+TEST_F(ParameterTransferTest, UnusableStrokeRefusesTheSendAndKeepsTheBlock) {
+    form.Params.Slots[1] = 1000;
+    form.Params.Slots[5] = 0x21;
+    const auto before = form.Params.Slots;
+    laenge->setText("0");
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(form.Params.Slots, before);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains("not sent")) << messages.front().toStdString();
+    expectPollingResumedAfterSend();
+}
+
+TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {
+    link.sim.setParameterWord(1, 640);
+    form.parameterTransfer().ReadParamClick();
+    EXPECT_TRUE(form.State.ParamReadPending);
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(form.Timer2.interval(), 200);
+    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 3000));
+    EXPECT_EQ(link.sim.requests().front(), "PV");
+    EXPECT_EQ(laenge->text(), "640");
+}
+
+class ParameterTransferSilenceTest : public ParameterTransferTest {};
+
+TEST_F(ParameterTransferSilenceTest, MissingAcknowledgeAfterWordFiveStopsTheSendRed) {
+    sim::FaultConfig faults;
+    faults.dropEvery = 6; // counted from here: the acknowledge of word 6 is lost
+    link.sim.setFault(faults);
+    QElapsedTimer clock;
+    clock.start();
+    form.parameterTransfer().SaveParamClick();
+    const qint64 ms = clock.elapsed();
+
+    const std::vector<std::string> sent = writes();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent, expectedWrites(6));
+    // Words 1..5 are answered at once; the wait for word 6 runs its full 3.456 s.
+    EXPECT_GE(ms, 3456);
+    EXPECT_LT(ms, 3456 + 600);
+    EXPECT_EQ(status(), QString::fromUtf8(" !!! No response from \u00B5C !!! "));
+    EXPECT_EQ(panelColor(), tcolor(tc::Red));
+    expectPollingResumedAfterSend();
+
+    // A later send that gets through makes the panel white again.
+    link.sim.setFault({});
+    form.Timer2.stop();
+    form.State.ReplyPending = false;
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_EQ(panelColor(), tcolor(tc::White));
+}
+
+} // namespace
