@@ -179,6 +179,9 @@ void EditorMapping::ShowReceivedBlock() {
     const QChar separator = systemDecimalSeparator();
 
     block.joinPositions();
+    // The switch-position edits' reactions rewrite the table as the texts go in; what is shown
+    // is what arrived, and the table is what arrived once the pages are filled.
+    const auto received = block.SwitchPositionCounts;
 
     const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
     words[Word::Stroke] = geometry.strokeMm;
@@ -211,20 +214,20 @@ void EditorMapping::ShowReceivedBlock() {
     ui.UpDown3->setPosition(rpm);
     ui.AnlaufS->setItemIndex(sensorItem);
 
-    const auto& counts = block.SwitchPositionCounts;
-    ui.AnalogPos2->setValue(sliderPosition(AnalogCountsToMm(counts[AnalogMaxEntry], geometry)));
-    ui.AnalogPos1->setValue(sliderPosition(AnalogCountsToMm(counts[AnalogMinEntry], geometry)));
+    ui.AnalogPos2->setValue(sliderPosition(AnalogCountsToMm(received[AnalogMaxEntry], geometry)));
+    ui.AnalogPos1->setValue(sliderPosition(AnalogCountsToMm(received[AnalogMinEntry], geometry)));
 
     ui.Hysterese->setText(oneDecimalText(
         static_cast<double>(HysteresisMm(words[Word::Hysteresis], geometry)), separator));
     for (int k = 1; k <= 8; ++k) {
-        const std::int64_t entry = counts[switchPositionEntry(k)];
+        const std::int64_t entry = received[switchPositionEntry(k)];
         controls_.switchPosition(k)->setText(
             entry >= 0 ? oneDecimalText(static_cast<double>(CountsToMm(entry, geometry)), separator)
                        : QStringLiteral("-1"));
     }
 
     ui.Laenge->setText(QString::number(geometry.strokeMm));
+    block.SwitchPositionCounts = received;
     GetVars();
     if ((words[Word::ZeroWord] & DirectionCounterClockwise) != 0) {
         ui.BT->setChecked(true);
