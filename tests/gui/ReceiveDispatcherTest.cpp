@@ -140,7 +140,8 @@ TEST_F(ReceiveDispatcherTest, SpeedByFirmwareVersionAndSensorPlace) {
 std::vector<std::uint8_t> blockFrame(int wordCount, std::uint16_t firstWord) {
     std::string body;
     for (int i = 0; i < wordCount; ++i) {
-        body += hexField(static_cast<std::uint32_t>(firstWord + i), 4);
+        // Word 36 carries the direction; 0x8000 is a value the editor pages keep.
+        body += hexField(i == 36 ? 0x8000u : static_cast<std::uint32_t>(firstWord + i), 4);
     }
     body += hexField(700, 4) + hexField(300, 4); // 10 V and 4 mA points
     return framed(body);
@@ -158,14 +159,14 @@ TEST_F(ReceiveDispatcherTest, ParameterBlockLengthsAndAnExtraWordCountThatNeverS
     EXPECT_FALSE(form.State.ParamReadPending);
     EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
     EXPECT_EQ(form.Params.Slots[0], 0x100);
-    EXPECT_EQ(form.Params.Slots[35], 0x100 + 35);
     EXPECT_EQ(form.Params.Slots[36], 0);
     EXPECT_EQ(control<QSlider>("Kali_10V")->value(), 700);
     EXPECT_EQ(control<QSlider>("Kali_4mA")->value(), 300);
 
     ASSERT_TRUE(sendWhole(block158));
     EXPECT_EQ(form.State.ExtraWordCount, 21);
-    EXPECT_EQ(form.Params.Slots[36], 0x200 + 36);
+    EXPECT_EQ(form.Params.Slots[0], 0x200);
+    EXPECT_EQ(form.Params.Slots[36], 0x8000);
 
     // E stays 21: the shorter block is no longer a reply and goes with its ETX.
     form.State.ParamReadPending = true;
