@@ -149,7 +149,7 @@ TEST(DigitalOutputPageTest, TypedDecimalsAreCutAndEitherMarkIsRead) {
     };
     const Case cases[] = {
         {"300,75", 30720}, {"300.75", 30720}, {"0,29", 0}, {"", 0},
-        {"-1", -1},      {"-0,5", -1},      {"abc", 0},  {"1e3", 102400},
+        {"-1", -1},        {"-0,5", -1},      {"abc", 0},  {"1e3", 102400},
     };
     for (const QLocale& locale : {kDecimalComma, kDecimalPoint}) {
         EditorPages pages(locale);
@@ -159,7 +159,25 @@ TEST(DigitalOutputPageTest, TypedDecimalsAreCutAndEitherMarkIsRead) {
             EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(1)], c.counts)
                 << c.text << " " << locale.name().toStdString();
         }
+        for (const char* hysteresis : {"0,10", "0.10", "0,109"}) {
+            pages.control<QLineEdit>("Hysterese")->setText(hysteresis);
+            ASSERT_TRUE(pages.form.editorMapping().SetVars());
+            EXPECT_EQ(pages.block.Slots[Word::Hysteresis], 10) << hysteresis;
+        }
     }
+}
+
+TEST(DigitalOutputPageTest, NegativePositionIsNotSetEvenWhereItWouldRoundToZeroCounts) {
+    // 5000 mm over one turn: -1 mm is -0.2 counts, which the arithmetic alone would make 0.
+    EditorPages pages;
+    pages.ui.Laenge->setText("5000");
+    pages.ui.Turns->setText("1");
+    pages.setSwitchPositions({"1000", "-1", "3000", "4000", "4500", "4600", "4700", "4800"});
+    EXPECT_EQ(pages.block.SwitchPositionState[switchPositionEntry(2)], PositionNotSet);
+    EXPECT_TRUE(gridButtonGreyed(pages.grid(1, 3)->value()));
+    EXPECT_FALSE(gridButtonGreyed(pages.grid(1, 2)->value()));
+    ASSERT_TRUE(pages.form.editorMapping().SetVars());
+    EXPECT_LT(static_cast<std::int16_t>(pages.block.Slots[Word::SwitchPosition1Counts + 3]), 0);
 }
 
 } // namespace
