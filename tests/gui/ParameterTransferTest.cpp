@@ -5,6 +5,7 @@
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
+#include "params/EditorMapping.h"
 #include "serial/PollCycle.h"
 #include "widgets/TColor.h"
 
@@ -124,31 +125,35 @@ TEST_F(ParameterTransferTest, LongerBlockSendsOneMoreWordAsZero) {
 
 TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDisturbIt) {
     laenge->setText("500");
-    // A late answer to an earlier parameter poll: a block with another stroke.
-    std::vector<std::uint8_t> block{0x02};
-    for (int i = 0; i < 36 + 2; ++i) {
-        const std::string word = hexField(i == 1 ? 777u : 0u, 4);
-        block.insert(block.end(), word.begin(), word.end());
-    }
-    block.push_back(0x03);
+    form.parameterTransfer().SaveParamClick();
+    const std::vector<std::uint8_t> undisturbed = link.sim.receivedBytes();
+    const std::vector<std::string> expected = writes();
+    ASSERT_EQ(expected.size(), 36u);
+
+    // The same send again, slowed down by the controller, with a second click on the button and
+    // a late parameter block (another stroke, shown as the receive side shows it) in its waits.
+    link.sim.clearLog();
+    form.Timer2.stop();
+    form.State.ReplyPending = false;
+    sim::FaultConfig slow;
+    slow.delayMs = 5;
+    link.sim.setFault(slow);
     int clicksDuringSend = 0;
-    QTimer::singleShot(15, &form, [&] {
-        link.sim.sendRaw(block);
-        if (form.parameterTransfer().sending()) {
-            ++clicksDuringSend;
-            QTest::mouseClick(saveParam, Qt::LeftButton);
-        }
+    QTimer::singleShot(40, &form, [&] {
+        ASSERT_TRUE(form.parameterTransfer().sending());
+        ++clicksDuringSend;
+        QTest::mouseClick(saveParam, Qt::LeftButton);
+        form.Params.Slots[1] = 777;
+        form.Params.Slots[5] = 0x3F;
+        form.editorMapping().ShowReceivedBlock();
     });
     form.parameterTransfer().SaveParamClick();
 
     EXPECT_EQ(clicksDuringSend, 1);
-    const std::vector<std::string> sent = writes();
-    ASSERT_EQ(sent.size(), 36u); // one send, not two interleaved
-    for (int n = 1; n <= 36; ++n) {
-        EXPECT_EQ(sent[static_cast<std::size_t>(n - 1)].substr(0, 4), spFrame(n, 0).substr(0, 4));
-    }
-    EXPECT_EQ(sent.front(), "SP0101F4");
+    EXPECT_EQ(writes(), expected); // one send, not two interleaved, with the words of its click
+    EXPECT_EQ(link.sim.receivedBytes(), undisturbed);
     EXPECT_EQ(link.sim.parameterWord(1), 500);
+    EXPECT_EQ(link.sim.parameterWord(5), 0);
     expectPollingResumedAfterSend();
 }
 
