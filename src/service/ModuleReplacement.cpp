@@ -2,6 +2,8 @@
 
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
+#include "params/ParameterTransfer.h"
+#include "params/UserPrompts.h"
 #include "serial/PollCycle.h"
 #include "service/PositionInput.h"
 #include "ui_TForm1.h"
@@ -9,7 +11,6 @@
 
 #include <QInputDialog>
 #include <QLocale>
-#include <QMessageBox>
 
 namespace zuvo {
 
@@ -33,9 +34,7 @@ ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
             QInputDialog::getText(&form_, title, prompt, QLineEdit::Normal, text, &ok);
         return ok ? std::optional<QString>(typed) : std::nullopt;
     };
-    messageBox_ = [this](const QString& text) {
-        QMessageBox::information(&form_, form_.windowTitle(), text);
-    };
+    messageBox_ = UserPrompts::showMessage;
 
     Ui::TForm1& ui = *form_.ui;
     QObject::connect(ui.GetPosition1, &QAction::triggered, &form_, [this] { GetPosition1Click(); });
@@ -52,12 +51,6 @@ int ModuleReplacement::strokeMm() const {
 
 int ModuleReplacement::turns() const {
     return form_.ui->Turns->text().trimmed().toInt();
-}
-
-void ModuleReplacement::setPanel1Colour(std::uint32_t colour) {
-    QPalette palette = form_.ui->Panel1->palette();
-    palette.setColor(QPalette::Window, tcolor(colour));
-    form_.ui->Panel1->setPalette(palette);
 }
 
 void ModuleReplacement::GetPosition1Click() {
@@ -101,10 +94,10 @@ void ModuleReplacement::SetPosiotn1Click() {
     link.ResumePolling(kPreQuietMs);
     ui.ReadParam->setEnabled(false);
     link.QuietLink(true);
-    setPanel1Colour(tc::White);
+    form_.parameterTransfer().setPanel1Color(tc::White);
     if (!link.SendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts))) {
         link.showStatus(kNoResponse);
-        setPanel1Colour(tc::Red);
+        form_.parameterTransfer().setPanel1Color(tc::Red);
     }
     ui.ReadParam->setEnabled(true);
     link.ResumePolling(kResumeMs);

@@ -37,7 +37,6 @@ public:
 private:
     int strokeMm() const;
     int turns() const;
-    void setPanel1Colour(std::uint32_t colour);
 
     TForm1& form_;
     InputBox inputBox_;
