@@ -82,53 +82,57 @@ void ReceiveDispatcher::apply(const ReceiveOutcome& outcome) {
     }
 }
 
-// The fields in their order; the first one that did not convert ends the display of this
-// reply, and the settle wait ends in any case.
+// The settle wait ends with any status reply; polling speeds up only after a whole one.
 void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     LiveDisplay& display = form_.liveDisplay();
-    const StatusReply& f = status.fields;
     display.replyRecognised();
-    if (f.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
+    if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
         display.showRevolutionIndicators();
     }
-    const auto finish = [this] { form_.Timeout.stop(); };
+    if (showStatusFields(status)) {
+        restart(form_.Timer2, kStatusPollMs);
+    }
+    form_.Timeout.stop();
+}
 
+// The fields in their order; the first one that did not convert ends the display of this
+// reply, and the controls of the later ones keep what they showed.
+bool ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
+    LiveDisplay& display = form_.liveDisplay();
+    const StatusReply& f = status.fields;
     if (!f.statusByte) {
-        return finish();
+        return false;
     }
     display.showStatusByte(*f.statusByte);
     if (status.zoneToDraw) {
         display.drawZone(*status.zoneToDraw);
     }
     if (!f.reedState) {
-        return finish();
+        return false;
     }
     display.showReedState(*f.reedState);
     if (!f.angleField) {
-        return finish();
+        return false;
     }
     if (!form_.State.WinkelFromPosition && status.winkelDigit) {
         display.showWinkel(*status.winkelDigit);
     }
     if (!status.rpm) {
-        return finish();
+        return false;
     }
     display.showSpeed(*status.rpm);
-    if (!f.position || !status.strokeFraction || !status.positionMm) {
-        return finish();
+    if (!f.position || !status.strokeFraction || !status.positionMm || !status.winkelDigit) {
+        return false;
     }
     display.showRevolutions(*f.position);
-    if (form_.State.WinkelFromPosition && status.winkelDigit) {
+    if (form_.State.WinkelFromPosition) {
         display.showWinkel(*status.winkelDigit);
     }
     display.showPosition(*status.positionMm);
 
     const StatusBits bits = decodeStatusBits(*f.statusByte);
-    const auto digit = status.winkelDigit ? *status.winkelDigit
-                                          : static_cast<std::uint32_t>(form_.ui->Winkel->value());
-    form_.sectorAnalysis().statusReply(static_cast<int>(digit), bits.reed1, bits.reed2,
-                                       *f.reedState);
-
+    form_.sectorAnalysis().statusReply(static_cast<int>(*status.winkelDigit), bits.reed1,
+                                       bits.reed2, *f.reedState);
     if (form_.positionRecording().isRecording()) {
         form_.positionRecording().takeSample(*f.position, *status.strokeFraction);
     }
@@ -136,18 +140,18 @@ void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     display.showMemoryHighlight();
 
     if (display.revolutionIndicatorsShown()) {
+        // Only the long reply carries the turn count; a short one still gives its inputs.
         if (f.reedTurnCount) {
             display.showReedTurnCount(*f.reedTurnCount);
         } else if (f.length == kStatusReplyWithTurnCountLength) {
-            return finish();
+            return false;
         }
     }
     if (!f.inputs) {
-        return finish();
+        return false;
     }
     display.showInputs(*f.inputs);
-    restart(form_.Timer2, kStatusPollMs);
-    finish();
+    return true;
 }
 
 } // namespace zuvo
