@@ -122,6 +122,16 @@ TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
     EXPECT_TRUE(form.ComPort1.Open());
 }
 
+TEST_F(ComPortDialogTest, ThePortMapViewNoticesAnAdapterThatWentAway) {
+    showDialog();
+    ASSERT_FALSE(portView()->text().contains("(gone)"));
+    PortMap::global().setOverride(3, link.folder.filePath("pulled-out"));
+    EXPECT_TRUE(test::runUntil([&] { return portView()->text().contains("(gone)"); },
+                               3 * TForm2::kPortViewRefreshMs))
+        << portView()->text().toStdString();
+    EXPECT_TRUE(portView()->text().contains("COM3:  " + link.folder.filePath("pulled-out")));
+}
+
 TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhatToDo) {
     form.ComPort1.setOpen(false);
     for (int n : {1, 3, 5}) {
