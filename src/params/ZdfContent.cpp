@@ -46,6 +46,20 @@ std::uint16_t truncatedWordValue(const IniFile& ini, const QString& section, con
     return t >= 0 && t <= 0xFFFF ? static_cast<std::uint16_t>(t) : def;
 }
 
+// An edit text as stored, in the reading system's notation when it is a number. An edit holds one
+// line: a stray carriage return inside a line ends the text.
+QString editText(const IniFile& ini, const QString& section, const QString& key, const QString& def,
+                 const QLocale& locale) {
+    QString text = ini.readString(section, key, def);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n')) {
+            text.truncate(i);
+            break;
+        }
+    }
+    return localDecimalText(text.trimmed(), locale);
+}
+
 } // namespace
 
 std::array<QString, ZdfSwitchPositionCount> ZdfContent::defaultPositions() {
@@ -114,8 +128,7 @@ ZdfContent readZdf(const IniFile& ini, const QLocale& locale) {
         c.turns = whole && *whole >= 1 ? *whole : 100;
     }
 
-    c.hysteresis = localDecimalText(
-        ini.readString(Output, QStringLiteral("HYSTERESIS"), c.hysteresis), locale);
+    c.hysteresis = editText(ini, Output, QStringLiteral("HYSTERESIS"), c.hysteresis, locale);
     for (int s = 1; s <= ZdfSegmentCount; ++s) {
         c.segmentMasks[static_cast<std::size_t>(s - 1)] =
             wordValue(ini, Output, numbered("Funktion", s), 0);
@@ -128,7 +141,7 @@ ZdfContent readZdf(const IniFile& ini, const QLocale& locale) {
 
     for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
         QString& text = c.switchPositions[static_cast<std::size_t>(k - 1)];
-        text = localDecimalText(ini.readString(Position, numbered("Pos", k), text), locale);
+        text = editText(ini, Position, numbered("Pos", k), text, locale);
     }
     c.analogMinMm = integerValue(ini, Position, QStringLiteral("Analog1")).value_or(-1);
     c.analogMaxMm = integerValue(ini, Position, QStringLiteral("Analog2")).value_or(-1);

@@ -166,11 +166,12 @@ TEST_F(ZdfContentTest, ValuesThatDoNotFitTheirWordTakeTheirDefaults) {
 }
 
 TEST_F(ZdfContentTest, FirstOfDuplicatesCountsAndTextsKeepWhatIsNoNumber) {
-    const QString path = put("; comment\n[position]\nPos1=12.5\nPos1=99\nPos2=abc\n"
+    const QString path = put("; comment\n[position]\nPos1=12.5\nPos1=99\nPos2=abc\nPos3=7\rjunk\n"
                              "[Zylinder]\ngear=60,5\nDIRECTION=0\n[ZYLINDER]\nDIRECTION=1\n");
     const ZdfContent c = readZdf(IniFile(path), kComma);
     EXPECT_EQ(c.switchPositions[0], QStringLiteral("12,5"));
     EXPECT_EQ(c.switchPositions[1], QStringLiteral("abc"));
+    EXPECT_EQ(c.switchPositions[2], QStringLiteral("7")); // an edit holds one line
     EXPECT_FALSE(c.clockwise);
     // A gear with decimals: the turns edit cannot show it, the word keeps the tenths.
     EXPECT_EQ(c.turns, 100);
