@@ -1,0 +1,270 @@
+// The poll tick driven by hand against a simulated actuator that logs every request and answers
+// none: which frame goes out, what the supervision does with unanswered polls, and the restart
+// of the poll timer. An answered poll is stood in for by clearing ReplyPending, as the receive
+// side does, so that no reply re-arms the timer behind the test's back.
+
+#include "SimulatedLink.h"
+#include "app/AppStartup.h"
+#include "app/TForm1.h"
+#include "app/Views.h"
+#include "serial/PollCycle.h"
+#include "widgets/LedIndicator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace zuvo;
+using zuvo::test::runUntil;
+using zuvo::test::SimulatedLink;
+
+namespace {
+
+sim::SimOptions silentDevice() {
+    sim::SimOptions options;
+    options.faults.silent = true;
+    return options;
+}
+
+class PollCycleTickTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.appStartup().FormCreate({});
+        ASSERT_TRUE(form.ComPort1.Open());
+        form.Timer2.stop();
+    }
+
+    // One tick by hand; the timer it re-arms is stopped again so that only the test ticks.
+    // Returns the interval the tick chose.
+    int tick() {
+        form.pollCycle().Timer2Timer();
+        EXPECT_TRUE(form.Timer2.isActive());
+        const int interval = form.Timer2.interval();
+        form.Timer2.stop();
+        return interval;
+    }
+
+    // Ticks once and returns the request the device got from it; `answered` stands in for the
+    // reply to the previous poll.
+    std::string sentTick(bool answered) {
+        if (answered) {
+            form.State.ReplyPending = false;
+        }
+        const std::size_t before = link.sim.requestCount();
+        tick();
+        if (!runUntilRequests(before + 1)) {
+            return "nothing";
+        }
+        return link.sim.requests().back();
+    }
+    std::string answeredTick() { return sentTick(true); }
+    std::string lostTick() { return sentTick(false); }
+
+    // Lets the event loop run until the device has seen `count` requests. The device runs on
+    // its own thread, so a watcher wakes the event loop when it has.
+    bool runUntilRequests(std::size_t count) {
+        std::atomic<bool> done{false};
+        std::thread watcher([&] {
+            link.sim.waitUntil([&] { return link.sim.requestCount() >= count; },
+                               std::chrono::milliseconds(2000));
+            done = true;
+            QMetaObject::invokeMethod(
+                qApp, [] {}, Qt::QueuedConnection);
+        });
+        runUntil([&] { return done.load(); }, 3000);
+        watcher.join();
+        return link.sim.requestCount() >= count;
+    }
+
+    QString status() { return statusBar->currentMessage(); }
+
+    SimulatedLink link{silentDevice()};
+    TForm1 form;
+    LedIndicator* const lamp = form.findChild<LedIndicator*>("AbLED1");
+    QStatusBar* const statusBar = form.findChild<QStatusBar*>("StatusBar1");
+    QLabel* const clock = form.findChild<QLabel*>("Label15");
+    QWidget* const recordingView = form.findChild<QWidget*>("Panel2");
+};
+
+TEST_F(PollCycleTickTest, EveryEleventhAnsweredPollAsksForTheSensorWords) {
+    form.State.ParamReadPending = false;
+    std::vector<std::string> sent;
+    for (int i = 0; i < 33; ++i) {
+        sent.push_back(answeredTick());
+    }
+    for (int i = 0; i < 33; ++i) {
+        EXPECT_EQ(sent[i], (i + 1) % 11 == 0 ? "RX" : "RV") << "poll " << i + 1;
+    }
+    EXPECT_TRUE(lamp->isChecked());
+    EXPECT_EQ(lamp->caption(), "COM1 Connected");
+    EXPECT_EQ(form.State.MissedPolls, 0);
+
+    // While the block is wanted the same polls ask for it, and the tick waits longer.
+    form.State.ParamReadPending = true;
+    form.State.SensorPollCounter = 9;
+    EXPECT_EQ(answeredTick(), "PV");
+    EXPECT_EQ(form.Timer2.interval(), PollCycle::kParamReadTickMs);
+    EXPECT_EQ(answeredTick(), "PX");
+    form.State.ParamReadPending = false;
+    answeredTick();
+    EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+}
+
+TEST_F(PollCycleTickTest, FirstLostReplyOfTheSensorCheckOnlyEndsTheCheck) {
+    form.State.ParamReadPending = false;
+    form.State.SectorAnalysisOn = true;
+    EXPECT_EQ(answeredTick(), "RV");
+
+    // The reply to that poll never comes.
+    EXPECT_EQ(lostTick(), "RV");
+    EXPECT_FALSE(form.State.SensorCheckPhase);
+    EXPECT_FALSE(form.State.SectorAnalysisOn);
+    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_TRUE(lamp->isChecked()) << "no red lamp for the forgiven reply";
+    EXPECT_EQ(form.State.MissedPolls, 0) << "a forgiven reply counts as answered";
+    EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+
+    // The next lost reply is a link loss: red lamp, block and sensor check asked for again.
+    form.Rx.RxCount = 5;
+    EXPECT_EQ(lostTick(), "PV");
+    EXPECT_FALSE(lamp->isChecked());
+    EXPECT_EQ(lamp->colorOff(), QColor(255, 0, 0));
+    EXPECT_TRUE(form.State.ParamReadPending);
+    EXPECT_TRUE(form.State.SensorCheckPhase);
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(form.State.MissedPolls, 1);
+    EXPECT_EQ(form.Timer2.interval(), PollCycle::kParamReadTickMs);
+}
+
+TEST_F(PollCycleTickTest, WithALoadedFileLostRepliesKeepPollingTheStatus) {
+    form.State.ParamReadPending = false;
+    form.State.SensorCheckPhase = false;
+    form.State.AutoReadParams = false;
+    EXPECT_EQ(answeredTick(), "RV");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lostTick(), "RV");
+        EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+    }
+    EXPECT_FALSE(lamp->isChecked());
+    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_FALSE(form.State.SensorCheckPhase);
+    EXPECT_EQ(form.State.MissedPolls, 3);
+    const std::vector<std::string> sent = link.sim.requests();
+    EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const auto& r) { return r == "RV"; }));
+}
+
+TEST_F(PollCycleTickTest, TwentyOneUnansweredTicksCloseAndReopenThePort) {
+    form.State.ParamReadPending = false;
+    form.State.SensorCheckPhase = false;
+    statusBar->clearMessage();
+    for (int i = 1; i <= 20; ++i) {
+        ASSERT_NE(lostTick(), "nothing");
+        ASSERT_EQ(form.State.MissedPolls, i);
+        ASSERT_TRUE(status().isEmpty()) << "tick " << i;
+    }
+    const std::size_t requestsBefore = link.sim.requestCount();
+    tick();
+    EXPECT_EQ(status(), "USB connected");
+    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.State.MissedPolls, 0);
+    EXPECT_TRUE(form.State.ReplyPending) << "the count starts over from an unanswered poll";
+    // The closing tick spends itself on reopening; the next one polls again, and an answered
+    // poll lights the lamp.
+    EXPECT_EQ(answeredTick(), "PV");
+    EXPECT_EQ(link.sim.requestCount(), requestsBefore + 1);
+    EXPECT_TRUE(lamp->isChecked());
+}
+
+TEST_F(PollCycleTickTest, AHangUpEndsInAClosedPortThatTheTicksTryToReopen) {
+    form.State.ParamReadPending = false;
+    answeredTick();
+    link.sim.hangUp();
+    // Depending on how the line goes away, a send fails at once or the silence is counted.
+    bool closed = false;
+    for (int i = 0; i < 25 && !closed; ++i) {
+        tick();
+        handlePendingEvents();
+        closed = !form.ComPort1.Open();
+    }
+    ASSERT_TRUE(closed);
+    EXPECT_TRUE(status() == "USB disconnected" || status().isEmpty()) << status().toStdString();
+    tick();
+    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(lamp->isChecked());
+    EXPECT_NE(status(), "USB connected");
+}
+
+TEST_F(PollCycleTickTest, TheRecordingViewAlwaysAsksForTheStatus) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.Timer2.stop();
+    form.views().show(View::Recording);
+    ASSERT_TRUE(recordingView->isVisible());
+    form.State.ParamReadPending = false;
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(answeredTick(), "RV");
+    }
+    EXPECT_EQ(form.State.SensorPollCounter, 0) << "the counter still counts and restarts";
+    form.State.ParamReadPending = true;
+    EXPECT_EQ(answeredTick(), "PV");
+}
+
+TEST_F(PollCycleTickTest, ARelayTestGoesOutOnceInsteadOfThePoll) {
+    form.State.ParamReadPending = false;
+    answeredTick();
+    // Relais1 pressed twice before the tick.
+    form.State.PollSelector = 1;
+    form.State.PollSelector = 1;
+    EXPECT_EQ(answeredTick(), "QS01");
+    EXPECT_EQ(form.State.PollSelector, 0);
+    EXPECT_TRUE(form.State.ReplyPending);
+    EXPECT_EQ(answeredTick(), "RV");
+    const std::vector<std::string> sent = link.sim.requests();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "QS01"), 1);
+
+    // Asked for while the port is closed: dropped, not sent after the reopening.
+    form.ComPort1.setOpen(false);
+    form.State.PollSelector = 2;
+    tick();
+    ASSERT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.State.PollSelector, 0);
+    EXPECT_NE(answeredTick(), "QS02");
+}
+
+TEST_F(PollCycleTickTest, APortThatCannotBeOpenedLeavesTheLampOff) {
+    answeredTick();
+    ASSERT_TRUE(lamp->isChecked());
+    form.ComPort1.setOpen(false);
+    PortMap::global().setOverride(1, link.folder.filePath("gone"));
+    for (int i = 0; i < 2; ++i) {
+        tick();
+        EXPECT_FALSE(form.ComPort1.Open());
+        EXPECT_FALSE(lamp->isChecked());
+        EXPECT_EQ(lamp->caption(), "COM1 Connected") << "caption kept";
+    }
+    EXPECT_NE(status(), "USB connected");
+    PortMap::global().setOverride(1, QString::fromStdString(link.sim.slavePath()));
+    tick();
+    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(status(), "USB connected");
+}
+
+TEST_F(PollCycleTickTest, TheTickShowsTheTimeOfDay) {
+    clock->clear();
+    tick();
+    EXPECT_FALSE(clock->text().isEmpty());
+    EXPECT_TRUE(clock->text().contains(QTime::currentTime().toString("mm")) ||
+                clock->text().contains(QTime::currentTime().addSecs(-60).toString("mm")))
+        << clock->text().toStdString();
+}
+
+} // namespace
