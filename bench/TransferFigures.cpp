@@ -1,0 +1,138 @@
+// "Send Parameter-Block" against the simulator: the program's own time per word, and a paced
+// send against its time on the wire.
+#include "BenchFigure.h"
+
+#include "app/AppStartup.h"
+#include "app/TForm1.h"
+#include "device/RequestFrames.h"
+#include "params/ParameterTransfer.h"
+#include "tests/gui/SimulatedLink.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zuvo::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int Words = 36;
+constexpr int Rounds = 20;
+// 10 bits a byte at 9600 baud; per word 10 frame bytes and the acknowledge byte.
+constexpr double ByteMs = 10 * 1000.0 / 9600;
+constexpr double WireMsPerWord = 11 * ByteMs;
+constexpr double FrameMsPerWord = 10 * ByteMs;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The simulator's share: the same 36 SP frames written and acknowledged on a bare descriptor,
+// without the window.
+double bareExchangesMs(const std::string& device) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) {
+        std::perror("bare exchange: open");
+        return 0;
+    }
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd, TCSANOW, &tio);
+    const auto start = Clock::now();
+    for (int n = 1; n <= Words; ++n) {
+        const Frame frame = writeWordFrame(static_cast<std::uint8_t>(n), 0x1234);
+        if (::write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) {
+            std::perror("bare exchange: write");
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        std::uint8_t ack = 0;
+        if (::poll(&p, 1, 3456) != 1 || ::read(fd, &ack, 1) != 1) {
+            std::fprintf(stderr, "bare exchange: no acknowledge for word %d\n", n);
+            break;
+        }
+    }
+    const double ms = msSince(start);
+    ::close(fd);
+    return ms;
+}
+
+// One send from a window on the simulator; nothing else on the line meanwhile.
+double sendMs(TForm1& form, sim::Simulator& sim) {
+    form.Timer2.stop();
+    form.State.ReplyPending = false;
+    form.State.ParamReadPending = false;
+    sim.clearLog();
+    const auto start = Clock::now();
+    form.parameterTransfer().SaveParamClick();
+    const double ms = msSince(start);
+    std::size_t writes = 0;
+    for (const std::string& r : sim.requests()) {
+        writes += r.starts_with("SP") ? 1 : 0;
+    }
+    if (writes != Words) {
+        std::fprintf(stderr, "send: %zu of %d words written\n", writes, Words);
+    }
+    return ms;
+}
+
+void ownTimePerWord() {
+    test::SimulatedLink link;
+    double bare = 0;
+    for (int i = 0; i < Rounds; ++i) {
+        bare += bareExchangesMs(link.sim.slavePath());
+    }
+    double total = 0;
+    {
+        TForm1 form;
+        form.appStartup().FormCreate({});
+        for (int i = 0; i < Rounds; ++i) {
+            total += sendMs(form, link.sim);
+        }
+    }
+    std::printf("  send %.2f ms, bare exchanges %.2f ms (36 words, mean of %d)\n", total / Rounds,
+                bare / Rounds, Rounds);
+    printFigure("own time per word", (total - bare) / Rounds / Words, "ms", 0.5);
+}
+
+void pacedSend() {
+    sim::SimOptions options;
+    options.pace = true;
+    test::SimulatedLink link(options);
+    TForm1 form;
+    form.appStartup().FormCreate({});
+    constexpr int PacedRounds = 5;
+    double total = 0;
+    for (int i = 0; i < PacedRounds; ++i) {
+        total += sendMs(form, link.sim);
+    }
+    // The simulator paces the bytes it sends; the pseudo-terminal hands it the program's frames
+    // at once, so their time on a real line is added.
+    const double send = total / PacedRounds + Words * FrameMsPerWord;
+    const double wire = Words * WireMsPerWord;
+    std::printf("  send %.1f ms (%.1f measured + %.1f for the frames' bytes), wire %.1f ms\n", send,
+                total / PacedRounds, Words * FrameMsPerWord, wire);
+    printFigure("paced send / wire time", send / wire, "", 1.1);
+}
+
+RegisterFigure ownTimeFigure{"send-block-own",
+                             "Send Parameter-Block of 36 words, simulator acknowledging at once: "
+                             "the program's time per word",
+                             ownTimePerWord};
+RegisterFigure pacedFigure{"send-block-paced",
+                           "Send Parameter-Block of 36 words at 9600 baud against 36 x 11 bytes "
+                           "on the wire",
+                           pacedSend};
+
+} // namespace
+
+} // namespace zuvo::bench
