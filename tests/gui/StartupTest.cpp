@@ -6,6 +6,8 @@
 #include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "device/RequestFrames.h"
+#include "serial/PollCycle.h"
 #include "serial/PosixSerialDevice.h"
 #include "serial/TComSelectForm.h"
 #include "sim/PtyEndpoint.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -262,8 +265,40 @@ TEST(StartupTest, ClosingTheWindowStopsPollingAndClosesThePort) {
     EXPECT_FALSE(form.Timeout.isActive());
 }
 
-TEST(StartupTest, AnArgumentThatIsNoFileIsIgnored) {
+TEST(StartupTest, AStatusReplyEndsTheClosingGraceEarly) {
     SimulatedLink link;
+    TForm1 form;
+    form.appStartup().FormCreate({});
+    ASSERT_TRUE(form.ComPort1.Open());
+    // A status poll just went out when the window closes.
+    form.State.ParamReadPending = false;
+    form.State.ReplyPending = true;
+    ASSERT_TRUE(form.pollCycle().SendCommandFrame(pollFrame('R', 'V')));
+    QElapsedTimer clock;
+    clock.start();
+    form.appStartup().FormDestroy();
+    EXPECT_LT(clock.elapsed(), AppStartup::kShutdownGraceMs - 100);
+    EXPECT_FALSE(form.State.ReplyPending);
+    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(form.Timer2.isActive()) << "the reply re-armed it; the grace stops it again";
+}
+
+TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {
+    SimulatedLink link;
+    const QString file = link.folder.filePath("start.ZDF");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("[ZYLINDER]\r\nLENGTH=500\r\n");
+    }
+    {
+        TForm1 form;
+        form.appStartup().FormCreate({"zuvotool", file});
+        EXPECT_FALSE(form.State.ParamReadPending) << "the device's block must not overwrite it";
+        EXPECT_FALSE(form.State.AutoReadParams);
+        EXPECT_TRUE(form.ComPort1.Open());
+    }
+    // A directory or a missing file is ignored: the block is read from the device.
     for (const QString& argument : {link.folder.path(), link.folder.filePath("missing.ZDF")}) {
         TForm1 form;
         form.appStartup().FormCreate({"zuvotool", argument});
