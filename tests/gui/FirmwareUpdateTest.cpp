@@ -281,12 +281,40 @@ TEST_F(FirmwareUpdateTest, DecliningSendsNothing) {
     }
 }
 
-TEST_F(FirmwareUpdateTest, UnreadableFileIsReportedAndNothingSent) {
-    chosenFile = link.folder.filePath(QStringLiteral("missing.BIN"));
+// A file that cannot be opened or read, or is far too large for any flash, is reported before
+// anything is sent.
+TEST_F(FirmwareUpdateTest, FileThatCannotBeSentIsReportedAndNothingSent) {
+    const QString tooLarge = link.folder.filePath(QStringLiteral("huge.BIN"));
+    {
+        QFile file(tooLarge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(16 * 1024 * 1024 + 1));
+    }
+    for (const QString& path :
+         {link.folder.filePath(QStringLiteral("missing.BIN")), link.folder.path(), tooLarge}) {
+        SCOPED_TRACE(path.toStdString());
+        messages.clear();
+        link.sim.clearLog();
+        chosenFile = path;
+        update().FlashUpdate1Click();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(chosenFile));
+        EXPECT_EQ(link.sim.bytesReceived(), 0u);
+        expectBackToNormal();
+    }
+}
+
+// The image is read when it is chosen: the controller gets it whole even if the file goes away.
+TEST_F(FirmwareUpdateTest, FileVanishingDuringTheTransferDoesNotCutTheImage) {
+    const auto image = randomImage(3 * 128 + 5);
+    chooseImage(image);
+    onceWhen([this] { return labelStarts("Page: 2/"); },
+             [this] { ASSERT_TRUE(QFile::remove(chosenFile)); });
     update().FlashUpdate1Click();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(chosenFile));
-    EXPECT_EQ(link.sim.bytesReceived(), 0u);
+    const auto received = link.sim.receivedImage();
+    ASSERT_EQ(received.size(), 4 * 128u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), received.begin()));
+    EXPECT_TRUE(messages.isEmpty());
     expectBackToNormal();
 }
 
