@@ -6,6 +6,7 @@
 #include "device/SectorAnalysis.h"
 #include "device/StatusDecoding.h"
 #include "params/EditorMapping.h"
+#include "params/ParameterTransfer.h"
 #include "service/PositionRecording.h"
 #include "ui_TForm1.h"
 
@@ -44,7 +45,20 @@ void ReceiveDispatcher::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) 
 }
 
 void ReceiveDispatcher::receive(std::span<const std::uint8_t> bytes) {
-    apply(receiveBytes(form_.Rx, form_.State, bytes, context()));
+    const bool blockWanted = form_.State.ParamReadPending;
+    const ReceiveOutcome outcome = receiveBytes(form_.Rx, form_.State, bytes, context());
+    if (outcome.parameterBlock && form_.parameterTransfer().sending()) {
+        // A block arriving while the block is being sent would change the words under the
+        // send and the pages the user sent from: it is dropped, and a read that was wanted
+        // stays wanted, so the block is read once the send has ended.
+        form_.State.ParamReadPending = blockWanted;
+        ReceiveOutcome kept = outcome;
+        kept.parameterBlock.reset();
+        form_.liveDisplay().replyRecognised();
+        apply(kept);
+        return;
+    }
+    apply(outcome);
 }
 
 ReceiveContext ReceiveDispatcher::context() const {

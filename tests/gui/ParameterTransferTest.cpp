@@ -5,6 +5,7 @@
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
+#include "device/ReceiveDispatcher.h"
 #include "params/EditorMapping.h"
 #include "serial/PollCycle.h"
 #include "widgets/TColor.h"
@@ -179,6 +180,37 @@ TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {
     ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 3000));
     EXPECT_EQ(link.sim.requests().front(), "PV");
     EXPECT_EQ(laenge->text(), "640");
+}
+
+TEST_F(ParameterTransferTest, ABlockReceivedDuringTheSendIsDroppedAndAWantedReadStaysWanted) {
+    laenge->setText("500");
+    const QString turnsBefore = form.findChild<QLineEdit*>("Turns")->text();
+    // Another controller's block: stroke 777 mm.
+    std::vector<std::uint8_t> block{0x02};
+    for (int i = 0; i < 38; ++i) {
+        const std::string word = hexField(i == 1 ? 777u : 0u, 4);
+        block.insert(block.end(), word.begin(), word.end());
+    }
+    block.push_back(0x03);
+    sim::FaultConfig slow;
+    slow.delayMs = 5;
+    link.sim.setFault(slow);
+    form.State.ParamReadPending = true;
+    bool delivered = false;
+    QTimer::singleShot(40, &form, [&] {
+        ASSERT_TRUE(form.parameterTransfer().sending());
+        form.receiveDispatcher().receive(block);
+        delivered = true;
+    });
+    form.parameterTransfer().SaveParamClick();
+
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(laenge->text(), "500");
+    EXPECT_EQ(form.findChild<QLineEdit*>("Turns")->text(), turnsBefore);
+    EXPECT_EQ(form.Params.Slots[1], 500);
+    EXPECT_TRUE(form.State.ParamReadPending);
+    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(writes().size(), 36u);
 }
 
 class ParameterTransferSilenceTest : public ParameterTransferTest {};
