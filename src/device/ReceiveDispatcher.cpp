@@ -103,40 +103,52 @@ void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
         display.showRevolutionIndicators();
     }
-    if (showStatusFields(status)) {
+    // The next poll is timed from the reply's arrival, not from the end of the drawing.
+    if (statusComplete(status)) {
         restart(form_.Timer2, kStatusPollMs);
     }
+    showStatusFields(status);
     form_.Timeout.stop();
+}
+
+// Every field the display goes through converted: the reply counts as whole.
+bool ReceiveDispatcher::statusComplete(const StatusReceived& status) const {
+    const StatusReply& f = status.fields;
+    const bool turnCountReadable = !form_.liveDisplay().revolutionIndicatorsShown() ||
+                                   f.reedTurnCount || f.length != kStatusReplyWithTurnCountLength;
+    return f.statusByte && f.reedState && f.angleField && status.rpm && f.position &&
+           status.strokeFraction && status.positionMm && status.winkelDigit && turnCountReadable &&
+           f.inputs;
 }
 
 // The fields in their order; the first one that did not convert ends the display of this
 // reply, and the controls of the later ones keep what they showed.
-bool ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
+void ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
     LiveDisplay& display = form_.liveDisplay();
     const StatusReply& f = status.fields;
     if (!f.statusByte) {
-        return false;
+        return;
     }
     display.showStatusByte(*f.statusByte);
     if (status.zoneToDraw) {
         display.drawZone(*status.zoneToDraw);
     }
     if (!f.reedState) {
-        return false;
+        return;
     }
     display.showReedState(*f.reedState);
     if (!f.angleField) {
-        return false;
+        return;
     }
     if (!form_.State.WinkelFromPosition && status.winkelDigit) {
         display.showWinkel(*status.winkelDigit);
     }
     if (!status.rpm) {
-        return false;
+        return;
     }
     display.showSpeed(*status.rpm);
     if (!f.position || !status.strokeFraction || !status.positionMm || !status.winkelDigit) {
-        return false;
+        return;
     }
     display.showRevolutions(*f.position);
     if (form_.State.WinkelFromPosition) {
@@ -158,14 +170,13 @@ bool ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
         if (f.reedTurnCount) {
             display.showReedTurnCount(*f.reedTurnCount);
         } else if (f.length == kStatusReplyWithTurnCountLength) {
-            return false;
+            return;
         }
     }
     if (!f.inputs) {
-        return false;
+        return;
     }
     display.showInputs(*f.inputs);
-    return true;
 }
 
 } // namespace zuvo

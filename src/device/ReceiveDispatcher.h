@@ -35,7 +35,8 @@ private:
     ReceiveContext context() const;
     void apply(const ReceiveOutcome& outcome);
     void applyStatus(const StatusReceived& status);
-    bool showStatusFields(const StatusReceived& status);
+    bool statusComplete(const StatusReceived& status) const;
+    void showStatusFields(const StatusReceived& status);
 
     TForm1& form_;
     std::vector<std::uint8_t> readBuffer_; // reused, so a notification allocates nothing
