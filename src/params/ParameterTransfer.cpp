@@ -14,7 +14,6 @@ namespace zuvo {
 
 namespace {
 
-const QString NoResponse = QStringLiteral(" !!! No response from \u00B5C !!! ");
 const QString NotSent = QStringLiteral(
     "The Parameter-Block was not sent: the stroke (1..65535 mm) and the turns (1..6000) must be "
     "whole numbers.");
@@ -61,7 +60,7 @@ void ParameterTransfer::SaveParamClick() {
         for (int n = 1; n <= last; ++n) {
             if (!link.SendAndWaitForAck(writeWordFrame(static_cast<std::uint8_t>(n),
                                                        words[static_cast<std::size_t>(n - 1)]))) {
-                link.showStatus(NoResponse);
+                link.showNoResponse();
                 setPanel1Color(tc::Red);
                 break; // the words after n are not sent
             }

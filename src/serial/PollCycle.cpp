@@ -187,6 +187,10 @@ void PollCycle::showStatus(const QString& text) {
     form_.ui->StatusBar1->showMessage(text);
 }
 
+void PollCycle::showNoResponse() {
+    showStatus(QStringLiteral(" !!! No response from \u00B5C !!! "));
+}
+
 void PollCycle::closePortQuietly() {
     try {
         form_.ComPort1.setOpen(false);

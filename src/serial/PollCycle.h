@@ -49,6 +49,8 @@ public:
 
     // The status bar's message line.
     void showStatus(const QString& text);
+    // What an acknowledged write says when the controller stays silent.
+    void showNoResponse();
 
 private:
     // Closes the port; a failure to close changes nothing for the caller.

@@ -18,8 +18,6 @@ namespace zuvo {
 
 namespace {
 
-const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
-
 constexpr int kZeroResumeMs = 100;
 constexpr int kCalibrationResumeMs = 1500;
 constexpr int kTestDataResumeMs = 200;
@@ -83,7 +81,7 @@ void Commissioning::KalibrierungClick() {
     for (const auto& [index, position] : points) {
         const auto value = static_cast<std::uint16_t>(std::clamp(position, 0, 0xFFFF));
         if (!link.SendAndWaitForAck(writeWordFrame(index, value))) {
-            link.showStatus(kNoResponse);
+            link.showNoResponse();
             break;
         }
     }

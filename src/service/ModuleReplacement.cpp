@@ -16,7 +16,6 @@ namespace zuvo {
 
 namespace {
 
-const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
 // Polling briefly restarts fast before the link is quietened for the write.
 constexpr int kPreQuietMs = 200;
 
@@ -96,7 +95,7 @@ void ModuleReplacement::SetPosiotn1Click() {
     link.QuietLink(true);
     form_.parameterTransfer().setPanel1Color(tc::White);
     if (!link.SendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts))) {
-        link.showStatus(kNoResponse);
+        link.showNoResponse();
         form_.parameterTransfer().setPanel1Color(tc::Red);
     }
     ui.ReadParam->setEnabled(true);
