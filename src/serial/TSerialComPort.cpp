@@ -208,27 +208,25 @@ void TSerialComPort::changeLine(const LineSettings& next) {
 }
 
 void TSerialComPort::setDTR(bool v) {
-    if (v == dtr_) {
-        return;
-    }
-    if (state_ == State::psOpen) {
-        if (const int err = engine_->device().setModemLines(v, rts_); err != 0) {
-            fail(err);
-        }
-    }
-    dtr_ = v;
+    setModemLines(v, rts_);
 }
 
 void TSerialComPort::setRTS(bool v) {
-    if (v == rts_) {
+    setModemLines(dtr_, v);
+}
+
+// Lines of an open port change at once; a closed port raises them at its next opening.
+void TSerialComPort::setModemLines(bool dtr, bool rts) {
+    if (dtr == dtr_ && rts == rts_) {
         return;
     }
     if (state_ == State::psOpen) {
-        if (const int err = engine_->device().setModemLines(dtr_, v); err != 0) {
+        if (const int err = engine_->device().setModemLines(dtr, rts); err != 0) {
             fail(err);
         }
     }
-    rts_ = v;
+    dtr_ = dtr;
+    rts_ = rts;
 }
 
 void TSerialComPort::FlushInBuffer() {

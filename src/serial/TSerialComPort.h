@@ -65,6 +65,7 @@ protected:
     void customEvent(QEvent* event) override;
 
 private:
+    void setModemLines(bool dtr, bool rts);
     enum class State { psClosed, psShuttingDown, psOpen };
 
     void openPort();
