@@ -179,7 +179,8 @@ TEST_F(ZdfContentTest, FirstOfDuplicatesCountsAndTextsKeepWhatIsNoNumber) {
 }
 
 TEST_F(ZdfContentTest, FilesWithoutAnyOfTheSectionsAreNoParameterSets) {
-    const QByteArray binary("\x00\x01\xff\xfe[\x00]=\x02\r\n\x80\x81", 16);
+    static constexpr char kBinary[] = "\x00\x01\xff\xfe[\x00]=\x02\r\n\x80\x81";
+    const QByteArray binary(kBinary, sizeof kBinary - 1);
     for (const QByteArray& content : {QByteArray(), binary, QByteArray("[OTHER]\r\nLENGTH=500\r\n"),
                                       QByteArray("LENGTH=500\r\n"), QByteArray("[ZYLINDER]\r\n")}) {
         EXPECT_FALSE(isParameterFile(IniFile(put(content)))) << content.toHex().toStdString();
