@@ -27,33 +27,17 @@
 
 using namespace zuvo;
 using namespace std::chrono_literals;
+using zuvo::test::requestsStartingWith;
 using zuvo::test::runUntil;
+using zuvo::test::standingStill;
 
 namespace {
 
 const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
 
-sim::SimOptions standingStill() {
-    sim::SimOptions options;
-    options.rpm = 0;
-    return options;
-}
-
 long countOf(const sim::Simulator& sim, const std::string& request) {
     const std::vector<std::string> all = sim.requests();
     return std::count(all.begin(), all.end(), request);
-}
-
-// The requests since the last clearing that start with `prefix`, in order.
-std::vector<std::string> requestsStartingWith(const sim::Simulator& sim,
-                                              const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& r : sim.requests()) {
-        if (r.starts_with(prefix)) {
-            found.push_back(r);
-        }
-    }
-    return found;
 }
 
 class CommissioningTest : public ::testing::Test {

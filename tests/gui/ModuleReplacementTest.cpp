@@ -25,28 +25,13 @@
 #include <vector>
 
 using namespace zuvo;
+using zuvo::test::requestsStartingWith;
 using zuvo::test::runUntil;
+using zuvo::test::standingStill;
 
 namespace {
 
 const QString kNoResponse = QStringLiteral(" !!! No response from µC !!! ");
-
-sim::SimOptions standingStill() {
-    sim::SimOptions options;
-    options.rpm = 0;
-    return options;
-}
-
-std::vector<std::string> requestsStartingWith(const sim::Simulator& sim,
-                                              const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& r : sim.requests()) {
-        if (r.starts_with(prefix)) {
-            found.push_back(r);
-        }
-    }
-    return found;
-}
 
 class ModuleReplacementTest : public ::testing::Test {
 protected:

@@ -12,6 +12,8 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace zuvo::test {
 
@@ -41,6 +43,25 @@ public:
     QTemporaryDir folder;
     sim::Simulator sim;
 };
+
+// A cylinder that does not move, for tests that compare exact positions and frames.
+inline sim::SimOptions standingStill() {
+    sim::SimOptions options;
+    options.rpm = 0;
+    return options;
+}
+
+// The requests since the simulator's log was last cleared that start with `prefix`, in order.
+inline std::vector<std::string> requestsStartingWith(const sim::Simulator& sim,
+                                                     const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& r : sim.requests()) {
+        if (r.starts_with(prefix)) {
+            found.push_back(r);
+        }
+    }
+    return found;
+}
 
 // Lets the event loop run (port notifications, timers) until `done` holds or `ms` pass.
 inline bool runUntil(const std::function<bool()>& done, int ms) {
