@@ -66,7 +66,10 @@ int stripRowOf(std::uint32_t digit) {
 
 } // namespace
 
-SectorAnalysis::SectorAnalysis(TForm1& form) : form_(form) {}
+SectorAnalysis::SectorAnalysis(TForm1& form) : form_(form) {
+    // The marks are drawn on white and may reach the bottom-left pixel: white is the key.
+    form_.ui->Image6->setTransparentColor(tcolor(tc::White));
+}
 
 void SectorAnalysis::statusReply(int winkelDigit, bool reed1, bool reed2, int reedState) {
     DeviceState& state = form_.State;

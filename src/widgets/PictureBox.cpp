@@ -30,6 +30,12 @@ void PictureBox::setTransparent(bool transparent) {
     }
 }
 
+void PictureBox::setTransparentColor(const QColor& key) {
+    if (assignIfChanged(transparentColor_, key)) {
+        update();
+    }
+}
+
 void PictureBox::setStretch(bool stretch) {
     if (assignIfChanged(stretch_, stretch)) {
         update();
@@ -47,7 +53,8 @@ void PictureBox::paintEvent(QPaintEvent*) {
         return;
     }
     QImage shown = picture_.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = shown.pixel(0, shown.height() - 1);
+    const QRgb key =
+        transparentColor_.isValid() ? transparentColor_.rgba() : shown.pixel(0, shown.height() - 1);
     for (int y = 0; y < shown.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < shown.width(); ++x) {

@@ -1,6 +1,7 @@
 #pragma once
 // A picture that the program draws on. A transparent picture lets what lies under it show
-// through wherever it has the colour of its bottom-left pixel.
+// through wherever it has its key colour: a fixed colour when one is set, else the colour of its
+// bottom-left pixel.
 
 #include <QImage>
 #include <QPixmap>
@@ -28,6 +29,8 @@ public:
 
     bool isTransparent() const { return transparent_; }
     void setTransparent(bool transparent);
+    // A fixed key colour, for pictures whose drawing may reach the bottom-left pixel.
+    void setTransparentColor(const QColor& key);
     // Stretch: the picture is scaled to the widget; otherwise drawn at its own size, top-left.
     bool isStretch() const { return stretch_; }
     void setStretch(bool stretch);
@@ -44,6 +47,7 @@ protected:
 private:
     QImage picture_;
     bool transparent_ = false;
+    QColor transparentColor_; // invalid: the bottom-left pixel decides
     bool stretch_ = false;
 };
 

@@ -310,6 +310,16 @@ TEST(WidgetPicture, TransparentPictureLetsTheGroundThrough) {
     EXPECT_EQ(shot.pixelColor(5, 5), QColor(0, 0, 0));
     picture->setTransparent(false);
     EXPECT_EQ(ground.grab().toImage().pixelColor(1, 1), QColor(192, 192, 192));
+
+    // With a fixed key, drawing over the bottom-left pixel does not hide the drawing.
+    picture->canvas().fill(QColor(255, 255, 255));
+    picture->canvas().setPixelColor(0, 9, QColor(255, 0, 0));
+    picture->canvas().setPixelColor(5, 5, QColor(255, 0, 0));
+    picture->setTransparentColor(QColor(255, 255, 255));
+    picture->setTransparent(true);
+    const QImage keyed = ground.grab().toImage();
+    EXPECT_EQ(keyed.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(keyed.pixelColor(1, 1), QColor(0, 0, 255));
 }
 
 } // namespace
