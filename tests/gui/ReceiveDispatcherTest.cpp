@@ -66,7 +66,7 @@ TEST_F(ReceiveDispatcherTest, GarbageInFrontOfAReply) {
     const std::vector<std::uint8_t> garbage150(150, 'Z');
     ASSERT_TRUE(send(garbage150, [this] { return form.Rx.RxCount == 150; }));
     ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
-    EXPECT_EQ(form.Rx.RxBuffer[0], STX);
+    EXPECT_EQ(form.Rx.RxBuffer[0], kStx);
     ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !form.State.ReplyPending; }));
     EXPECT_EQ(control<QLabel>("Label11")->text(), "5");
     EXPECT_EQ(form.Rx.RxCount, 0u);
@@ -182,7 +182,7 @@ TEST_F(ReceiveDispatcherTest, VersionFrameShowsTheSignedVersion) {
     EXPECT_TRUE(control<QLabel>("VersionA")->isHidden());
     for (const auto& [raw, shown] : {std::pair<std::uint8_t, const char*>{0x3C, "V60"},
                                      std::pair<std::uint8_t, const char*>{0x90, "V-112"}}) {
-        ASSERT_TRUE(send({STX, 'V', raw, ETX}, [this, raw = raw] {
+        ASSERT_TRUE(send({kStx, 'V', raw, kEtx}, [this, raw = raw] {
             return form.State.FirmwareVersion == raw && form.Rx.RxCount == 0;
         }));
         EXPECT_EQ(control<QLabel>("VersionA")->text(), shown);

@@ -6,7 +6,9 @@
 
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
+#include "device/FrameBytes.h"
 #include "device/HexField.h"
+#include "unit/ReceiveEngineReplay.h"
 
 #include <QObject>
 #include <cstdint>
@@ -17,9 +19,6 @@
 #include <vector>
 
 namespace zuvo::test {
-
-inline constexpr std::uint8_t STX = 0x02;
-inline constexpr std::uint8_t ETX = 0x03;
 
 // The fields of one status reply, set by name: StatusFields().reedState(2).speed(700).
 struct StatusFields {
@@ -61,20 +60,18 @@ struct StatusFields {
     }
 };
 
-inline std::vector<std::uint8_t> framed(const std::string& body) {
-    std::vector<std::uint8_t> frame{STX};
-    frame.insert(frame.end(), body.begin(), body.end());
-    frame.push_back(ETX);
-    return frame;
-}
+using replay::framed;
 
+// The same frame as the receive engine's tests build.
 inline std::vector<std::uint8_t> statusFrame(const StatusFields& f) {
-    std::string body = hexField(f.status_, 2) + hexField(f.reedState_, 2) + hexField(f.angle_, 4) +
-                       hexField(f.speed_, 4) + hexField(f.position_, 8);
-    if (f.turnCount_) {
-        body += hexField(*f.turnCount_, 4);
-    }
-    return framed(body + hexField(f.inputs_, 2));
+    return replay::statusReply({.statusByte = f.status_,
+                                .reedState = f.reedState_,
+                                .angle = f.angle_,
+                                .speed = f.speed_,
+                                .position = static_cast<std::int32_t>(f.position_),
+                                .inputs = f.inputs_,
+                                .withTurnCount = f.turnCount_.has_value(),
+                                .turnCount = f.turnCount_.value_or(0)});
 }
 
 inline sim::SimOptions quietController() {
