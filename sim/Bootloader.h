@@ -4,6 +4,7 @@
 // complement, 128 data bytes, CRC high, CRC low), answers ACK or NAK, and ends with EOT.
 
 #include "ControllerModel.h"
+#include "service/Xmodem.h"
 
 #include <cstdint>
 #include <map>
@@ -15,12 +16,12 @@ namespace zuvo::sim {
 
 class Bootloader {
 public:
-    static constexpr std::uint8_t kSoh = 0x01;
-    static constexpr std::uint8_t kEot = 0x04;
-    static constexpr std::uint8_t kAck = 0x06;
-    static constexpr std::uint8_t kNak = 0x15;
-    static constexpr std::uint8_t kReady = 'C';
-    static constexpr std::size_t kBlockSize = 133;
+    static constexpr std::uint8_t kSoh = kXmodemSoh;
+    static constexpr std::uint8_t kEot = kXmodemEot;
+    static constexpr std::uint8_t kAck = kXmodemAck;
+    static constexpr std::uint8_t kNak = kXmodemNak;
+    static constexpr std::uint8_t kReady = kXmodemCrcMode;
+    static constexpr std::size_t kBlockSize = kXmodemBlockSize;
 
     // Enters the bootloader; returns the first 'C'.
     std::uint8_t start(Clock::time_point now);
