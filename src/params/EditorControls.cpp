@@ -4,6 +4,7 @@
 #include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <stdexcept>
 
@@ -37,6 +38,10 @@ void setEditColor(QLineEdit* edit, std::uint32_t color) {
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, tcolor(color));
     edit->setPalette(palette);
+}
+
+void showComboItem(QComboBox* box, int index) {
+    box->setCurrentIndex(index < box->count() ? index : 0);
 }
 
 } // namespace zuvo

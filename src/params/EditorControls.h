@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+class QComboBox;
 class QLineEdit;
 
 namespace zuvo {
@@ -29,5 +30,9 @@ private:
 
 // The background of an edit in a TColor.
 void setEditColor(QLineEdit* edit, std::uint32_t color);
+
+// Shows item `index` of a combo box; an index it has no item for shows item 0, which is also
+// what reading the box back gives.
+void showComboItem(QComboBox* box, int index);
 
 } // namespace zuvo

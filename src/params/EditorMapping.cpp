@@ -1,5 +1,7 @@
 #include "params/EditorMapping.h"
 
+#include "params/EditorControls.h"
+
 #include "app/TForm1.h"
 #include "params/ComboIndex.h"
 #include "params/EditorText.h"
@@ -26,11 +28,6 @@ int comboIndex(const QComboBox* box, int limit) {
         items << box->itemText(i);
     }
     return comboItemIndex(items, box->currentText(), limit);
-}
-
-// An index the box has no item for shows item 0, which is what reading the box back gives.
-void showComboItem(QComboBox* box, int index) {
-    box->setCurrentIndex(index < box->count() ? index : 0);
 }
 
 // An integer edit's value where a 32-bit integer is wanted; 0 when it holds none or too large.

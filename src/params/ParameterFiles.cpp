@@ -41,12 +41,6 @@ const QString NotSaved = QStringLiteral(
     "The parameter file was not saved: the stroke (1..65535 mm) and the turns (1..6000) must be "
     "whole numbers.");
 
-// Shows item `index`; an index the box has no item for shows item 0, which is also what reading
-// the box back gives.
-void showItem(QComboBox* box, int index) {
-    box->setCurrentIndex(index < box->count() ? index : 0);
-}
-
 SpeedSensor sensorOf(const RadioGroup* group) {
     return group->itemIndex() == 1 ? SpeedSensor::GearUnit : SpeedSensor::MotorAxis;
 }
@@ -173,9 +167,9 @@ void ParameterFiles::show(const ZdfContent& content) {
     const FunctionFlags flags = FunctionFlags::fromWord(content.functionFlags);
     ui.AnlaufE->setItemIndex(flags.thrustOverload ? 1 : 0);
     ui.AnlaufS->setItemIndex(flags.sensorOnGearUnit ? 1 : 0);
-    showItem(ui.AnalogComboBox1, flags.analogFunction);
-    showItem(ui.DIG4, flags.digitalOutput4Item());
-    showItem(ui.ISpur, flags.impulses);
+    showComboItem(ui.AnalogComboBox1, flags.analogFunction);
+    showComboItem(ui.DIG4, flags.digitalOutput4Item());
+    showComboItem(ui.ISpur, flags.impulses);
     ui.ExtRef->setChecked(flags.externalReference);
     ui.P_EXT->setVisible(ui.ExtRef->isChecked());
     ui.AnlaufE->setItemIndex(flags.thrustOverload ? 1 : 0);
