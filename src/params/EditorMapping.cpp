@@ -1,9 +1,8 @@
 #include "params/EditorMapping.h"
 
-#include "params/EditorControls.h"
-
 #include "app/TForm1.h"
 #include "params/ComboIndex.h"
+#include "params/EditorControls.h"
 #include "params/EditorText.h"
 #include "params/SpeedWord.h"
 #include "params/StrokeAndTurns.h"
