@@ -2,6 +2,7 @@
 
 #include "params/ParameterFiles.h"
 #include "app/TForm1.h"
+#include "common/ScratchFile.h"
 #include "params/EditorControls.h"
 #include "params/EditorMapping.h"
 #include "widgets/PictureToggleButton.h"
@@ -114,14 +115,10 @@ class ParameterFilesTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     QString put(const QString& name, const QByteArray& content) const {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(content);
-        return path(name);
+        return zuvo::test::writeScratchFile(path(name), content);
     }
     static QByteArray contents(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+        return zuvo::test::scratchFileContents(file);
     }
     QTemporaryDir dir;
 };

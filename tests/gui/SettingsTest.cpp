@@ -1,4 +1,5 @@
 #include "app/Settings.h"
+#include "common/ScratchFile.h"
 #include "serial/PortMap.h"
 
 #include <QDir>
@@ -39,11 +40,7 @@ private:
 class SettingsTest : public ::testing::Test {
 protected:
     QString put(const QString& name, const QByteArray& content) const {
-        const QString path = dir_.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return path;
+        return zuvo::test::writeScratchFile(dir_.filePath(name), content);
     }
     SettingsPaths only(const QString& path) const { return {path, {path}}; }
 

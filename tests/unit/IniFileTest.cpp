@@ -1,4 +1,5 @@
 #include "params/IniFile.h"
+#include "common/ScratchFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,16 +19,11 @@ protected:
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     QString put(const QByteArray& content, const char* name = "test.ini") const {
-        const QString path = file(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return path;
+        return zuvo::test::writeScratchFile(file(name), content);
     }
 
     static QByteArray contents(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+        return zuvo::test::scratchFileContents(path);
     }
 
     QTemporaryDir dir_;

@@ -1,4 +1,5 @@
 #include "params/ZdfContent.h"
+#include "common/ScratchFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,16 +19,9 @@ const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 class ZdfContentTest : public ::testing::Test {
 protected:
     QString put(const QByteArray& content) const {
-        const QString path = dir_.filePath(QStringLiteral("set.ZDF"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(content);
-        return path;
+        return test::writeScratchFile(dir_.filePath(QStringLiteral("set.ZDF")), content);
     }
-    static QByteArray contents(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    }
+    static QByteArray contents(const QString& path) { return test::scratchFileContents(path); }
     QTemporaryDir dir_;
 };
 
