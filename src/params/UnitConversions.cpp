@@ -34,6 +34,14 @@ std::int64_t editorCountsOfWholeMm(std::int64_t m, Geometry geometry) {
     return q < 0 ? q + 1 : q;
 }
 
+// Millimetres to counts in extended precision, adding a half before truncating toward zero.
+std::int64_t halfUpCounts(double mm, Geometry geometry) {
+    const long double x = mm;
+    return truncSaturated(x * geometry.turns * CountsPerRevolution /
+                              static_cast<long double>(geometry.strokeMm) +
+                          0.5L);
+}
+
 ReceivedGeometry normalised(ReceivedGeometry geometry) {
     if (geometry.strokeMm == 0) {
         geometry.strokeMm = 1;
@@ -72,20 +80,15 @@ std::optional<std::int64_t> FileCounts(double mm, Geometry geometry) {
     if (!geometry.valid()) {
         return std::nullopt;
     }
-    const long double x = mm;
-    const long double counts =
-        x * geometry.turns * 1024.0L / static_cast<long double>(geometry.strokeMm) + 0.5L;
-    return keepNotSet(std::isnan(x) ? 0 : x, truncSaturated(counts));
+    return keepNotSet(std::isnan(mm) ? 0 : mm, halfUpCounts(mm, geometry));
 }
 
 std::optional<std::uint16_t> HysteresisCounts(double mm, Geometry geometry) {
     if (!geometry.valid()) {
         return std::nullopt;
     }
-    const long double h = mm;
-    const long double counts =
-        h * geometry.turns * 1024.0L / static_cast<long double>(geometry.strokeMm) + 0.5L;
-    return static_cast<std::uint16_t>(static_cast<std::uint64_t>(truncSaturated(counts)) & 0xFFFF);
+    return static_cast<std::uint16_t>(static_cast<std::uint64_t>(halfUpCounts(mm, geometry)) &
+                                      0xFFFF);
 }
 
 ReceivedGeometry receivedGeometry(std::uint16_t strokeWord, std::uint16_t gearWord) {
