@@ -7,20 +7,11 @@
 #include "device/StatusDecoding.h"
 #include "params/EditorMapping.h"
 #include "params/ParameterTransfer.h"
+#include "serial/PollCycle.h"
 #include "service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
-
-namespace {
-
-void restart(QTimer& timer, int ms) {
-    timer.stop();
-    timer.setInterval(ms);
-    timer.start();
-}
-
-} // namespace
 
 ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
     form_.ComPort1.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
@@ -76,7 +67,7 @@ void ReceiveDispatcher::apply(const ReceiveOutcome& outcome) {
     LiveDisplay& display = form_.liveDisplay();
     if (outcome.sensorWords) {
         form_.sectorAnalysis().sensorWordsReply();
-        restart(form_.Timer2, outcome.sensorWords->pollIntervalMs);
+        form_.pollCycle().ResumePolling(outcome.sensorWords->pollIntervalMs);
     }
     if (outcome.status) {
         applyStatus(*outcome.status);
@@ -105,7 +96,7 @@ void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     }
     // The next poll is timed from the reply's arrival, not from the end of the drawing.
     if (statusComplete(status)) {
-        restart(form_.Timer2, kStatusPollMs);
+        form_.pollCycle().ResumePolling(kStatusPollMs);
     }
     showStatusFields(status);
     form_.Timeout.stop();

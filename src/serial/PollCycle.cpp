@@ -80,9 +80,7 @@ void PollCycle::Timer2Timer() {
         reopenPort();
     }
 
-    form_.Timer2.stop();
-    form_.Timer2.setInterval(state.ParamReadPending ? kParamReadTickMs : kTickMs);
-    form_.Timer2.start();
+    ResumePolling(state.ParamReadPending ? kParamReadTickMs : kTickMs);
     // A relay test asked for while the port was closed is dropped.
     state.PollSelector = 0;
     handlePendingEvents();
