@@ -2,6 +2,7 @@
 
 #include "app/EventWait.h"
 #include "app/InstanceGuard.h"
+#include "app/PortTroubleLine.h"
 #include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
@@ -69,9 +70,10 @@ void AppStartup::FormCreate(const QStringList& arguments) {
     form_.Rx.RxCount = 0;
     try {
         port.setOpen(true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The poll cycle keeps trying to open it.
         form_.ui->StatusBar1->showMessage(PortNotAvailable);
+        PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
     }
 
     form_.Timeout.stop();

@@ -39,8 +39,17 @@ std::optional<int> portNumberOfDigit(QChar digit);
 bool storeComPort(const QString& numberText, const SettingsPaths& paths = settingsPaths());
 
 // The `[Ports]` entries ("1=/dev/pts/7"): number to device path, the user's file over the
-// preset; entries whose key is not a positive number or whose path is empty are skipped.
+// preset. Entries whose key is not a positive number or whose value is not an absolute path are
+// skipped; an empty value in the user's file drops the preset's entry (the default again).
 QMap<int, QString> readPortSettings(const SettingsPaths& paths = settingsPaths());
+
+// What `readPortSettings` had to skip, one readable line an entry (file, entry, why).
+QStringList portSettingsProblems(const SettingsPaths& paths = settingsPaths());
+
+// Ties port `number` to `devicePath` in the user's `[Ports]` section, or back to the default
+// with an empty path; everything else in the file stays. False when it could not be stored.
+bool storePortDevice(int number, const QString& devicePath,
+                     const SettingsPaths& paths = settingsPaths());
 
 // Puts the `[Ports]` entries into `map`, then the overrides of `environmentList` (the value of
 // ZUVO_PORTS) over them.

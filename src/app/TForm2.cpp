@@ -2,9 +2,9 @@
 
 #include "app/EventWait.h"
 #include "app/InstanceGuard.h"
+#include "app/PortTroubleLine.h"
 #include "app/Settings.h"
 #include "app/TForm1.h"
-#include "serial/AdapterName.h"
 #include "serial/PollCycle.h"
 #include "serial/PortMap.h"
 #include "widgets/TColor.h"
@@ -23,10 +23,21 @@ namespace zuvo {
 
 namespace {
 
-void showMessageBox(QWidget* parent, const QString& text) {
+void showMessageBox(QWidget* parent, const QString& text, const QString& advice) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(QCoreApplication::applicationFilePath()),
                     text, QMessageBox::Ok, parent);
+    if (!advice.isEmpty()) {
+        box.setInformativeText(advice);
+        // The advice holds commands to copy.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        }
+    }
     box.exec();
+}
+
+QString shortDevice(const QString& path) {
+    return path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
 }
 
 } // namespace
@@ -42,8 +53,15 @@ TForm2::TForm2(QWidget* parent)
     ui->Image1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     move(kDesignPosition);
 
-    showMessage_ = [this](const QString& text) { showMessageBox(this, text); };
+    showMessage_ = [this](const QString& text, const QString& advice) {
+        showMessageBox(this, text, advice);
+    };
     connect(ui->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(ui->TieButton, &QPushButton::clicked, this, &TForm2::TieButtonClick);
+    connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TForm2::updateTieRow);
+    ui->TieNote->setWordWrap(true);
+    refreshAdapterBox();
+    updateTieRow();
     portViewTimer_.setInterval(kPortViewRefreshMs);
     connect(&portViewTimer_, &QTimer::timeout, this, &TForm2::refreshPortView);
     if (form_ != nullptr) {
@@ -71,24 +89,27 @@ QString TForm2::notAvailableText(const QString& numberText) {
     return QStringLiteral("  Comport ") + numberText + QStringLiteral(" not available   ");
 }
 
-QString TForm2::portMapText(const QList<int>& ports) {
-    if (ports.isEmpty()) {
-        return tr("No port could be opened. Plug in the USB-to-serial adapter. If it is plugged "
-                  "in, your user may lack permission on the device: add it to the group "
-                  "'dialout' (sudo usermod -aG dialout $USER), then log in again.");
-    }
+QStringList TForm2::portMapLines(const std::vector<PortListEntry>& entries,
+                                 const QList<int>& listed) {
     QStringList lines;
-    for (int n : ports) {
-        const QString device = PortMap::global().devicePath(n);
-        QString line = QStringLiteral("COM%1:  %2").arg(n).arg(device);
-        if (!QFileInfo::exists(device)) {
-            line += tr("  (gone)");
-        } else if (const QString name = adapterName(device); !name.isEmpty()) {
-            line += QStringLiteral("\n        ") + name;
+    for (const PortListEntry& e : entries) {
+        QString line = QStringLiteral("COM%1:  %2").arg(e.number).arg(e.devicePath);
+        if (!e.present) {
+            line += listed.contains(e.number) ? tr("  (gone)") : tr("  (not present)");
+        } else {
+            if (!e.adapterName.isEmpty()) {
+                line += QStringLiteral("  ") + e.adapterName;
+            }
+            if (!listed.contains(e.number)) {
+                line += tr("  (does not open)");
+            }
+        }
+        if (isTied(e)) {
+            line += tr("  (tied)");
         }
         lines << line;
     }
-    return lines.join(QLatin1Char('\n'));
+    return lines;
 }
 
 void TForm2::Comport2Click() {
@@ -144,6 +165,7 @@ void TForm2::FormShow() {
         } catch (const std::exception&) {
         }
     }
+    inUseTrouble_.reset();
     try {
         port.setComNumber(inUse);
         // Port 0 would make the component ask for a port; the poll cycle opens it later.
@@ -151,8 +173,9 @@ void TForm2::FormShow() {
             port.setOpen(true);
             handlePendingEvents();
         }
-    } catch (const std::exception&) {
-        // The poll cycle goes on trying to open it.
+    } catch (const std::exception& error) {
+        // The poll cycle goes on trying to open it; the view says why it does not open.
+        inUseTrouble_ = diagnosePortFailure(inUse, error, systemRoot_);
     }
     refreshPortView();
 }
@@ -175,8 +198,9 @@ void TForm2::Button1Click() {
             port.setComNumber(static_cast<quint16>(choice.number));
             port.setOpen(true);
             switched = true;
-        } catch (const std::exception&) {
-            showMessage_(notAvailableText(choice.text));
+        } catch (const std::exception& error) {
+            showMessage_(notAvailableText(choice.text),
+                         diagnosePortFailure(choice.number, error, systemRoot_).details);
         }
         // The dialog stays open when the choice cannot be kept; OK again hides it.
         if (switched && !storeComPort(choice.text)) {
@@ -191,8 +215,110 @@ void TForm2::Button1Click() {
     hide();
 }
 
+int TForm2::editedPortNumber() const {
+    const int current = form_ != nullptr ? form_->ComPort1.ComNumber() : 0;
+    return parsePortChoice(ui->ComboBox1->currentText(), current).number;
+}
+
+void TForm2::TieButtonClick() {
+    const int number = editedPortNumber();
+    if (number < 1) {
+        ui->TieNote->setText(tr("Type or pick the COM number to tie first."));
+        return;
+    }
+    const QString path = ui->AdapterBox->currentData().toString();
+    if (!storePortDevice(number, path)) {
+        ui->TieNote->setText(tr("COM%1 could not be stored in %2; nothing changed.")
+                                 .arg(number)
+                                 .arg(settingsPaths().write));
+        return;
+    }
+    PortMap& map = PortMap::global();
+    if (path.isEmpty()) {
+        map.removeOverride(number);
+    } else {
+        map.setOverride(number, path);
+    }
+    // The environment wins over the settings file, here as at start-up.
+    map.loadOverrides(qEnvironmentVariable("ZUVO_PORTS"));
+    const QString wanted = path.isEmpty() ? PortMap::defaultPath(number) : path;
+    QString note =
+        path.isEmpty()
+            ? tr("COM%1 is %2 again.").arg(number).arg(wanted)
+            : tr("COM%1 now always reaches %2.").arg(number).arg(QFileInfo(path).fileName());
+    if (map.devicePath(number) != wanted) {
+        note += tr(" ZUVO_PORTS sets COM%1 and wins until it is unset.").arg(number);
+    }
+    ui->TieNote->setText(note);
+
+    // The port in use follows its new device at once.
+    if (form_ != nullptr && number == form_->ComPort1.ComNumber() && form_->ComPort1.Open() &&
+        !exchangeRunning()) {
+        TSerialComPort& port = form_->ComPort1;
+        try {
+            port.setOpen(false);
+            port.setOpen(true);
+        } catch (const std::exception& error) {
+            PortTroubleLine::of(*form_->ui->StatusBar1).explain(number, error);
+        }
+    }
+    refreshPortView();
+}
+
+void TForm2::setSystemRoot(const QString& root) {
+    systemRoot_ = root;
+    refreshAdapterBox();
+    refreshPortView();
+}
+
+void TForm2::refreshAdapterBox() {
+    QStringList paths{QString()};
+    QStringList names{QString()};
+    for (const SerialAdapter& a : presentAdapters(systemRoot_)) {
+        if (!a.byIdPath.isEmpty()) {
+            paths << a.byIdPath;
+            names << (shortDevice(a.devicePath) + QStringLiteral("  ") + a.name).trimmed();
+        }
+    }
+    QComboBox& box = *ui->AdapterBox;
+    QStringList shown;
+    for (int i = 0; i < box.count(); ++i) {
+        shown << box.itemData(i).toString();
+    }
+    if (shown == paths) {
+        return;
+    }
+    const QString chosen = box.currentData().toString();
+    box.blockSignals(true);
+    box.clear();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        box.addItem(names.at(i), paths.at(i));
+        box.setItemData(box.count() - 1, paths.at(i), Qt::ToolTipRole);
+    }
+    box.setCurrentIndex(std::max(0, box.findData(chosen)));
+    box.blockSignals(false);
+    updateTieRow();
+}
+
+void TForm2::updateTieRow() {
+    const int number = editedPortNumber();
+    ui->TieLabel->setText(tr("Tie COM%1 to:").arg(number));
+    QComboBox& box = *ui->AdapterBox;
+    if (box.count() > 0) {
+        box.setItemText(0, tr("its default, %1").arg(shortDevice(PortMap::defaultPath(number))));
+    }
+    const QString tiedTo = PortMap::global().devicePath(number);
+    box.setCurrentIndex(isByIdPath(tiedTo) ? std::max(0, box.findData(tiedTo)) : 0);
+}
+
 void TForm2::refreshPortView() {
-    ui->Image1->setText(portMapText(listed_));
+    refreshAdapterBox();
+    QStringList lines =
+        portMapLines(listPorts(PortMap::global(), kLastProbedPort, systemRoot_), listed_);
+    if (inUseTrouble_) {
+        lines << QString() << inUseTrouble_->summary;
+    }
+    ui->Image1->setText(lines.join(QLatin1Char('\n')));
 }
 
 void TForm2::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 // zuvotool: the single-instance guard, then the two windows, then the event loop. The exit
 // status is 0 in every case.
 #include "app/AppStartup.h"
+#include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
 #include "app/Settings.h"
 #include "app/TForm1.h"
@@ -42,6 +43,12 @@ int run(QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zuvo::setApplicationIdentity();
+    // --help, --version, --list-ports: printed without a window system, the guard never runs.
+    if (zuvo::isCommandLineRequest(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return zuvo::runCommandLine(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
     try {
         return run(app);

@@ -1,6 +1,7 @@
 #include "serial/PollCycle.h"
 
 #include "app/EventWait.h"
+#include "app/PortTroubleLine.h"
 #include "app/TForm1.h"
 #include "device/PollChoice.h"
 #include "ui_TForm1.h"
@@ -95,8 +96,9 @@ void PollCycle::reopenPort() {
     try {
         port.setOpen(true);
         showStatus(UsbConnected);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         form_.ui->AbLED1->setChecked(false);
+        PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
     }
     port.setPromptForPort(prompt);
 }

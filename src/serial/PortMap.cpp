@@ -17,7 +17,11 @@ QString PortMap::devicePath(int n) const {
     }
     std::lock_guard lock(mutex_);
     const auto it = overrides_.constFind(n);
-    return it != overrides_.constEnd() ? *it : QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
+    return it != overrides_.constEnd() ? *it : defaultPath(n);
+}
+
+QString PortMap::defaultPath(int n) {
+    return n < 1 ? QString() : QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
 }
 
 void PortMap::setOverride(int n, const QString& path) {
@@ -26,6 +30,11 @@ void PortMap::setOverride(int n, const QString& path) {
     }
     std::lock_guard lock(mutex_);
     overrides_.insert(n, path);
+}
+
+void PortMap::removeOverride(int n) {
+    std::lock_guard lock(mutex_);
+    overrides_.remove(n);
 }
 
 void PortMap::loadOverrides(const QString& list) {

@@ -66,7 +66,8 @@ void PosixSerialDevice::open(const QString& path) {
     const int fd =
         ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        throw ESerialError(openErrorText(errno).toStdString());
+        const int err = errno;
+        throw ESerialError(openErrorText(err).toStdString(), err);
     }
     // TIOCEXCL keeps other users out, but root ignores it; the lock also holds against root.
     int err = 0;
@@ -77,7 +78,7 @@ void PosixSerialDevice::open(const QString& path) {
     }
     if (err != 0) {
         ::close(fd);
-        throw ESerialError(openErrorText(err).toStdString());
+        throw ESerialError(openErrorText(err).toStdString(), err);
     }
     fd_ = fd;
     countersMissing_ = false;

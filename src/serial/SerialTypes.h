@@ -3,16 +3,26 @@
 
 #include <QtGlobal>
 #include <stdexcept>
+#include <string>
 
 namespace zuvo {
 
 enum class TParity { pNone, pOdd, pEven, pMark, pSpace };
 
 // Every failure of the serial component is raised as this exception; its message is the text
-// the callers compare against (see the constants below).
+// the callers compare against (see the constants below). A failure of a system call also keeps
+// its errno, so that the port doctor can tell a refused permission from a busy device.
 class ESerialError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ESerialError(const char* what, int systemError = 0)
+        : std::runtime_error(what), systemError_(systemError) {}
+    explicit ESerialError(const std::string& what, int systemError = 0)
+        : std::runtime_error(what), systemError_(systemError) {}
+    // The errno behind the failure; 0 when it was not a system call's.
+    int systemError() const { return systemError_; }
+
+private:
+    int systemError_ = 0;
 };
 
 namespace serial_text {

@@ -42,7 +42,7 @@ std::chrono::microseconds characterTimes(const LineSettings& s, int n) {
 }
 
 [[noreturn]] void fail(int err) {
-    throw ESerialError(std::strerror(err));
+    throw ESerialError(std::strerror(err), err);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 // port, and the messages of what fails.
 
 #include "SimulatedLink.h"
+#include "app/PortTroubleLine.h"
 #include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "serial/FakeSystemTree.h"
 #include "serial/PollCycle.h"
 
 #include <QAction>
@@ -52,7 +54,10 @@ protected:
         PortMap::global().setOverride(3, otherPath);
         PortMap::global().setOverride(5, otherPath);
         dialog = std::make_unique<TForm2>(&form);
-        dialog->setMessageFn([this](const QString& text) { messages << text; });
+        dialog->setMessageFn([this](const QString& text, const QString& advice) {
+            messages << text;
+            advice_ << advice;
+        });
         form.ComPort1.setComNumber(1);
         form.ComPort1.setOpen(true);
     }
@@ -80,6 +85,10 @@ protected:
     QComboBox* combo() { return &control<QComboBox>(*dialog, "ComboBox1"); }
     QPushButton* ok() { return &control<QPushButton>(*dialog, "Button1"); }
     QLabel* portView() { return &control<QLabel>(*dialog, "Image1"); }
+    QComboBox* adapters() { return &control<QComboBox>(*dialog, "AdapterBox"); }
+    QPushButton* tie() { return &control<QPushButton>(*dialog, "TieButton"); }
+    QLabel* tieLabel() { return &control<QLabel>(*dialog, "TieLabel"); }
+    QLabel* tieNote() { return &control<QLabel>(*dialog, "TieNote"); }
     QAction* menuItem() { return &control<QAction>(form, "Comport2"); }
     QStatusBar* statusBar() { return &control<QStatusBar>(form, "StatusBar1"); }
 
@@ -93,6 +102,7 @@ protected:
     TForm1 form;
     std::unique_ptr<TForm2> dialog;
     QStringList messages;
+    QStringList advice_;
 };
 
 TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
@@ -132,15 +142,20 @@ TEST_F(ComPortDialogTest, ThePortMapViewNoticesAnAdapterThatWentAway) {
     EXPECT_TRUE(portView()->text().contains("COM3:  " + link.folder.filePath("pulled-out")));
 }
 
-TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhatToDo) {
+TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhy) {
     form.ComPort1.setOpen(false);
+    const QString unplugged = link.folder.filePath("unplugged");
     for (int n : {1, 3, 5}) {
-        PortMap::global().setOverride(n, link.folder.filePath("unplugged"));
+        PortMap::global().setOverride(n, unplugged);
     }
     showDialog();
     EXPECT_EQ(combo()->count(), 0);
     EXPECT_TRUE(dialog->listedPorts().isEmpty());
-    EXPECT_TRUE(portView()->text().contains("dialout"));
+    ASSERT_TRUE(dialog->portInUseTrouble().has_value());
+    EXPECT_EQ(dialog->portInUseTrouble()->problem, PortProblem::NoDevice);
+    EXPECT_TRUE(portView()->text().contains("COM1 is " + unplugged + ", which is not there"))
+        << portView()->text().toStdString();
+    EXPECT_TRUE(portView()->text().contains("COM3:  " + unplugged + "  (not present)"));
     EXPECT_FALSE(form.ComPort1.Open());
     EXPECT_EQ(form.ComPort1.ComNumber(), 1);
 }
@@ -169,6 +184,13 @@ TEST_F(ComPortDialogTest, APortThatDoesNotOpenIsReportedAndNotStored) {
         pressOk(typed);
         const QString number = typed.mid(3);
         EXPECT_EQ(messages, QStringList{"  Comport " + number + " not available   "});
+        // Below the message, the doctor's advice about the device behind that number.
+        ASSERT_EQ(advice_.size(), 1);
+        EXPECT_TRUE(advice_.front().startsWith("COM" + QString::number(number.toInt()) + " is " +
+                                               PortMap::global().devicePath(number.toInt()) +
+                                               ", and that device is not there."))
+            << advice_.front().toStdString();
+        advice_.clear();
         EXPECT_EQ(form.ComPort1.ComNumber(), number.toInt());
         EXPECT_FALSE(form.ComPort1.Open()); // the poll cycle keeps trying this port
         EXPECT_FALSE(dialog->isVisible());
@@ -222,6 +244,100 @@ TEST_F(ComPortDialogTest, ARunningExchangeKeepsItsPort) {
     pressOk("COM3");
     EXPECT_EQ(form.ComPort1.ComNumber(), 3);
     EXPECT_FALSE(dialog->isVisible());
+}
+
+// A fake system with one adapter that udev gave a stable name.
+class ComPortDialogTieTest : public ComPortDialogTest {
+protected:
+    void SetUp() override {
+        ComPortDialogTest::SetUp();
+        tree.usbAdapter("ttyUSB0", "usb-FTDI_FT232R_A50285BI-if00-port0", "FTDI", "FT232R");
+        dialog->setSystemRoot(tree.root());
+    }
+
+    void tieTo(const QString& typed, int adapterIndex) {
+        combo()->setCurrentText(typed);
+        adapters()->setCurrentIndex(adapterIndex);
+        tie()->click();
+    }
+
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
+    test::FakeSystemTree tree;
+};
+
+TEST_F(ComPortDialogTieTest, TiesANumberToAnAdapterAndBackToItsDefault) {
+    showDialog();
+    ASSERT_EQ(adapters()->count(), 2);
+    EXPECT_EQ(adapters()->itemText(1), "ttyUSB0  FTDI FT232R");
+    combo()->setCurrentText("COM4");
+    EXPECT_EQ(tieLabel()->text(), "Tie COM4 to:");
+    EXPECT_EQ(adapters()->itemText(0), "its default, ttyUSB3");
+    EXPECT_EQ(adapters()->currentIndex(), 0);
+
+    tieTo("COM4", 1);
+    EXPECT_EQ(PortMap::global().devicePath(4), byId);
+    EXPECT_TRUE(settingsText().contains("[Ports]\n4=" + byId + "\n"))
+        << settingsText().toStdString();
+    EXPECT_EQ(tieNote()->text(), "COM4 now always reaches usb-FTDI_FT232R_A50285BI-if00-port0.");
+    // The map shows what the number reaches now.
+    EXPECT_TRUE(portView()->text().contains("COM4:  /dev/ttyUSB0  FTDI FT232R  (does not open)  "
+                                            "(tied)"))
+        << portView()->text().toStdString();
+    // Another number shows its own choice; COM4 shows its tie again.
+    combo()->setCurrentText("COM2");
+    EXPECT_EQ(adapters()->currentIndex(), 0);
+    combo()->setCurrentText("COM4");
+    EXPECT_EQ(adapters()->currentIndex(), 1);
+    // The ports in use were left alone.
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_TRUE(form.ComPort1.Open());
+
+    tieTo("COM4", 0);
+    EXPECT_EQ(PortMap::global().devicePath(4), "/dev/ttyUSB3");
+    EXPECT_TRUE(settingsText().contains("[Ports]\n4=\n")) << settingsText().toStdString();
+    EXPECT_EQ(tieNote()->text(), "COM4 is /dev/ttyUSB3 again.");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ComPortDialogTieTest, TheEnvironmentStillWinsAndSaysSo) {
+    qputenv("ZUVO_PORTS", "4=/dev/pts/77");
+    showDialog();
+    tieTo("COM4", 1);
+    qunsetenv("ZUVO_PORTS");
+    EXPECT_EQ(PortMap::global().devicePath(4), "/dev/pts/77");
+    EXPECT_TRUE(settingsText().contains("4=" + byId)); // stored for the next start without it
+    EXPECT_TRUE(tieNote()->text().endsWith("ZUVO_PORTS sets COM4 and wins until it is unset."))
+        << tieNote()->text().toStdString();
+}
+
+TEST_F(ComPortDialogTieTest, ATieThatCannotBeStoredChangesNothing) {
+    QFile blocker(link.folder.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("ZUVO_SETTINGS", link.folder.filePath("blocker/ZUVO.conf").toLocal8Bit());
+    showDialog();
+    const QString before = PortMap::global().devicePath(4);
+    tieTo("COM4", 1);
+    EXPECT_EQ(PortMap::global().devicePath(4), before);
+    EXPECT_TRUE(tieNote()->text().startsWith("COM4 could not be stored in "))
+        << tieNote()->text().toStdString();
+}
+
+TEST_F(ComPortDialogTieTest, TyingThePortInUseReopensItOnItsNewDevice) {
+    showDialog();
+    // The adapter exists only in the fake tree, so the real system cannot open it: the port
+    // stays closed and the status bar says why.
+    tieTo("COM1", 1);
+    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_FALSE(form.ComPort1.Open());
+    auto& trouble = PortTroubleLine::of(*statusBar());
+    ASSERT_TRUE(trouble.diagnosis().has_value());
+    EXPECT_EQ(trouble.diagnosis()->summary, "COM1 is tied to an adapter that is not plugged in: "
+                                            "usb-FTDI_FT232R_A50285BI-if00-port0.");
+    // Back to the simulator: open again.
+    PortMap::global().setOverride(1, QString::fromStdString(link.sim.slavePath()));
+    form.pollCycle().Timer2Timer();
+    EXPECT_TRUE(form.ComPort1.Open());
 }
 
 } // namespace

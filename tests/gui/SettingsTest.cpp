@@ -170,4 +170,38 @@ TEST_F(SettingsTest, PortEntriesGoToThePortMapAndTheEnvironmentWins) {
     EXPECT_EQ(map.devicePath(5), "/dev/ttyUSB9");
 }
 
+TEST_F(SettingsTest, PortEntriesThatAreNoPathsAreReportedAndLeftInTheFile) {
+    const QByteArray text = "[Ports]\n1=COM3\n2=/dev/ttyACM0\nthree=/dev/ttyUSB2\n4=ttyUSB0\n";
+    const QString path = put("ports.conf", text);
+    EXPECT_EQ(zuvo::readPortSettings(only(path)), (QMap<int, QString>{{2, "/dev/ttyACM0"}}));
+    EXPECT_EQ(zuvo::portSettingsProblems(only(path)),
+              (QStringList{path + ": [Ports] 1=COM3 is not a device path; it is ignored.",
+                           path + ": [Ports] three=/dev/ttyUSB2 is not a port number; it is "
+                                  "ignored.",
+                           path + ": [Ports] 4=ttyUSB0 is not a device path; it is ignored."}));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), text); // reading never rewrites it
+}
+
+TEST_F(SettingsTest, TyingAPortWritesItsEntryAndAnEmptyOneUntiesIt) {
+    const QString preset = put("preset.conf", "[Ports]\n1=/dev/ttyS0\n");
+    const QString user = put("user.conf", "; mine\n[Software\\ZUVO]\nComPort=3\n");
+    const SettingsPaths paths{user, {user, preset}};
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    ASSERT_TRUE(zuvo::storePortDevice(3, byId, paths));
+    EXPECT_EQ(zuvo::readPortSettings(paths), (QMap<int, QString>{{1, "/dev/ttyS0"}, {3, byId}}));
+    // Back to the default, also over the preset's entry.
+    ASSERT_TRUE(zuvo::storePortDevice(3, QString(), paths));
+    ASSERT_TRUE(zuvo::storePortDevice(1, QString(), paths));
+    EXPECT_TRUE(zuvo::readPortSettings(paths).isEmpty());
+    QFile f(user);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("; mine\n[Software\\ZUVO]\nComPort=3\n[Ports]\n3=\n1=\n"));
+    EXPECT_EQ(zuvo::readComDigit(paths), QChar(u'3'));
+
+    EXPECT_FALSE(zuvo::storePortDevice(0, byId, paths));
+    EXPECT_FALSE(zuvo::storePortDevice(2, byId, only(put("plain", "x") + "/below/ZUVO.conf")));
+}
+
 } // namespace
