@@ -89,7 +89,9 @@ int main(int argc, char** argv) {
         }
         pages.setCurrentIndex(i);
         zuvo::pauseFor(kSettleMs);
-        ok = save(form, folder, QStringLiteral("page%1-%2").arg(i + 1).arg(fileNameOf(pages.tabText(i)))) && ok;
+        ok = save(form, folder,
+                  QStringLiteral("page%1-%2").arg(i + 1).arg(fileNameOf(pages.tabText(i)))) &&
+             ok;
     }
     pages.setCurrentIndex(0);
 
