@@ -4,13 +4,16 @@ set(CPACK_PACKAGE_NAME zuvotool)
 set(CPACK_PACKAGE_VENDOR ZUVO)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "setup and commissioning tool for the ZUVO linear actuator")
+# Lines of at most 72 characters: Debian's tools show them indented.
 set(CPACK_PACKAGE_DESCRIPTION
-    "ZuvoTool talks to the controller of a ZUVO electric linear actuator through a
-USB-to-serial adapter: it shows the cylinder live, reads, edits, sends, saves and
-loads the parameter block, sets the zero position, calibrates the analog output,
-tests the relays, checks the reed-switch sectors, records the travel and updates
-the firmware. It explains why a serial port does not open. zuvo-sim, a simulated
-controller on a pseudo-terminal, is included for trying the tool without hardware.")
+    "ZuvoTool talks to the controller of a ZUVO electric linear actuator
+through a USB-to-serial adapter: it shows the cylinder live, reads,
+edits, sends, saves and loads the parameter block, sets the zero
+position, calibrates the analog output, tests the relays, checks the
+reed-switch sectors, records the travel and updates the firmware. It
+explains why a serial port does not open. zuvo-sim, a simulated
+controller on a pseudo-terminal, is included for trying the tool
+without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

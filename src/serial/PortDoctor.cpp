@@ -62,42 +62,47 @@ bool isRealRoot(const QString& root) {
     return QDir::cleanPath(root) == QLatin1String("/");
 }
 
-// The group `gid`: from the tree's /etc/group, on a running system also from the name service
-// (a directory server may know groups that the file does not).
+// One entry of the name service by id: getgrgid_r or getpwuid_r with a buffer of its own.
+template <typename Entry, typename Lookup>
+std::optional<Account> fromNameService(uint id, Lookup lookup,
+                                       Account (*convert)(const Entry& entry)) {
+    Entry entry{};
+    Entry* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (lookup(id, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    return convert(*found);
+}
+
+Account groupOf(const struct group& entry) {
+    Account account{QString::fromLocal8Bit(entry.gr_name), 0, {}};
+    for (char** member = entry.gr_mem; member != nullptr && *member != nullptr; ++member) {
+        account.members << QString::fromLocal8Bit(*member);
+    }
+    return account;
+}
+
+Account userOf(const struct passwd& entry) {
+    return Account{QString::fromLocal8Bit(entry.pw_name), entry.pw_gid, {}};
+}
+
+// The group `gid` and the user `uid`: from the tree's /etc files, on a running system also from
+// the name service (a directory server may know accounts that the files do not).
 std::optional<Account> groupAccount(const QString& root, uint gid) {
     if (auto account = accountInFile(root, "/etc/group", gid)) {
         return account;
     }
-    if (!isRealRoot(root)) {
-        return std::nullopt;
-    }
-    struct group entry {};
-    struct group* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    Account account{QString::fromLocal8Bit(found->gr_name), 0, {}};
-    for (char** member = found->gr_mem; member != nullptr && *member != nullptr; ++member) {
-        account.members << QString::fromLocal8Bit(*member);
-    }
-    return account;
+    return isRealRoot(root) ? fromNameService<struct group>(gid, getgrgid_r, groupOf)
+                            : std::nullopt;
 }
 
 std::optional<Account> userAccount(const QString& root, uint uid) {
     if (auto account = accountInFile(root, "/etc/passwd", uid)) {
         return account;
     }
-    if (!isRealRoot(root)) {
-        return std::nullopt;
-    }
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    return Account{QString::fromLocal8Bit(found->pw_name), found->pw_gid, {}};
+    return isRealRoot(root) ? fromNameService<struct passwd>(uid, getpwuid_r, userOf)
+                            : std::nullopt;
 }
 
 QString modeText(mode_t mode) {

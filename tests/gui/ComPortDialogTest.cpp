@@ -92,6 +92,14 @@ protected:
     QAction* menuItem() { return &control<QAction>(form, "Comport2"); }
     QStatusBar* statusBar() { return &control<QStatusBar>(form, "StatusBar1"); }
 
+    // A plain file where the settings folder would have to be.
+    void makeSettingsUnwritable() {
+        QFile blocker(link.folder.filePath("blocker"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("ZUVO_SETTINGS", link.folder.filePath("blocker/ZUVO.conf").toLocal8Bit());
+    }
+
     QString settingsText() const {
         QFile file(link.folder.filePath("ZUVO.conf"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -210,11 +218,7 @@ TEST_F(ComPortDialogTest, SwitchingStoresTheNumberAsTyped) {
 }
 
 TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain) {
-    // A plain file where the settings folder would have to be.
-    QFile blocker(link.folder.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    qputenv("ZUVO_SETTINGS", link.folder.filePath("blocker/ZUVO.conf").toLocal8Bit());
+    makeSettingsUnwritable();
 
     showDialog();
     statusBar()->showMessage("USB disconnected");
@@ -311,10 +315,7 @@ TEST_F(ComPortDialogTieTest, TheEnvironmentStillWinsAndSaysSo) {
 }
 
 TEST_F(ComPortDialogTieTest, ATieThatCannotBeStoredChangesNothing) {
-    QFile blocker(link.folder.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    qputenv("ZUVO_SETTINGS", link.folder.filePath("blocker/ZUVO.conf").toLocal8Bit());
+    makeSettingsUnwritable();
     showDialog();
     const QString before = PortMap::global().devicePath(4);
     tieTo("COM4", 1);

@@ -20,10 +20,13 @@ namespace zuvo::replay {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Sized at once and filled in place: GCC 12 at -O2 and above takes growing a one-byte vector by
+// insert() for an out-of-bounds copy (-Warray-bounds).
 inline Bytes framed(const std::string& payload) {
-    Bytes bytes{kStx};
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    bytes.push_back(kEtx);
+    Bytes bytes(payload.size() + 2);
+    bytes.front() = kStx;
+    std::copy(payload.begin(), payload.end(), bytes.begin() + 1);
+    bytes.back() = kEtx;
     return bytes;
 }
 
