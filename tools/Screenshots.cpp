@@ -1,11 +1,13 @@
 // zuvo-screenshots FOLDER: starts the window against the simulated actuator, waits until the
-// controller's values are shown, and writes a picture of every page of the window and of the
-// COM-Port dialog into FOLDER. The pictures of the README are made so, and so stay current.
+// controller's values are shown, and writes a picture of every page of the window, of the
+// COM-Port dialog and of the status bar explaining a port that does not open into FOLDER. The
+// pictures of the README are made so, and so stay current.
 #include "app/AppStartup.h"
 #include "app/EventWait.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "device/DeviceState.h"
+#include "serial/PollCycle.h"
 #include "serial/PortMap.h"
 #include "sim/Simulator.h"
 
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -23,6 +26,7 @@ namespace {
 constexpr int kStartMs = 10000;
 // Long enough for the cylinder to move and the live values to settle between two pages.
 constexpr int kSettleMs = 600;
+constexpr int kMovingMs = 2500;
 
 bool save(QWidget& widget, const QDir& folder, const QString& name) {
     const QString file = folder.filePath(name + QStringLiteral(".png"));
@@ -55,18 +59,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // The simulator is COM1; the other numbers reach nothing, so that no adapter of this machine
-    // shows up. Settings and the instance marker stay in a folder of their own.
+    // The simulator is COM1; the other numbers keep their defaults. Settings and the instance
+    // marker stay in a folder of their own.
     QTemporaryDir scratch;
     qputenv("ZUVO_SETTINGS", scratch.filePath(QStringLiteral("ZUVO.conf")).toLocal8Bit());
     qputenv("ZUVO_RUNTIME_DIR", scratch.filePath(QStringLiteral("run")).toLocal8Bit());
     zuvo::sim::Simulator sim;
     sim.start();
-    zuvo::PortMap& ports = zuvo::PortMap::global();
-    ports.setOverride(1, QString::fromStdString(sim.slavePath()));
-    for (int n = 2; n <= 8; ++n) {
-        ports.setOverride(n, scratch.filePath(QStringLiteral("no-adapter-%1").arg(n)));
-    }
+    zuvo::PortMap::global().setOverride(1, QString::fromStdString(sim.slavePath()));
 
     zuvo::TForm1 form;
     zuvo::TForm2 form2(&form);
@@ -80,6 +80,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zuvo-screenshots: the simulated controller did not answer\n");
         return 1;
     }
+    // The cylinder on its way, the gauges off their rests.
+    zuvo::pauseFor(kMovingMs);
 
     bool ok = true;
     QTabWidget& pages = *form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
@@ -99,6 +101,15 @@ int main(int argc, char** argv) {
     zuvo::pauseFor(kSettleMs);
     ok = save(form2, folder, QStringLiteral("com-port-dialog")) && ok;
     form2.hide();
+
+    // The adapter tied to COM1 is pulled out: the status bar says why the port does not open.
+    zuvo::PortMap::global().setOverride(
+        1, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    form.ComPort1.setOpen(false);
+    form.statusBar()->showMessage(QStringLiteral("USB disconnected"));
+    form.pollCycle().Timer2Timer();
+    zuvo::pauseFor(kSettleMs);
+    ok = save(form, folder, QStringLiteral("port-trouble")) && ok;
 
     form.close();
     return ok ? 0 : 1;
