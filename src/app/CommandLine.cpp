@@ -23,15 +23,11 @@ struct Options {
                            "actuator over a USB-to-serial adapter."));
         parser.addOption(listPorts);
         parser.addPositionalArgument(
-            QStringLiteral("/r"),
-            QStringLiteral("As the first argument: start although another copy runs, and leave "
-                           "that copy running."),
+            QStringLiteral("/r | file"),
+            QStringLiteral("As the first argument, /r starts this copy although another copy "
+                           "runs, and leaves that copy running; a parameter file (*.ZDF) is "
+                           "loaded at start, in place of the controller's parameter block."),
             QStringLiteral("[/r | file]"));
-        parser.addPositionalArgument(
-            QStringLiteral("file"),
-            QStringLiteral("As the first argument: a parameter file (*.ZDF) to load at start, in "
-                           "place of the controller's parameter block."),
-            QString());
     }
 
     bool asksForSomething() const {
