@@ -46,23 +46,32 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Reads one number key; sets `problem` and returns nullopt when it is missing, not decimal or
-// outside low..high.
-std::optional<qint64> number(const IniFile& ini, const QString& key, qint64 low, qint64 high,
-                             QString& problem) {
+// A key's value through `parse`; sets `problem` and returns nullopt when the key is missing or
+// `parse` refuses its text (`expected` says what it should be).
+template <class Parse>
+auto parsedValue(const IniFile& ini, const QString& key, Parse parse, const QString& expected,
+                 QString& problem) -> decltype(parse(QString())) {
     const auto text = ini.value(section(), key);
     if (!text) {
         problem = key + QStringLiteral(" is missing");
         return std::nullopt;
     }
-    const auto value = decimal(*text);
+    auto value = parse(*text);
     if (!value) {
-        problem = key + QStringLiteral(" is not a decimal number: ") + quoted(*text);
-        return std::nullopt;
+        problem =
+            key + QStringLiteral(" is not ") + expected + QStringLiteral(": ") + quoted(*text);
     }
-    if (*value < low || *value > high) {
-        problem = key + QStringLiteral(" = ") + *text + QStringLiteral(" is outside ") +
-                  QString::number(low) + QStringLiteral("..") + QString::number(high);
+    return value;
+}
+
+// A number key in low..high.
+std::optional<qint64> number(const IniFile& ini, const QString& key, qint64 low, qint64 high,
+                             QString& problem) {
+    const auto value = parsedValue(ini, key, decimal, QStringLiteral("a decimal number"), problem);
+    if (value && (*value < low || *value > high)) {
+        problem = key + QStringLiteral(" = ") + QString::number(*value) +
+                  QStringLiteral(" is outside ") + QString::number(low) + QStringLiteral("..") +
+                  QString::number(high);
         return std::nullopt;
     }
     return value;
@@ -197,37 +206,22 @@ BlockSectionRead readBlockSection(const IniFile& ini, std::optional<int> expecte
     }
     BlockBackup b;
 
-    const auto timeValue = ini.value(section(), TimeKey);
-    if (!timeValue) {
-        problem = TimeKey + QStringLiteral(" is missing");
-        return out;
-    }
-    const auto time = parseTime(*timeValue);
-    if (!time) {
-        problem = TimeKey + QStringLiteral(" is not a date and time with its UTC offset: ") +
-                  quoted(*timeValue);
+    const auto time = parsedValue(ini, TimeKey, parseTime,
+                                  QStringLiteral("a date and time with its UTC offset"), problem);
+    const auto port =
+        time ? parsedValue(ini, PortKey, parsePortName,
+                           QStringLiteral("COM1..COM") + QString::number(MaxPortNumber), problem)
+             : std::nullopt;
+    const auto device =
+        port ? parsedValue(
+                   ini, DeviceKey, [](const QString& text) { return std::optional<QString>(text); },
+                   QString(), problem)
+             : std::nullopt;
+    if (!device) {
         return out;
     }
     b.time = *time;
-
-    const auto portValue = ini.value(section(), PortKey);
-    if (!portValue) {
-        problem = PortKey + QStringLiteral(" is missing");
-        return out;
-    }
-    const auto port = parsePortName(*portValue);
-    if (!port) {
-        problem = PortKey + QStringLiteral(" is not COM1..COM") + QString::number(MaxPortNumber) +
-                  QStringLiteral(": ") + quoted(*portValue);
-        return out;
-    }
     b.port = *port;
-
-    const auto device = ini.value(section(), DeviceKey);
-    if (!device) {
-        problem = DeviceKey + QStringLiteral(" is missing");
-        return out;
-    }
     b.devicePath = *device;
 
     const auto firmware = number(ini, FirmwareKey, 0, 0xFF, problem);
