@@ -22,10 +22,9 @@ struct Range {
     double high = 0;
 };
 
-// Each run of points that fall into one narrow column of the plot becomes at most its first,
-// lowest, highest and last point, in the order they came: the line looks the same, and the file
-// stays small however long the recording.
-QPolygonF thinned(const std::vector<QPointF>& points, double binWidth) {
+} // namespace
+
+QPolygonF thinnedTrace(const std::vector<QPointF>& points, double binWidth) {
     QPolygonF out;
     std::size_t i = 0;
     while (i < points.size()) {
@@ -48,8 +47,6 @@ QPolygonF thinned(const std::vector<QPointF>& points, double binWidth) {
     }
     return out;
 }
-
-} // namespace
 
 void drawRecordingPlot(PageFlow& flow, const std::vector<ReportSample>& samples) {
     std::vector<QPointF> data; // seconds, millimetres
@@ -140,7 +137,7 @@ void drawRecordingPlot(PageFlow& flow, const std::vector<ReportSample>& samples)
         QPen line(trace, flow.mm(0.35));
         line.setJoinStyle(Qt::RoundJoin);
         p.setPen(line);
-        p.drawPolyline(thinned(mapped, flow.mm(kBinMm)));
+        p.drawPolyline(thinnedTrace(mapped, flow.mm(kBinMm)));
     }
     p.restore();
     flow.advance(flow.mm(kPlotHeightMm));
