@@ -1,5 +1,7 @@
 #include "report/PageFlow.h"
 
+#include "report/ReportStyle.h"
+
 #include <QFontMetricsF>
 #include <QTextOption>
 
@@ -81,13 +83,13 @@ void PageFlow::drawText(const QRectF& box, const QString& text, const QFont& fon
 void PageFlow::drawFooter() {
     const QFont small = font(7.5);
     const double y = writer_.height() - mm(kFooterFromBottomMm);
-    painter_.setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
+    painter_.setPen(QPen(QColor(report_style::kRule), mm(0.2)));
     painter_.drawLine(QPointF(left_, y), QPointF(left_ + width_, y));
     const QString number = totalPages_ > 0
                                ? QStringLiteral("Page %1 of %2").arg(page_).arg(totalPages_)
                                : QStringLiteral("Page %1").arg(page_);
     const QRectF line(left_, y + mm(1.5), width_, mm(5));
-    const QColor grey(0x50, 0x50, 0x50);
+    const QColor grey(report_style::kNoteText);
     const QString footer =
         QFontMetricsF(small, &writer_).elidedText(footerText_, Qt::ElideRight, width_ - mm(30));
     drawText(line, footer, small, Qt::AlignLeft | Qt::AlignTop, grey);

@@ -1,6 +1,7 @@
 #include "report/ReportLayout.h"
 
 #include "report/ReportPlot.h"
+#include "report/ReportStyle.h"
 #include "report/ReportText.h"
 #include "report/RuledTable.h"
 
@@ -10,11 +11,8 @@ namespace zuvo {
 
 namespace {
 
-constexpr QRgb kAccent = 0x1F3F66;
-constexpr QRgb kPassed = 0x1E7B34;
-constexpr QRgb kFailed = 0xC0141E;
-constexpr QRgb kGrey = 0x555555;
-constexpr double kBodyPoints = 9;
+using namespace report_style;
+
 constexpr int kWordGroups = 4; // raw words side by side in one row
 
 QString orNotKnown(const QString& text) {
@@ -33,7 +31,7 @@ void paragraph(PageFlow& flow, const QString& text, const QFont& font, const QCo
 void note(PageFlow& flow, const QString& text) {
     QFont font = PageFlow::font(kBodyPoints);
     font.setItalic(true);
-    paragraph(flow, text, font, QColor(kGrey));
+    paragraph(flow, text, font, QColor(kNoteText));
 }
 
 // A section title, kept on the page together with the first `keep` of its content.
@@ -57,7 +55,7 @@ void title(PageFlow& flow) {
                   QColor(kAccent));
     flow.drawText(QRectF(flow.left(), flow.y(), flow.width(), h),
                   QStringLiteral("ZUVO electric linear actuator\nZuvoTool " ZUVO_TOOL_VERSION),
-                  PageFlow::font(8.5), Qt::AlignRight | Qt::AlignVCenter, QColor(kGrey));
+                  PageFlow::font(8.5), Qt::AlignRight | Qt::AlignVCenter, QColor(kNoteText));
     flow.advance(h + flow.mm(1.5));
     QPainter& p = flow.painter();
     p.setPen(QPen(QColor(kAccent), flow.mm(0.6)));

@@ -1,5 +1,6 @@
 #include "report/ReportPlot.h"
 
+#include "report/ReportStyle.h"
 #include "report/ReportText.h"
 
 #include <QPolygonF>
@@ -87,7 +88,7 @@ void drawRecordingPlot(PageFlow& flow, const std::vector<ReportSample>& samples)
     };
 
     QPainter& p = flow.painter();
-    const QPen grid(QColor(0xD8, 0xD8, 0xD8), flow.mm(0.15));
+    const QPen grid(QColor(report_style::kGrid), flow.mm(0.15));
     const double labelHeight = flow.textHeight(QStringLiteral("0"), label, flow.width());
     for (double t : xTicks.values) {
         const double x = mapX(t);
@@ -128,7 +129,7 @@ void drawRecordingPlot(PageFlow& flow, const std::vector<ReportSample>& samples)
     }
     p.save();
     p.setClipRect(area);
-    const QColor trace(0xB0, 0x20, 0x20);
+    const QColor trace(report_style::kTrace);
     if (mapped.size() == 1) {
         p.setPen(Qt::NoPen);
         p.setBrush(trace);

@@ -1,5 +1,6 @@
 #include "report/RuledTable.h"
 
+#include "report/ReportStyle.h"
 #include "report/ReportText.h"
 
 #include <QFontMetricsF>
@@ -11,13 +12,10 @@ namespace zuvo {
 
 namespace {
 
+using namespace report_style;
+
 constexpr double kPadXMm = 1.6;
 constexpr double kPadYMm = 1.1;
-constexpr double kPoints = 9;
-constexpr QRgb kRule = 0x8C8C8C;
-constexpr QRgb kHeaderFill = 0xDCE3EA;
-constexpr QRgb kGroupFill = 0xEEF1F4;
-constexpr QRgb kLabelFill = 0xF6F7F9;
 
 } // namespace
 
@@ -48,7 +46,7 @@ double RuledTable::cellsHeight(const QStringList& cells, bool bold, double minHe
         const QString text = i < static_cast<std::size_t>(cells.size())
                                  ? printableText(cells[static_cast<qsizetype>(i)])
                                  : QString();
-        const QFont font = PageFlow::font(kPoints, bold || c.shaded, c.mono);
+        const QFont font = PageFlow::font(kBodyPoints, bold || c.shaded, c.mono);
         height =
             std::max(height, flow_.textHeight(text, font, columnWidth(i) - 2 * flow_.mm(kPadXMm)));
     }
@@ -72,7 +70,7 @@ void RuledTable::drawCells(const QStringList& cells, double height, bool header,
                                  ? printableText(cells[static_cast<qsizetype>(i)])
                                  : QString();
         flow_.drawText(cell.adjusted(pad, 0, -pad, 0), text,
-                       PageFlow::font(kPoints, header || c.shaded, c.mono && !header),
+                       PageFlow::font(kBodyPoints, header || c.shaded, c.mono && !header),
                        c.alignment | Qt::AlignVCenter, header || c.shaded ? Qt::black : colour);
     }
     flow_.advance(height);
@@ -97,7 +95,8 @@ void RuledTable::drawHeader() {
 }
 
 double RuledTable::groupHeight() {
-    return flow_.textHeight(QStringLiteral("Xg"), PageFlow::font(kPoints, true), flow_.width()) +
+    return flow_.textHeight(QStringLiteral("Xg"), PageFlow::font(kBodyPoints, true),
+                            flow_.width()) +
            2 * flow_.mm(kPadYMm);
 }
 
@@ -111,7 +110,7 @@ void RuledTable::drawGroup(const QString& title) {
     p.drawRect(band);
     const double pad = flow_.mm(kPadXMm);
     // Elided, not wrapped: the band has the height of one line.
-    const QFont font = PageFlow::font(kPoints, true);
+    const QFont font = PageFlow::font(kBodyPoints, true);
     const QString text =
         QFontMetricsF(font, p.device())
             .elidedText(printableText(title), Qt::ElideRight, band.width() - 2 * pad);
