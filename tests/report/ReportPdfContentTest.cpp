@@ -151,12 +151,12 @@ TEST(ReportPdfContent, AReportLongerThanAPageBreaksWithEveryRowKept) {
         {"Last recording", "Position [mm]"},
         {"Confirmation", "Signature"},
     };
-    for (const auto& [title, first] : kept) {
-        const auto page = std::find_if(pages.begin(), pages.end(), [&](const QString& p) {
-            return p.contains(QString::fromUtf8(title));
-        });
-        ASSERT_NE(page, pages.end()) << title;
-        EXPECT_TRUE(page->contains(QString::fromUtf8(first))) << title;
+    for (const auto& section : kept) {
+        const QString title = QString::fromUtf8(section.first);
+        const auto page = std::find_if(pages.begin(), pages.end(),
+                                       [&](const QString& p) { return p.contains(title); });
+        ASSERT_NE(page, pages.end()) << section.first;
+        EXPECT_TRUE(page->contains(QString::fromUtf8(section.second))) << section.first;
     }
     // A table cut by a page break repeats its header and its group on the next page.
     EXPECT_GE(text.count(QRegularExpression(QStringLiteral("Parameter[ ]+Value"))), 2);
