@@ -137,7 +137,9 @@ void rawWords(PageFlow& flow, const CommissioningReport& r) {
 }
 
 void sectorCheck(PageFlow& flow, const CommissioningReport& r) {
-    heading(flow, QStringLiteral("Reed-switch sector check"));
+    // The table is short: it stays on one page with its heading and verdict.
+    const bool hasTable = r.sectorCheck && r.sectorCheck->complete;
+    heading(flow, QStringLiteral("Reed-switch sector check"), hasTable ? 88 : 24);
     if (!r.sectorCheck) {
         note(flow, QStringLiteral("No sector check was run."));
         return;
