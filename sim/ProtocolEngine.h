@@ -5,6 +5,7 @@
 #include "Bootloader.h"
 #include "ControllerModel.h"
 #include "SimOptions.h"
+#include "SimProtocol.h"
 
 #include <cstdint>
 #include <deque>
@@ -12,13 +13,6 @@
 #include <vector>
 
 namespace zuvo::sim {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
-inline constexpr std::uint8_t kAckByte = 0x05;
-inline constexpr std::uint8_t kCr = 0x0D;
 
 // Frames the controller sends on its own.
 Bytes versionFrame(std::int8_t version);
@@ -42,8 +36,12 @@ public:
     void setStatus28(bool on) { status28_ = on; }
 
     // The requests understood so far, as the text between STX and ETX ("RV", "SP0500C8"),
-    // the oldest dropped beyond a few thousand.
-    const std::deque<std::string>& requests() const { return requests_; }
+    // with the moment their ETX arrived; the oldest dropped beyond a few thousand.
+    struct Request {
+        std::string text;
+        Clock::time_point at;
+    };
+    const std::deque<Request>& requests() const { return requests_; }
     std::size_t requestCount() const { return requestCount_; }
     void clearRequests() { requests_.clear(); }
 
@@ -59,7 +57,9 @@ private:
     bool status28_;
     bool inFrame_ = false;
     std::string frame_;
-    std::deque<std::string> requests_;
+    std::deque<Request> requests_;
+    bool oldSpeedUnit_;
+    bool angleTurnBits_;
     std::size_t requestCount_ = 0;
 };
 

@@ -37,9 +37,13 @@ const char* simHelpText() {
            "  --drop N            drop every N-th reply\n"
            "  --delay MS          send every reply MS milliseconds late\n"
            "  --garbage N         send N bytes of line noise in front of every reply\n"
+           "  --noise-frames      the noise also holds STX, ETX, 0x05 and CR\n"
+           "  --angle-turn-bits   the angle field carries turn-count bits above its ten bits\n"
            "  --nak-block N       firmware update: reject block N once with NAK (repeatable)\n"
            "  --restart-block N   firmware update: answer block N once with 'C', the\n"
            "                      bootloader starting over (repeatable)\n"
+           "  --sticky-bootloader the bootloader stays after a cancelled or failed update\n"
+           "                      until the line is closed\n"
            "  --hangup-after MS   close the line MS milliseconds after the start\n"
            "  -h, --help          show this text\n";
 }
@@ -73,6 +77,12 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
             o.misaligned = true;
         } else if (a == "--silent") {
             o.faults.silent = true;
+        } else if (a == "--noise-frames") {
+            o.faults.noiseLooksLikeFrames = true;
+        } else if (a == "--angle-turn-bits") {
+            o.angleTurnBits = true;
+        } else if (a == "--sticky-bootloader") {
+            o.stickyBootloader = true;
         } else if (a == "--rpm") {
             ok = (n = numeric(0, 30000)).has_value();
             o.rpm = n.value_or(0);

@@ -225,8 +225,11 @@ TEST(SimProtocol, FramingSurvivesPiecesNoiseAndRestarts) {
     EXPECT_EQ(two.bytes.size(), 1u + 34u);
     EXPECT_EQ(engine.model().word(1), 0xFA);
     const std::vector<std::string> expected{"RV", "RV", "SP0100FA", "RX"};
-    EXPECT_EQ(std::vector<std::string>(engine.requests().begin(), engine.requests().end()),
-              expected);
+    std::vector<std::string> texts;
+    for (const auto& r : engine.requests()) {
+        texts.push_back(r.text);
+    }
+    EXPECT_EQ(texts, expected);
 }
 
 TEST(SimProtocol, TestDataLinesCountStrokesAndReset) {
