@@ -33,6 +33,10 @@ struct SimOptions {
     bool stickyBootloader = false; // the bootloader stays after a cancelled or failed update
                                    // until the program closes the line
     std::optional<std::string> caption; // caption line sent after the first request
+    // Controller faults: an acknowledged write of this parameter index stores a wrong value; the
+    // parameter block is never sent.
+    std::optional<int> corruptWord;
+    bool noBlock = false;
     FaultConfig faults;
 };
 
