@@ -76,9 +76,11 @@ void ProtocolEngine::takeByte(std::uint8_t byte, Clock::time_point now, std::vec
     inFrame_ = false;
     if (auto reply = answer(frame_, now)) {
         ++requestCount_;
-        requests_.push_back({frame_, now});
+        requests_.push_back(frame_);
+        requestTimes_.push_back(now);
         if (requests_.size() > kRequestLogSize) {
             requests_.pop_front();
+            requestTimes_.pop_front();
         }
         if (!reply->empty()) {
             out.push_back(std::move(*reply));

@@ -36,14 +36,15 @@ public:
     void setStatus28(bool on) { status28_ = on; }
 
     // The requests understood so far, as the text between STX and ETX ("RV", "SP0500C8"),
-    // with the moment their ETX arrived; the oldest dropped beyond a few thousand.
-    struct Request {
-        std::string text;
-        Clock::time_point at;
-    };
-    const std::deque<Request>& requests() const { return requests_; }
+    // the oldest dropped beyond a few thousand; and, entry for entry, the moment their ETX
+    // arrived.
+    const std::deque<std::string>& requests() const { return requests_; }
+    const std::deque<Clock::time_point>& requestTimes() const { return requestTimes_; }
     std::size_t requestCount() const { return requestCount_; }
-    void clearRequests() { requests_.clear(); }
+    void clearRequests() {
+        requests_.clear();
+        requestTimes_.clear();
+    }
 
 private:
     void takeByte(std::uint8_t byte, Clock::time_point now, std::vector<Bytes>& out);
@@ -57,7 +58,8 @@ private:
     bool status28_;
     bool inFrame_ = false;
     std::string frame_;
-    std::deque<Request> requests_;
+    std::deque<std::string> requests_;
+    std::deque<Clock::time_point> requestTimes_;
     bool oldSpeedUnit_;
     bool angleTurnBits_;
     std::size_t requestCount_ = 0;

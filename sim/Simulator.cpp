@@ -350,16 +350,16 @@ std::vector<std::uint8_t> Simulator::receivedBytes() const {
 
 std::vector<std::string> Simulator::requests() const {
     std::lock_guard lock(mutex_);
-    std::vector<std::string> texts;
-    for (const ProtocolEngine::Request& r : engine_.requests()) {
-        texts.push_back(r.text);
-    }
-    return texts;
+    return {engine_.requests().begin(), engine_.requests().end()};
 }
 
-std::vector<ProtocolEngine::Request> Simulator::timedRequests() const {
+std::vector<Simulator::TimedRequest> Simulator::timedRequests() const {
     std::lock_guard lock(mutex_);
-    return {engine_.requests().begin(), engine_.requests().end()};
+    std::vector<TimedRequest> timed;
+    for (std::size_t i = 0; i < engine_.requests().size(); ++i) {
+        timed.push_back({engine_.requests()[i], engine_.requestTimes()[i]});
+    }
+    return timed;
 }
 
 std::vector<Simulator::LineChunk> Simulator::lineLog() const {

@@ -63,7 +63,11 @@ public:
     std::vector<std::uint8_t> receivedBytes() const;
     std::vector<std::string> requests() const;
     // The same with the moment each request's ETX reached the controller model.
-    std::vector<ProtocolEngine::Request> timedRequests() const;
+    struct TimedRequest {
+        std::string text;
+        Clock::time_point at;
+    };
+    std::vector<TimedRequest> timedRequests() const;
     std::size_t requestCount() const;
 
     // Both directions as the controller saw them, for timing checks: bytes from the program

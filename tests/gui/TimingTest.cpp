@@ -53,7 +53,7 @@ std::vector<TimedByte> bytesOf(const std::vector<sim::Simulator::LineChunk>& log
 }
 
 // The first request starting with `prefix` at or after `from`.
-std::optional<sim::ProtocolEngine::Request>
+std::optional<sim::Simulator::TimedRequest>
 firstRequest(const sim::Simulator& sim, const std::string& prefix, Clock::time_point from = {}) {
     for (const auto& r : sim.timedRequests()) {
         if (r.text.starts_with(prefix) && r.at >= from) {

@@ -225,11 +225,8 @@ TEST(SimProtocol, FramingSurvivesPiecesNoiseAndRestarts) {
     EXPECT_EQ(two.bytes.size(), 1u + 34u);
     EXPECT_EQ(engine.model().word(1), 0xFA);
     const std::vector<std::string> expected{"RV", "RV", "SP0100FA", "RX"};
-    std::vector<std::string> texts;
-    for (const auto& r : engine.requests()) {
-        texts.push_back(r.text);
-    }
-    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(std::vector<std::string>(engine.requests().begin(), engine.requests().end()),
+              expected);
 }
 
 TEST(SimProtocol, TestDataLinesCountStrokesAndReset) {
