@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
+#include "params/EditorMapping.h"
 #include "params/ParameterTransfer.h"
 #include "params/UserPrompts.h"
 #include "serial/PollCycle.h"
@@ -42,21 +43,18 @@ ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
                      [this](Qt::MouseButton button, const QPoint&) { Label27MouseDown(button); });
 }
 
-// The editor's stroke and turns; a field that holds no number counts as 0, which the
-// conversions take without dividing by it.
-int ModuleReplacement::strokeMm() const {
-    return form_.ui->Laenge->text().trimmed().toInt();
-}
-
-int ModuleReplacement::turns() const {
-    return form_.ui->Turns->text().trimmed().toInt();
-}
-
+// The label shows the memory position in mm, which takes the editor's stroke and turns; without
+// them it would show a position that is not the one "Set Position" writes, so nothing is taken.
 void ModuleReplacement::GetPosition1Click() {
+    const std::optional<Geometry> geometry = form_.editorMapping().editedGeometry();
+    if (!geometry) {
+        messageBox_(kNoGeometryMessage);
+        return;
+    }
     DeviceState& state = form_.State;
     state.MemoryPositionCounts = state.LastPositionCounts;
     form_.ui->Label27->setText(
-        memoryLabel(state.MemoryPositionCounts, strokeMm(), turns(), decimalSeparator()));
+        memoryLabel(state.MemoryPositionCounts, *geometry, decimalSeparator()));
     form_.ui->Label27->show();
 }
 
@@ -70,7 +68,8 @@ void ModuleReplacement::Label27MouseDown(Qt::MouseButton button) {
     if (!typed) {
         return;
     }
-    const MemoryInput input = readMemoryInput(*typed, strokeMm(), turns(), decimalSeparator());
+    const MemoryInput input =
+        readMemoryInput(*typed, form_.editorMapping().editedGeometry(), decimalSeparator());
     if (!input.counts) {
         messageBox_(input.message);
         return;

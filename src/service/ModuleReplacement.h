@@ -35,9 +35,6 @@ public:
     void setMessageBox(MessageBox box) { messageBox_ = std::move(box); }
 
 private:
-    int strokeMm() const;
-    int turns() const;
-
     TForm1& form_;
     InputBox inputBox_;
     MessageBox messageBox_;
