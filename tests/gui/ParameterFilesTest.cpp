@@ -1,6 +1,7 @@
 // Saving the editor's values to parameter files and loading them back; block files.
 
 #include "params/ParameterFiles.h"
+#include "app/ServiceMode.h"
 #include "app/TForm1.h"
 #include "common/ScratchFile.h"
 #include "params/EditorControls.h"
@@ -134,6 +135,96 @@ TEST_F(ParameterFilesTest, SavesTheExampleByteForByteInADecimalCommaLocale) {
     EXPECT_TRUE(w.messages.isEmpty());
     EXPECT_EQ(contents(path("example.ZDF")), kExampleFile);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"example.ZDF"});
+}
+
+// Parameter files are plain 8-bit text in every locale: ASCII digits and minus, the system's
+// decimal point or comma, no group separator; they load back to the same pages.
+TEST_F(ParameterFilesTest, SavedBytesAndTheirLoadingInEveryLocale) {
+    const struct {
+        QLocale locale;
+        const char* hysteresis;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), "0.25"},
+        {QLocale(QLocale::German, QLocale::Germany), "0,25"},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "0,25"},
+        {QLocale(QLocale::Finnish, QLocale::Finland), "0,25"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "0.25"},
+        {QLocale(QLocale::Persian, QLocale::Iran), "0.25"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        Window w(c.locale);
+        w.enterExample();
+        w.control<QSlider>("AnalogPos2")->setValue(500);
+        const auto words = w.pageWords();
+        w.chosen = path("locale");
+        QFile::remove(path("locale.ZDF"));
+        w.form.parameterFiles().SaveToFileClick();
+        ASSERT_TRUE(w.messages.isEmpty()) << w.messages.join('\n').toStdString();
+        QByteArray expected = kExampleFile;
+        expected.replace("0,25", c.hysteresis);
+        EXPECT_EQ(contents(path("locale.ZDF")), expected);
+
+        Window loaded(c.locale);
+        ASSERT_TRUE(loaded.form.parameterFiles().GetDataFromIni(path("locale.ZDF")));
+        EXPECT_EQ(loaded.pageWords(), words);
+        EXPECT_EQ(loaded.switchPosition(3)->text(), "-1");
+        EXPECT_EQ(loaded.edit("Hysterese")->text(), "0" + c.locale.decimalPoint() + "25");
+    }
+}
+
+// Older versions wrote U+2212 as the minus in some locales; such a "not set" is still not set.
+TEST_F(ParameterFilesTest, AnOlderFilesUnicodeMinusReadsAsNotSet) {
+    QByteArray old = kExampleFile;
+    old.replace("Pos3=-1", "Pos3=\xE2\x88\x92"
+                           "1");
+    Window w(QLocale(QLocale::Swedish, QLocale::Sweden));
+    ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(put("old.ZDF", old)));
+    EXPECT_EQ(w.switchPosition(3)->text(), "-1");
+    EXPECT_EQ(w.form.Params.SwitchPositionState[4], PositionNotSet);
+    Window saver;
+    saver.enterExample();
+    EXPECT_EQ(w.pageWords(), saver.pageWords());
+}
+
+// Load, save and load again gives the same words and keeps the file's sensor position, for
+// either sensor position, with the RPM on either side of the 150-RPM rule, in and out of service
+// mode; a second save writes the same bytes.
+TEST_F(ParameterFilesTest, LoadSaveLoadKeepsTheWordsAndTheSensorPosition) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        int sensorItem;
+    } files[] = {
+        {"example", kExampleFile, 0},
+        {"gear unit without ANLAUF", "[ANALOG]\r\nFunktion=1024\r\n", 1},
+        {"gear unit, 100 RPM", "[ANALOG]\r\nFunktion=1536\r\n[ANLAUF]\r\nFunktion2=2731\r\n", 1},
+        {"motor axis, 100 RPM", "[ANALOG]\r\nFunktion=0\r\n[ANLAUF]\r\nFunktion2=683\r\n", 0},
+    };
+    for (const auto& f : files) {
+        for (const bool service : {false, true}) {
+            SCOPED_TRACE(std::string(f.name) + (service ? ", service mode" : ""));
+            Window w;
+            w.form.serviceMode().setOn(service);
+            ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(put("first.ZDF", f.file)));
+            EXPECT_EQ(w.control<RadioGroup>("AnlaufS")->itemIndex(), f.sensorItem);
+            const auto first = w.pageWords();
+            EXPECT_EQ((first[2] >> 10) & 1, f.sensorItem); // word 3 as the file says
+            w.chosen = path("second.ZDF");
+            QFile::remove(w.chosen);
+            w.form.parameterFiles().SaveToFileClick();
+
+            Window again;
+            again.form.serviceMode().setOn(service);
+            ASSERT_TRUE(again.form.parameterFiles().GetDataFromIni(path("second.ZDF")));
+            EXPECT_EQ(again.control<RadioGroup>("AnlaufS")->itemIndex(), f.sensorItem);
+            EXPECT_EQ(again.pageWords(), first);
+            again.chosen = path("third.ZDF");
+            QFile::remove(again.chosen);
+            again.form.parameterFiles().SaveToFileClick();
+            EXPECT_EQ(contents(path("third.ZDF")), contents(path("second.ZDF")));
+        }
+    }
 }
 
 TEST_F(ParameterFilesTest, FileNameRuleAndOverwriteQuestion) {
