@@ -185,8 +185,10 @@ ParameterValues EditorMapping::pageValues() const {
 void EditorMapping::showValues(const ParameterValues& values) {
     Ui::TForm1& ui = *form_.ui;
     const QChar separator = systemDecimalSeparator();
-    // The track bars span the stroke; an unusable stroke leaves them as they are.
+    // The stroke label and the track bars follow the stroke even when its edit already shows it
+    // (and so has no change to react to); an unusable stroke leaves them as they are.
     if (values.strokeMm >= 1 && values.strokeMm <= MaxStrokeMm) {
+        ui.LabelLaength->setText(QString::number(values.strokeMm) + QStringLiteral("mm"));
         ui.AnalogPos1->setMaximum(static_cast<int>(values.strokeMm));
         ui.AnalogPos2->setMaximum(static_cast<int>(values.strokeMm));
     }
