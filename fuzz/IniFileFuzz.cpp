@@ -92,8 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     require(saved.has_value(), "a usable set was not saved");
-    for (const QChar c : saved->hysteresis + saved->switchPositions.front()) {
-        require(c.unicode() < 0x80, "a number written with more than ASCII");
+    for (const QString& text : saved->switchPositions) {
+        for (const QChar c : text + saved->hysteresis) {
+            require(c.unicode() < 0x80, "a number written with more than ASCII");
+        }
     }
 
     zuvo::ParameterBlock reloaded;

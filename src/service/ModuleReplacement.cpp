@@ -41,6 +41,20 @@ ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
     QObject::connect(ui.SetPosiotn1, &QAction::triggered, &form_, [this] { SetPosiotn1Click(); });
     QObject::connect(ui.Label27, &ClickLabel::pressed, &form_,
                      [this](Qt::MouseButton button, const QPoint&) { Label27MouseDown(button); });
+    // The memory is kept in counts; the label's millimetres follow the cylinder it is shown for.
+    QObject::connect(ui.Laenge, &QLineEdit::textChanged, &form_, [this] { relabel(); });
+    QObject::connect(ui.Turns, &QLineEdit::textChanged, &form_, [this] { relabel(); });
+}
+
+void ModuleReplacement::relabel() {
+    const std::optional<Geometry> geometry = form_.editorMapping().editedGeometry();
+    if (!geometry || !labelGeometry_ || *geometry == *labelGeometry_ ||
+        form_.State.MemoryPositionCounts == kNoMemoryPosition) {
+        return;
+    }
+    labelGeometry_ = geometry;
+    form_.ui->Label27->setText(
+        memoryLabel(form_.State.MemoryPositionCounts, *geometry, decimalSeparator()));
 }
 
 // The label shows the memory position in mm, which takes the editor's stroke and turns; without
@@ -53,6 +67,7 @@ void ModuleReplacement::GetPosition1Click() {
     }
     DeviceState& state = form_.State;
     state.MemoryPositionCounts = state.LastPositionCounts;
+    labelGeometry_ = geometry;
     form_.ui->Label27->setText(
         memoryLabel(state.MemoryPositionCounts, *geometry, decimalSeparator()));
     form_.ui->Label27->show();
@@ -75,6 +90,7 @@ void ModuleReplacement::Label27MouseDown(Qt::MouseButton button) {
         return;
     }
     form_.State.MemoryPositionCounts = *input.counts;
+    labelGeometry_ = form_.editorMapping().editedGeometry();
     form_.ui->Label27->setText(input.label);
 }
 

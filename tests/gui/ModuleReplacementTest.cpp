@@ -216,6 +216,19 @@ TEST_F(ModuleReplacementTest, UnusableStrokeOrTurnsRefuseThePositionAndSendNothi
     EXPECT_EQ(memoryLabel()->text(), "Memory: 250mm");
 }
 
+// The memory is a count; when the cylinder changes, the label shows what that count now is in mm,
+// which is what "Set Position" writes.
+TEST_F(ModuleReplacementTest, TheLabelFollowsTheCylinderItIsShownFor) {
+    type("250");
+    setCylinder("500", "100");
+    EXPECT_EQ(memoryLabel()->text(), "Memory: 125,00mm");
+    setCylinder("", "100"); // while typing: the last usable cylinder stays
+    EXPECT_EQ(memoryLabel()->text(), "Memory: 125,00mm");
+    link.sim.clearLog();
+    setPosition();
+    EXPECT_EQ(requestsStartingWith(link.sim, "SA"), (std::vector<std::string>{"SA0000019"}));
+}
+
 TEST_F(ModuleReplacementTest, MemoryPositionTakenFromTheOldModule) {
     link.sim.setPosition(25600 + 512);
     ASSERT_TRUE(runUntil([this] { return form.State.LastPositionCounts == 25600 + 512; }, 2000));
