@@ -39,6 +39,10 @@ ControllerModel::ControllerModel(int rpm, bool misaligned, int extraWords, std::
     loadDefaults(words_);
 }
 
+void ControllerModel::storeWrittenWord(int index, std::uint16_t value) {
+    setWord(index, index == corruptWord_ ? static_cast<std::uint16_t>(value + 1) : value);
+}
+
 std::int64_t ControllerModel::strokeCounts() const {
     const int turns10 = words_[2] == 0 ? 10 : words_[2];
     return static_cast<std::int64_t>(turns10) * 1024 / 10;

@@ -44,6 +44,14 @@ public:
     }
     int extraWords() const { return extraWords_; }
 
+    // A write by the program (SP): stored as sent, except at the corrupted index, where the value
+    // plus one is stored (the acknowledge still goes out).
+    void storeWrittenWord(int index, std::uint16_t value);
+    void setCorruptWord(std::optional<int> index) { corruptWord_ = index; }
+    // Whether a parameter-block read (PV, PX) is answered at all.
+    bool answersBlockRead() const { return answersBlockRead_; }
+    void setAnswersBlockRead(bool on) { answersBlockRead_ = on; }
+
     // Sets the absolute position (module replacement); the cylinder goes on moving from there.
     void setPosition(std::int32_t counts);
     void setRpm(int rpm) { rpm_ = rpm; }
@@ -65,6 +73,8 @@ private:
     int rpm_;
     std::uint8_t inputs_;
     std::uint8_t warning_ = 0;
+    std::optional<int> corruptWord_;
+    bool answersBlockRead_ = true;
     double travel_ = 0; // counts from the retracted end
     int direction_ = 1;
     std::int64_t offset_ = 0;

@@ -43,6 +43,8 @@ ProtocolEngine::ProtocolEngine(const SimOptions& options)
     : model_(options.rpm, options.misaligned, options.extraWords, options.inputs),
       status28_(options.status28) {
     bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks);
+    model_.setCorruptWord(options.corruptWord);
+    model_.setAnswersBlockRead(!options.noBlock);
 }
 
 std::vector<Bytes> ProtocolEngine::receive(const std::uint8_t* data, std::size_t size,
@@ -102,7 +104,8 @@ std::optional<Bytes> ProtocolEngine::answer(const std::string& r, Clock::time_po
         return sensorWordsReply();
     }
     if (r == "PV" || r == "PX") {
-        return parameterReply();
+        // Without an answer the request is still logged: the program did ask.
+        return model_.answersBlockRead() ? parameterReply() : Bytes{};
     }
     if (r == "RE") {
         const std::string text = model_.takeTestData();
@@ -120,7 +123,7 @@ std::optional<Bytes> ProtocolEngine::answer(const std::string& r, Clock::time_po
         if (!index || !value) {
             return std::nullopt;
         }
-        model_.setWord(static_cast<int>(*index), static_cast<std::uint16_t>(*value));
+        model_.storeWrittenWord(static_cast<int>(*index), static_cast<std::uint16_t>(*value));
         return Bytes{kAckByte};
     }
     if (r.size() == 9 && r.starts_with("SA")) {

@@ -33,6 +33,9 @@ const char* simHelpText() {
            "                      60; 'off' sends none)\n"
            "  --caption TEXT      caption line after the first request (its first character\n"
            "                      is replaced by a blank in the window title)\n"
+           "  --corrupt-word N    store every value written to parameter word N (decimal,\n"
+           "                      0..255) plus one, so that reading the block back differs\n"
+           "  --no-block          never answer a parameter-block read (PV, PX)\n"
            "  --silent            receive everything, answer nothing\n"
            "  --drop N            drop every N-th reply\n"
            "  --delay MS          send every reply MS milliseconds late\n"
@@ -71,6 +74,11 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
             o.pace = true;
         } else if (a == "--misaligned") {
             o.misaligned = true;
+        } else if (a == "--no-block") {
+            o.noBlock = true;
+        } else if (a == "--corrupt-word") {
+            ok = (n = numeric(0, 0xFF)).has_value();
+            o.corruptWord = n;
         } else if (a == "--silent") {
             o.faults.silent = true;
         } else if (a == "--rpm") {

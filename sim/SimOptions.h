@@ -28,6 +28,10 @@ struct SimOptions {
     std::uint8_t inputs = 0x10; // inputs byte of the status reply (bit 4: temperature ok)
     std::optional<int> version; // version frame sent after the first request
     std::optional<std::string> caption; // caption line sent after the first request
+    // Controller faults: an acknowledged write of this parameter index stores a wrong value; the
+    // parameter block is never sent.
+    std::optional<int> corruptWord;
+    bool noBlock = false;
     FaultConfig faults;
 };
 

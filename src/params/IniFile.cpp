@@ -294,7 +294,9 @@ bool IniFile::save() {
             return false; // not committed: the old file stays
         }
     }
-    if (!file.commit()) {
+    // A small file sits in the write buffer until here. commit() flushes it too, but ignores a
+    // flush that fails (a full disk) and would put an empty or cut file in place.
+    if (!file.flush() || !file.commit()) {
         return false;
     }
     state_ = LoadState::Loaded;
