@@ -334,8 +334,10 @@ TEST_F(WindowTest, ControlsStartWithTheirCaptionsItemsAndValues) {
     EXPECT_EQ(control<QLineEdit>("Laenge")->text(), "1000");
     EXPECT_EQ(control<QLineEdit>("Turns")->text(), "100");
     EXPECT_EQ(control<QLineEdit>("Anlauf1")->text(), "1400");
-    EXPECT_EQ(control<QLineEdit>("DOPos1")->text(), "0,00");
-    EXPECT_EQ(control<QLineEdit>("Hysterese")->text(), "0,00");
+    // The form's "0,00" with the desktop's decimal separator.
+    const QString zero = QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("00");
+    EXPECT_EQ(control<QLineEdit>("DOPos1")->text(), zero);
+    EXPECT_EQ(control<QLineEdit>("Hysterese")->text(), zero);
     EXPECT_EQ(control<QLabel>("APos")->text(), "0.00mm");
     EXPECT_EQ(control<QPushButton>("ReadParam")->text(), "Read Parameter-Block");
     EXPECT_EQ(control<QPushButton>("SaveParam")->text(), "Send Parameter-Block");
