@@ -121,6 +121,10 @@ StatusFields ControllerModel::status() const {
     return s;
 }
 
+std::uint16_t ControllerModel::oldSpeedWord() const {
+    return static_cast<std::uint16_t>(std::lround(std::abs(rpm_) * 1024.0 / 10000.0));
+}
+
 std::string ControllerModel::takeTestData() {
     char line[32];
     std::string text;

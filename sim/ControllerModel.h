@@ -33,6 +33,9 @@ public:
     void advanceTo(Clock::time_point now);
 
     StatusFields status() const;
+    // The speed as firmware before version 60 counts it (RPM = word x 10000 / 1024); status()
+    // gives the later unit (RPM = word x 600 / 1024).
+    std::uint16_t oldSpeedWord() const;
     std::int32_t position() const;
     // The controller's edge angles of the reed switches, as sent after RX.
     std::array<std::uint16_t, 8> sensorWords() const { return reeds_.sensorWords(); }

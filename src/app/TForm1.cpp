@@ -16,6 +16,7 @@
 #include "service/PositionRecording.h"
 
 #include "ui_TForm1.h"
+#include "widgets/CompactComboStyle.h"
 #include "widgets/LabelAutoSize.h"
 #include "widgets/TColor.h"
 
@@ -61,6 +62,7 @@ TForm1::TForm1(QWidget* parent)
     serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
     LabelAutoSize::apply(this);
+    CompactComboStyle::apply(this);
     setUpTimers();
 
     // Bound spinners step the number in their edit.

@@ -36,6 +36,11 @@ PollCycle::PollCycle(TForm1& form) : form_(form) {
     form_.ComPort1.OnTriggerLineError = [this](TSerialComPort&, quint16, bool) {
         ComPort1TriggerLineError();
     };
+    // An unplugged adapter takes the same way as a failed send; the ticks reopen the port.
+    QObject::connect(&form_.ComPort1, &TSerialComPort::deviceLost, &form_, [this] {
+        showStatus(UsbDisconnected);
+        form_.ui->AbLED1->setChecked(false);
+    });
 }
 
 void PollCycle::Timer2Timer() {

@@ -1,6 +1,6 @@
 // The bootloader's XMODEM-CRC receiver.
-#include "service/Crc16.h"
 #include "sim/Bootloader.h"
+#include "sim/SimProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ std::vector<std::uint8_t> block(std::uint8_t number, const std::vector<std::uint
     b[1] = number;
     b[2] = static_cast<std::uint8_t>(255 - number);
     std::copy(data.begin(), data.end(), b.begin() + 3);
-    const std::uint16_t crc = zuvo::crc16Xmodem(data.data(), data.size());
+    const std::uint16_t crc = bootloaderCrc(data.data(), data.size());
     b[b.size() - 2] = static_cast<std::uint8_t>(crc >> 8);
     b.back() = static_cast<std::uint8_t>(crc & 0xFF);
     return b;

@@ -220,7 +220,7 @@ TEST_F(BackupFileTest, ReadingToleratesWhatAPersonMayChangeHarmlessly) {
 
 TEST_F(BackupFileTest, ParameterFileReadersIgnoreTheSection) {
     const IniFile plain(put(kEditorSections));
-    const ZdfContent expected = readZdf(plain, QLocale(QLocale::German, QLocale::Germany));
+    const ZdfContent expected = readZdf(plain);
     // A [BLOCK] whose keys look like the editor's must not leak into them, before or after.
     const QByteArray lookalike = "[BLOCK]\r\nLENGTH=7\r\nFunktion1=99\r\nPos1=3\r\nZERO=5\r\n";
     for (const QByteArray& content :
@@ -228,7 +228,7 @@ TEST_F(BackupFileTest, ParameterFileReadersIgnoreTheSection) {
           lookalike + kEditorSections, kEditorSections + lookalike}) {
         const IniFile ini(put(content));
         EXPECT_TRUE(isParameterFile(ini));
-        EXPECT_EQ(readZdf(ini, QLocale(QLocale::German, QLocale::Germany)), expected);
+        EXPECT_EQ(readZdf(ini), expected);
     }
     // A file of nothing but [BLOCK] is no parameter set.
     EXPECT_FALSE(isParameterFile(IniFile(put(exampleSection()))));

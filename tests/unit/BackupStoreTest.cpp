@@ -104,7 +104,7 @@ TEST_F(BackupStoreTest, WritesABackupThatLoadsAsAParameterFileAndAsABlock) {
     EXPECT_EQ(namesIn(folder()), QStringList{"20240501-120000-COM4.ZDF"}); // no temporary left
 
     const IniFile ini(written.path);
-    EXPECT_EQ(readZdf(ini, QLocale::c()), editor);
+    EXPECT_EQ(readZdf(ini), editor);
     EXPECT_EQ(readBlockSection(ini, 36).backup, backup);
 }
 
