@@ -42,7 +42,8 @@ Bytes captionLine(const std::string& text) {
 ProtocolEngine::ProtocolEngine(const SimOptions& options)
     : model_(options.rpm, options.misaligned, options.extraWords, options.inputs),
       status28_(options.status28) {
-    bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks);
+    bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks,
+                          options.faults.restartAlwaysFrom);
 }
 
 std::vector<Bytes> ProtocolEngine::receive(const std::uint8_t* data, std::size_t size,

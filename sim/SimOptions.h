@@ -11,12 +11,14 @@ namespace zuvo::sim {
 
 // Faults of the link and of the bootloader. Block numbers count the image's blocks from 1.
 struct FaultConfig {
-    bool silent = false;          // receive everything, answer nothing
-    int dropEvery = 0;            // drop every n-th reply (0: none)
-    int delayMs = 0;              // hold every reply back this long
-    int garbageBytes = 0;         // line noise sent in front of every reply
-    std::map<int, int> nakBlocks; // block -> how many times it is rejected with NAK
-    std::set<int> restartBlocks;  // blocks answered once with 'C' (bootloader starts over)
+    bool silent = false;           // receive everything, answer nothing
+    int dropEvery = 0;             // drop every n-th reply (0: none)
+    int delayMs = 0;               // hold every reply back this long
+    std::optional<int> ackDelayMs; // hold acknowledges back this long instead of delayMs
+    int garbageBytes = 0;          // line noise sent in front of every reply
+    std::map<int, int> nakBlocks;  // block -> how many times it is rejected with NAK
+    std::set<int> restartBlocks;   // blocks answered once with 'C' (bootloader starts over)
+    int restartAlwaysFrom = 0;     // from this block on every block is answered with 'C' (0: off)
 };
 
 struct SimOptions {

@@ -67,7 +67,7 @@ void ReceiveDispatcher::apply(const ReceiveOutcome& outcome) {
     LiveDisplay& display = form_.liveDisplay();
     if (outcome.sensorWords) {
         form_.sectorAnalysis().sensorWordsReply();
-        form_.pollCycle().ResumePolling(outcome.sensorWords->pollIntervalMs);
+        form_.pollCycle().rearmAfterReply(outcome.sensorWords->pollIntervalMs);
     }
     if (outcome.status) {
         applyStatus(*outcome.status);
@@ -96,7 +96,7 @@ void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     }
     // The next poll is timed from the reply's arrival, not from the end of the drawing.
     if (statusComplete(status)) {
-        form_.pollCycle().ResumePolling(kStatusPollMs);
+        form_.pollCycle().rearmAfterReply(kStatusPollMs);
     }
     showStatusFields(status);
     form_.Timeout.stop();

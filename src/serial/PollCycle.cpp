@@ -38,6 +38,11 @@ PollCycle::PollCycle(TForm1& form) : form_(form) {
 }
 
 void PollCycle::Timer2Timer() {
+    // A command owns the link: its frames must not be interleaved with a poll.
+    if (exchangeRunning_) {
+        form_.Timer2.stop();
+        return;
+    }
     static const QString clockFormat = timeOfDayFormat();
     form_.ui->Label15->setText(QLocale().toString(QTime::currentTime(), clockFormat));
 
@@ -173,6 +178,13 @@ bool PollCycle::WaitForReply() {
     const bool& acknowledged = form_.Rx.AckReceived;
     return waitUntil([&acknowledged] { return acknowledged; },
                      QDeadlineTimer(kAckWaitMs, Qt::PreciseTimer));
+}
+
+void PollCycle::rearmAfterReply(int ms) {
+    // A reply that arrives late, during a command, must not restart polling under it.
+    if (!exchangeRunning_) {
+        ResumePolling(ms);
+    }
 }
 
 void PollCycle::ResumePolling(int ms) {

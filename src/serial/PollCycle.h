@@ -46,6 +46,8 @@ public:
     // Waits until AckReceived is set or 3.456 s have passed since the call.
     bool WaitForReply();
     void ResumePolling(int ms);
+    // The receive path's early next poll after a reply; nothing while a command runs.
+    void rearmAfterReply(int ms);
 
     // The status bar's message line.
     void showStatus(const QString& text);
