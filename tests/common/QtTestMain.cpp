@@ -1,13 +1,19 @@
-// GoogleTest entry point for tests that need a Qt application object (event loop, widgets).
+// GoogleTest entry point for tests that need a Qt application object (event loop, and widgets
+// for the suites that link them).
+#ifdef QT_WIDGETS_LIB
 #include <QApplication>
-#include <QLocale>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

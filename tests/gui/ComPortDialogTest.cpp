@@ -2,10 +2,10 @@
 // port, and the messages of what fails.
 
 #include "SimulatedLink.h"
-#include "app/Settings.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
-#include "serial/PollCycle.h"
+#include "session/Settings.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -210,14 +210,16 @@ TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain
 }
 
 TEST_F(ComPortDialogTest, ARunningExchangeKeepsItsPort) {
-    ASSERT_TRUE(form.pollCycle().tryBeginExchange());
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("Calibration"));
+    ASSERT_TRUE(exchange);
     showDialog();
     EXPECT_TRUE(form.ComPort1.Open()); // no probe closed it
     EXPECT_EQ(form.ComPort1.ComNumber(), 1);
     pressOk("COM3");
     EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_TRUE(dialog->isVisible()); // the click was refused
-    form.pollCycle().endExchange();
+    EXPECT_TRUE(dialog->isVisible()); // the click was refused, and says why
+    EXPECT_EQ(statusBar()->currentMessage(), " Controller busy: Calibration is running ");
+    exchange.reset();
 
     pressOk("COM3");
     EXPECT_EQ(form.ComPort1.ComNumber(), 3);

@@ -5,8 +5,8 @@
 
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "serial/PollCycle.h"
 #include "service/FirmwareUpdate.h"
 
 #include <QAction>
