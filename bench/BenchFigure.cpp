@@ -20,4 +20,11 @@ void printFigure(const std::string& label, double value, const std::string& unit
     std::fflush(stdout);
 }
 
+void printFloorFigure(const std::string& label, double valueMs, double floorMs, double goalRatio) {
+    const double ratio = floorMs > 0 ? valueMs / floorMs : 0;
+    std::printf("%-28s %8.1f ms  floor %.1f ms  ratio %.3f  goal %g%s\n", label.c_str(), valueMs,
+                floorMs, ratio, goalRatio, ratio > goalRatio ? "  OVER GOAL" : "");
+    std::fflush(stdout);
+}
+
 } // namespace zuvo::bench

@@ -25,4 +25,8 @@ struct RegisterFigure {
 // Prints one line: label, value with unit, goal and the ratio value/goal (below 1 meets it).
 void printFigure(const std::string& label, double value, const std::string& unit, double goal);
 
+// Prints a time measured whole against the least it can take (its floor): value, floor, the
+// ratio value/floor, and the goal for that ratio.
+void printFloorFigure(const std::string& label, double valueMs, double floorMs, double goalRatio);
+
 } // namespace zuvo::bench

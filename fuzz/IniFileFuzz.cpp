@@ -1,10 +1,13 @@
-// Reads parameter files of any content. Reading must never fail and must keep the promises of
-// the parameter-file reader (a usable stroke and gear whatever the file says); writing the set
-// back into the same file must succeed, keep every number, and reach a fixed point: a second
-// round reads what the first one wrote.
+// Reads parameter files of any content, in one of several desktop locales. Reading must never
+// fail. A set whose values the pages can use goes round: load, save into the same file, load
+// again; the second load must give the same words a send would make, the same sensor position,
+// and a save of it must write the same keys (a fixed point after one round). A set the pages
+// cannot use must be refused by the save.
 //
-// Input: a flags byte (bit 0: decimal-comma locale), then the file's bytes.
+// Input: a flags byte (bits 0..1: the locale), then the file's bytes.
+#include "params/FileNumber.h"
 #include "params/IniFile.h"
+#include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
 
 #include <QDir>
@@ -47,20 +50,19 @@ void put(const std::uint8_t* data, std::size_t size) {
             "scratch write");
 }
 
-// Everything that is a number in the set; the edit texts may be normalised by a round.
-bool sameNumbers(const ZdfContent& a, const ZdfContent& b) {
-    return a.zeroWord == b.zeroWord && a.strokeMm == b.strokeMm && a.gearWord() == b.gearWord() &&
-           a.clockwise == b.clockwise && a.segmentMasks == b.segmentMasks &&
-           a.functionFlags == b.functionFlags && a.rushInDelays == b.rushInDelays &&
-           a.thrustLimitSpeed == b.thrustLimitSpeed && a.analogMinMm == b.analogMinMm &&
-           a.analogMaxMm == b.analogMaxMm;
+// The words and positions a send makes of the values.
+zuvo::ParameterBlock sentBlock(const zuvo::ParameterValues& values) {
+    zuvo::ParameterBlock block;
+    require(zuvo::storeValues(values, block), "usable values were not stored");
+    return block;
 }
 
-ZdfContent writeAndReadBack(const ZdfContent& content, const QLocale& locale) {
+// Saves `content` into the scratch file in place (the file's other lines stay) and reads it back.
+ZdfContent saveAndReadBack(const ZdfContent& content) {
     IniFile ini(scratchPath());
-    require(zuvo::writeZdf(ini, content, locale), "a set that was read cannot be written");
+    require(zuvo::writeZdf(ini, content), "a set that was made cannot be written");
     require(ini.save(), "save");
-    return zuvo::readZdf(IniFile(scratchPath()), locale);
+    return zuvo::readZdf(IniFile(scratchPath()));
 }
 
 } // namespace
@@ -69,9 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    static const QLocale comma(QLocale::German, QLocale::Germany);
-    static const QLocale point(QLocale::English, QLocale::UnitedStates);
-    const QLocale& locale = (data[0] & 1) != 0 ? comma : point;
+    static const QLocale locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::Swedish, QLocale::Sweden),
+                                      QLocale(QLocale::Arabic, QLocale::Egypt)};
+    QLocale::setDefault(locales[data[0] & 3]);
+    const QChar separator = zuvo::fileDecimalSeparator();
     put(data + 1, size - 1);
 
     const IniFile ini(scratchPath());
@@ -79,14 +84,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     (void)zuvo::isParameterFile(ini);
-    const ZdfContent first = zuvo::readZdf(ini, locale);
-    require(first.strokeMm >= 1, "stroke 0");
-    require(first.gear >= 1 && first.gear <= 6000, "gear out of range");
-    require(first.turns >= 1, "turns below 1");
+    zuvo::ParameterBlock loaded;
+    const zuvo::ParameterValues first = zuvo::loadedValues(zuvo::readZdf(ini), loaded);
+    const std::optional<ZdfContent> saved = zuvo::fileContent(first, separator);
+    if (!zuvo::unusableFields(first).empty()) {
+        require(!saved, "a set with unusable values was saved");
+        return 0;
+    }
+    require(saved.has_value(), "a usable set was not saved");
+    for (const QString& text : saved->switchPositions) {
+        for (const QChar c : text + saved->hysteresis) {
+            require(c.unicode() < 0x80, "a number written with more than ASCII");
+        }
+    }
 
-    const ZdfContent second = writeAndReadBack(first, locale);
-    require(sameNumbers(first, second), "a number changed on its way through the file");
-    const ZdfContent third = writeAndReadBack(second, locale);
-    require(third == second, "no fixed point after one round");
+    zuvo::ParameterBlock reloaded;
+    const zuvo::ParameterValues second = zuvo::loadedValues(saveAndReadBack(*saved), reloaded);
+    require(zuvo::unusableFields(second).empty(), "a saved set cannot be used when loaded");
+    require(second.sensorOnGearUnit == first.sensorOnGearUnit, "the sensor position changed");
+    const zuvo::ParameterBlock a = sentBlock(first);
+    const zuvo::ParameterBlock b = sentBlock(second);
+    require(a.Slots == b.Slots, "load, save and load changed a word");
+    require(a.SwitchPositionCounts == b.SwitchPositionCounts,
+            "load, save and load moved a position");
+    require(zuvo::fileContent(second, separator) == saved, "no fixed point after one round");
     return 0;
 }

@@ -1,14 +1,11 @@
 #include "Bootloader.h"
 
-#include "service/Crc16.h"
-
 namespace zuvo::sim {
 
 namespace {
 constexpr auto kReadyInterval = std::chrono::milliseconds(1000);
 // A block that stops arriving for this long is discarded and rejected.
 constexpr auto kBlockGap = std::chrono::milliseconds(1000);
-constexpr std::uint8_t kStx = 0x02;
 } // namespace
 
 std::uint8_t Bootloader::start(Clock::time_point now) {
@@ -54,6 +51,9 @@ Bootloader::Take Bootloader::receive(std::uint8_t byte, Clock::time_point now,
         answer = kAck;
         break;
     case kStx:
+        if (sticky_) {
+            break;
+        }
         active_ = false;
         return Take::NotMine;
     default:
@@ -65,7 +65,7 @@ Bootloader::Take Bootloader::receive(std::uint8_t byte, Clock::time_point now,
 std::uint8_t Bootloader::checkBlock() {
     const std::uint8_t number = block_[1];
     const bool complementOk = block_[2] == static_cast<std::uint8_t>(255 - number);
-    const std::uint16_t crc = crc16Xmodem(block_.data() + 3, 128);
+    const std::uint16_t crc = bootloaderCrc(block_.data() + 3, kBlockData);
     const bool crcOk = block_[131] == (crc >> 8) && block_[132] == (crc & 0xFF);
     if (!complementOk || !crcOk) {
         return kNak;
@@ -90,6 +90,13 @@ std::uint8_t Bootloader::checkBlock() {
     image_.insert(image_.end(), block_.begin() + 3, block_.begin() + 131);
     ++expected_;
     return kAck;
+}
+
+void Bootloader::lineClosed() {
+    if (sticky_) {
+        active_ = false;
+        block_.clear();
+    }
 }
 
 std::optional<std::uint8_t> Bootloader::tick(Clock::time_point now) {

@@ -39,6 +39,10 @@ ControllerModel::ControllerModel(int rpm, bool misaligned, int extraWords, std::
     loadDefaults(words_);
 }
 
+void ControllerModel::storeWrittenWord(int index, std::uint16_t value) {
+    setWord(index, index == corruptWord_ ? static_cast<std::uint16_t>(value + 1) : value);
+}
+
 std::int64_t ControllerModel::strokeCounts() const {
     const int turns10 = words_[2] == 0 ? 10 : words_[2];
     return static_cast<std::int64_t>(turns10) * 1024 / 10;
@@ -115,6 +119,10 @@ StatusFields ControllerModel::status() const {
     s.reedTurns = static_cast<std::uint16_t>(s.position >> 10);
     s.inputs = inputs_;
     return s;
+}
+
+std::uint16_t ControllerModel::oldSpeedWord() const {
+    return static_cast<std::uint16_t>(std::lround(std::abs(rpm_) * 1024.0 / 10000.0));
 }
 
 std::string ControllerModel::takeTestData() {

@@ -33,6 +33,9 @@ public:
     void advanceTo(Clock::time_point now);
 
     StatusFields status() const;
+    // The speed as firmware before version 60 counts it (RPM = word x 10000 / 1024); status()
+    // gives the later unit (RPM = word x 600 / 1024).
+    std::uint16_t oldSpeedWord() const;
     std::int32_t position() const;
     // The controller's edge angles of the reed switches, as sent after RX.
     std::array<std::uint16_t, 8> sensorWords() const { return reeds_.sensorWords(); }
@@ -43,6 +46,14 @@ public:
         words_.at(static_cast<std::size_t>(index)) = value;
     }
     int extraWords() const { return extraWords_; }
+
+    // A write by the program (SP): stored as sent, except at the corrupted index, where the value
+    // plus one is stored (the acknowledge still goes out).
+    void storeWrittenWord(int index, std::uint16_t value);
+    void setCorruptWord(std::optional<int> index) { corruptWord_ = index; }
+    // Whether a parameter-block read (PV, PX) is answered at all.
+    bool answersBlockRead() const { return answersBlockRead_; }
+    void setAnswersBlockRead(bool on) { answersBlockRead_ = on; }
 
     // Sets the absolute position (module replacement); the cylinder goes on moving from there.
     void setPosition(std::int32_t counts);
@@ -65,6 +76,8 @@ private:
     int rpm_;
     std::uint8_t inputs_;
     std::uint8_t warning_ = 0;
+    std::optional<int> corruptWord_;
+    bool answersBlockRead_ = true;
     double travel_ = 0; // counts from the retracted end
     int direction_ = 1;
     std::int64_t offset_ = 0;

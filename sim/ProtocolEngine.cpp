@@ -1,7 +1,5 @@
 #include "ProtocolEngine.h"
 
-#include "device/HexField.h"
-
 namespace zuvo::sim {
 
 namespace {
@@ -10,21 +8,12 @@ namespace {
 constexpr std::size_t kMaxFrame = 9;
 constexpr std::size_t kRequestLogSize = 4096;
 
-void appendHex(Bytes& out, std::uint32_t value, int width) {
-    const std::string digits = hexField(value, width);
-    out.insert(out.end(), digits.end() - width, digits.end());
-}
-
 // The value of `width` hex digits at `offset` of the request text, or nullopt.
 std::optional<std::uint32_t> field(const std::string& text, std::size_t offset, std::size_t width) {
     if (text.size() < offset + width) {
         return std::nullopt;
     }
-    const auto v = readHexField(std::string_view(text).substr(offset, width));
-    if (!v) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(*v);
+    return hexDigitsValue(std::string_view(text).substr(offset, width));
 }
 
 } // namespace
@@ -41,9 +30,13 @@ Bytes captionLine(const std::string& text) {
 
 ProtocolEngine::ProtocolEngine(const SimOptions& options)
     : model_(options.rpm, options.misaligned, options.extraWords, options.inputs),
-      status28_(options.status28) {
+      status28_(options.status28), oldSpeedUnit_(options.version && *options.version < 60),
+      angleTurnBits_(options.angleTurnBits) {
     bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks,
                           options.faults.restartAlwaysFrom);
+    bootloader_.setSticky(options.stickyBootloader);
+    model_.setCorruptWord(options.corruptWord);
+    model_.setAnswersBlockRead(!options.noBlock);
 }
 
 std::vector<Bytes> ProtocolEngine::receive(const std::uint8_t* data, std::size_t size,
@@ -85,8 +78,10 @@ void ProtocolEngine::takeByte(std::uint8_t byte, Clock::time_point now, std::vec
     if (auto reply = answer(frame_, now)) {
         ++requestCount_;
         requests_.push_back(frame_);
+        requestTimes_.push_back(now);
         if (requests_.size() > kRequestLogSize) {
             requests_.pop_front();
+            requestTimes_.pop_front();
         }
         if (!reply->empty()) {
             out.push_back(std::move(*reply));
@@ -103,7 +98,8 @@ std::optional<Bytes> ProtocolEngine::answer(const std::string& r, Clock::time_po
         return sensorWordsReply();
     }
     if (r == "PV" || r == "PX") {
-        return parameterReply();
+        // Without an answer the request is still logged: the program did ask.
+        return model_.answersBlockRead() ? parameterReply() : Bytes{};
     }
     if (r == "RE") {
         const std::string text = model_.takeTestData();
@@ -121,7 +117,7 @@ std::optional<Bytes> ProtocolEngine::answer(const std::string& r, Clock::time_po
         if (!index || !value) {
             return std::nullopt;
         }
-        model_.setWord(static_cast<int>(*index), static_cast<std::uint16_t>(*value));
+        model_.storeWrittenWord(static_cast<int>(*index), static_cast<std::uint16_t>(*value));
         return Bytes{kAckByte};
     }
     if (r.size() == 9 && r.starts_with("SA")) {
@@ -140,16 +136,21 @@ std::optional<Bytes> ProtocolEngine::answer(const std::string& r, Clock::time_po
 
 Bytes ProtocolEngine::statusReply() const {
     const StatusFields s = model_.status();
+    // Firmware before version 60 counts the speed in its older unit; the angle field of some
+    // firmware carries the low bits of the turn count above the ten bits of the angle.
+    const std::uint16_t speed = oldSpeedUnit_ ? model_.oldSpeedWord() : s.speed;
+    const auto turnBits = static_cast<std::uint32_t>(s.position >> 10) << 10;
+    const std::uint32_t angle = angleTurnBits_ ? (turnBits | s.angle) & 0xFFFF : s.angle;
     Bytes out{kStx};
-    appendHex(out, s.status, 2);
-    appendHex(out, s.reedState, 2);
-    appendHex(out, s.angle, 4);
-    appendHex(out, s.speed, 4);
-    appendHex(out, static_cast<std::uint32_t>(s.position), 8);
+    appendHexDigits(out, s.status, 2);
+    appendHexDigits(out, s.reedState, 2);
+    appendHexDigits(out, angle, 4);
+    appendHexDigits(out, speed, 4);
+    appendHexDigits(out, static_cast<std::uint32_t>(s.position), 8);
     if (status28_) {
-        appendHex(out, s.reedTurns, 4);
+        appendHexDigits(out, s.reedTurns, 4);
     }
-    appendHex(out, s.inputs, 2);
+    appendHexDigits(out, s.inputs, 2);
     out.push_back(kEtx);
     return out;
 }
@@ -157,7 +158,7 @@ Bytes ProtocolEngine::statusReply() const {
 Bytes ProtocolEngine::sensorWordsReply() const {
     Bytes out{kStx};
     for (std::uint16_t w : model_.sensorWords()) {
-        appendHex(out, w, 4);
+        appendHexDigits(out, w, 4);
     }
     out.push_back(kEtx);
     return out;
@@ -167,10 +168,10 @@ Bytes ProtocolEngine::parameterReply() const {
     Bytes out{kStx};
     const int words = 16 + model_.extraWords();
     for (int i = 0; i < words; ++i) {
-        appendHex(out, model_.word(i), 4);
+        appendHexDigits(out, model_.word(i), 4);
     }
-    appendHex(out, model_.word(0x32), 4);
-    appendHex(out, model_.word(0x33), 4);
+    appendHexDigits(out, model_.word(0x32), 4);
+    appendHexDigits(out, model_.word(0x33), 4);
     out.push_back(kEtx);
     return out;
 }

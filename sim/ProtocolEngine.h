@@ -5,6 +5,7 @@
 #include "Bootloader.h"
 #include "ControllerModel.h"
 #include "SimOptions.h"
+#include "SimProtocol.h"
 
 #include <cstdint>
 #include <deque>
@@ -12,13 +13,6 @@
 #include <vector>
 
 namespace zuvo::sim {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
-inline constexpr std::uint8_t kAckByte = 0x05;
-inline constexpr std::uint8_t kCr = 0x0D;
 
 // Frames the controller sends on its own.
 Bytes versionFrame(std::int8_t version);
@@ -42,10 +36,15 @@ public:
     void setStatus28(bool on) { status28_ = on; }
 
     // The requests understood so far, as the text between STX and ETX ("RV", "SP0500C8"),
-    // the oldest dropped beyond a few thousand.
+    // the oldest dropped beyond a few thousand; and, entry for entry, the moment their ETX
+    // arrived.
     const std::deque<std::string>& requests() const { return requests_; }
+    const std::deque<Clock::time_point>& requestTimes() const { return requestTimes_; }
     std::size_t requestCount() const { return requestCount_; }
-    void clearRequests() { requests_.clear(); }
+    void clearRequests() {
+        requests_.clear();
+        requestTimes_.clear();
+    }
 
 private:
     void takeByte(std::uint8_t byte, Clock::time_point now, std::vector<Bytes>& out);
@@ -60,6 +59,9 @@ private:
     bool inFrame_ = false;
     std::string frame_;
     std::deque<std::string> requests_;
+    std::deque<Clock::time_point> requestTimes_;
+    bool oldSpeedUnit_;
+    bool angleTurnBits_;
     std::size_t requestCount_ = 0;
 };
 

@@ -24,25 +24,34 @@ const char* simHelpText() {
            "Runs the simulated ZUVO actuator on a pseudo-terminal until interrupted.\n"
            "\n"
            "  --status28          28-byte status replies (with the reed turn count)\n"
-           "  --pace              send at the speed of a 9600-baud line (1.04 ms per byte)\n"
+           "  --pace              both directions at the speed of a 9600-baud line (1.04 ms\n"
+           "                      per byte)\n"
            "  --rpm N             sensor revolutions per minute (default 60, 0: standing)\n"
            "  --misaligned        reed switches placed so that the sector check fails\n"
            "  --extra-words E     parameter words beyond 16 in the block (0..33, default 20)\n"
            "  --inputs HEX        inputs byte of the status reply (default 10: temperature ok)\n"
            "  --version V         version frame after the first request (-128..127, default\n"
-           "                      60; 'off' sends none)\n"
+           "                      60; 'off' sends none); below 60 the speed is sent in the\n"
+           "                      older firmware's unit\n"
            "  --caption TEXT      caption line after the first request (its first character\n"
            "                      is replaced by a blank in the window title)\n"
+           "  --corrupt-word N    store every value written to parameter word N (decimal,\n"
+           "                      0..255) plus one, so that reading the block back differs\n"
+           "  --no-block          never answer a parameter-block read (PV, PX)\n"
            "  --silent            receive everything, answer nothing\n"
            "  --drop N            drop every N-th reply\n"
            "  --delay MS          send every reply MS milliseconds late\n"
            "  --ack-delay MS      send acknowledges MS milliseconds late (default: --delay)\n"
            "  --garbage N         send N bytes of line noise in front of every reply\n"
+           "  --noise-frames      the noise also holds STX, ETX, 0x05 and CR\n"
+           "  --angle-turn-bits   the angle field carries turn-count bits above its ten bits\n"
            "  --nak-block N       firmware update: reject block N once with NAK (repeatable)\n"
            "  --restart-block N   firmware update: answer block N once with 'C', the\n"
            "                      bootloader starting over (repeatable)\n"
            "  --restart-always N  firmware update: answer block N and every later block\n"
            "                      with 'C', a bootloader that never gets past it\n"
+           "  --sticky-bootloader the bootloader stays after a cancelled or failed update\n"
+           "                      until the line is closed\n"
            "  --hangup-after MS   close the line MS milliseconds after the start\n"
            "  -h, --help          show this text\n";
 }
@@ -74,8 +83,19 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
             o.pace = true;
         } else if (a == "--misaligned") {
             o.misaligned = true;
+        } else if (a == "--no-block") {
+            o.noBlock = true;
+        } else if (a == "--corrupt-word") {
+            ok = (n = numeric(0, 0xFF)).has_value();
+            o.corruptWord = n;
         } else if (a == "--silent") {
             o.faults.silent = true;
+        } else if (a == "--noise-frames") {
+            o.faults.noiseLooksLikeFrames = true;
+        } else if (a == "--angle-turn-bits") {
+            o.angleTurnBits = true;
+        } else if (a == "--sticky-bootloader") {
+            o.stickyBootloader = true;
         } else if (a == "--rpm") {
             ok = (n = numeric(0, 30000)).has_value();
             o.rpm = n.value_or(0);

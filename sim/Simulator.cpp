@@ -14,6 +14,7 @@ namespace zuvo::sim {
 namespace {
 
 constexpr std::size_t kReceivedLogLimit = 1 << 20;
+constexpr std::size_t kLineLogLimit = 1 << 18;
 // Unsolicited frames keep this distance from the replies around them.
 constexpr auto kUnsolicitedGap = std::chrono::milliseconds(20);
 
@@ -37,6 +38,7 @@ Simulator::Simulator(SimOptions options)
     faults_.configure(options_.faults);
     silent_ = options_.faults.silent;
     queue_.setPaced(options_.pace);
+    inbound_.setPaced(options_.pace);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
@@ -103,12 +105,15 @@ void Simulator::run() {
         pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}, {-1, 0, 0}};
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
+        bool hungUp = false;
         {
             std::lock_guard lock(mutex_);
             if (hangUpWanted_ && pty_.open()) {
                 pty_.hangUp();
                 queue_.clear();
+                inbound_.clear();
                 unwritten_.clear();
+                hungUp = true;
             }
             if (pty_.open()) {
                 const short out = unwritten_.empty() ? 0 : POLLOUT;
@@ -119,10 +124,16 @@ void Simulator::run() {
             if (const auto next = queue_.nextDue(); next && unwritten_.empty()) {
                 due = due ? std::min(*due, *next) : *next;
             }
+            if (const auto next = inbound_.nextDue()) {
+                due = due ? std::min(*due, *next) : *next;
+            }
             if (due) {
                 timeout = toTimespec(*due - Clock::now());
                 timeoutPtr = &timeout;
             }
+        }
+        if (hungUp) {
+            signalProgress(); // hangUp() waits for this; nothing else may wake the loop now
         }
         if (ppoll(fds, 3, timeoutPtr, nullptr) < 0 && errno != EINTR) {
             break;
@@ -141,6 +152,7 @@ void Simulator::run() {
             const Clock::time_point now = Clock::now();
             if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
                 pty_.releaseClosed();
+                engine_.bootloader().lineClosed();
             }
             if (got > 0) {
                 const auto n = static_cast<std::size_t>(got);
@@ -150,25 +162,44 @@ void Simulator::run() {
                                     received_.begin() + static_cast<long>(received_.size() / 2));
                 }
                 received_.insert(received_.end(), buffer.begin(), buffer.begin() + got);
-                queueReplies(engine_.receive(buffer.data(), n, now), now);
-                if (!announced_ && engine_.requestCount() > 0) {
-                    announced_ = true;
-                    if (options_.version) {
-                        queueUnsolicited(versionFrame(static_cast<std::int8_t>(*options_.version)),
-                                         now);
-                    }
-                    if (options_.caption) {
-                        queueUnsolicited(captionLine(*options_.caption), now);
-                    }
-                }
+                // Paced, each byte takes a byte time on its way, after the one before it.
+                inbound_.push({buffer.begin(), buffer.begin() + got},
+                              options_.pace ? now + kByteTime9600 : now);
             } else if (got < 0) {
                 pty_.hangUp(); // the line is gone; with our own slave handle this is a fault
             }
+            takeArrived(now);
             queueReplies(engine_.tick(now), now);
             flushDue(now);
         }
         signalProgress();
     }
+}
+
+void Simulator::takeArrived(Clock::time_point now) {
+    const std::vector<std::uint8_t> arrived = inbound_.takeDue(now);
+    if (arrived.empty()) {
+        return;
+    }
+    logChunk(now, true, arrived.data(), arrived.size());
+    queueReplies(engine_.receive(arrived.data(), arrived.size(), now), now);
+    if (!announced_ && engine_.requestCount() > 0) {
+        announced_ = true;
+        if (options_.version) {
+            queueUnsolicited(versionFrame(static_cast<std::int8_t>(*options_.version)), now);
+        }
+        if (options_.caption) {
+            queueUnsolicited(captionLine(*options_.caption), now);
+        }
+    }
+}
+
+void Simulator::logChunk(Clock::time_point at, bool fromProgram, const std::uint8_t* data,
+                         std::size_t size) {
+    if (lineLog_.size() >= kLineLogLimit) {
+        lineLog_.erase(lineLog_.begin(), lineLog_.begin() + kLineLogLimit / 2);
+    }
+    lineLog_.push_back({at, fromProgram, {data, data + size}});
 }
 
 void Simulator::queueReplies(std::vector<Bytes> replies, Clock::time_point now) {
@@ -195,6 +226,7 @@ void Simulator::flushDue(Clock::time_point now) {
     if (n < 0) {
         unwritten_.clear();
     } else {
+        logChunk(now, false, unwritten_.data(), static_cast<std::size_t>(n));
         unwritten_.erase(unwritten_.begin(), unwritten_.begin() + n);
     }
 }
@@ -322,6 +354,20 @@ std::vector<std::string> Simulator::requests() const {
     return {engine_.requests().begin(), engine_.requests().end()};
 }
 
+std::vector<Simulator::TimedRequest> Simulator::timedRequests() const {
+    std::lock_guard lock(mutex_);
+    std::vector<TimedRequest> timed;
+    for (std::size_t i = 0; i < engine_.requests().size(); ++i) {
+        timed.push_back({engine_.requests()[i], engine_.requestTimes()[i]});
+    }
+    return timed;
+}
+
+std::vector<Simulator::LineChunk> Simulator::lineLog() const {
+    std::lock_guard lock(mutex_);
+    return lineLog_;
+}
+
 std::size_t Simulator::requestCount() const {
     std::lock_guard lock(mutex_);
     return engine_.requestCount();
@@ -330,6 +376,7 @@ std::size_t Simulator::requestCount() const {
 void Simulator::clearLog() {
     std::lock_guard lock(mutex_);
     received_.clear();
+    lineLog_.clear();
     engine_.clearRequests();
 }
 

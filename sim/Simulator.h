@@ -1,7 +1,8 @@
 #pragma once
 // The simulated actuator on a pseudo-terminal: a thread that answers the program's requests
-// through the protocol engine, with the configured link faults and optional 9600-baud pacing.
-// Every public call is thread-safe.
+// through the protocol engine, with the configured link faults and optional 9600-baud pacing
+// of both directions (a byte from the program reaches the controller model one byte time after
+// the one before it, as on a real line). Every public call is thread-safe.
 
 #include "OutputQueue.h"
 #include "ProtocolEngine.h"
@@ -61,7 +62,22 @@ public:
     std::size_t bytesReceived() const;
     std::vector<std::uint8_t> receivedBytes() const;
     std::vector<std::string> requests() const;
+    // The same with the moment each request's ETX reached the controller model.
+    struct TimedRequest {
+        std::string text;
+        Clock::time_point at;
+    };
+    std::vector<TimedRequest> timedRequests() const;
     std::size_t requestCount() const;
+
+    // Both directions as the controller saw them, for timing checks: bytes from the program
+    // at the moment they reached the model, bytes to it at the moment they were written.
+    struct LineChunk {
+        Clock::time_point at;
+        bool fromProgram;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<LineChunk> lineLog() const;
     void clearLog();
 
     // Blocks until pred() holds or the timeout passes; pred is checked again whenever the
@@ -74,6 +90,9 @@ private:
     void queueReplies(std::vector<Bytes> replies, Clock::time_point now);
     void queueUnsolicited(Bytes bytes, Clock::time_point now);
     void flushDue(Clock::time_point now);
+    void takeArrived(Clock::time_point now);
+    void logChunk(Clock::time_point at, bool fromProgram, const std::uint8_t* data,
+                  std::size_t size);
     void signalProgress();
 
     const SimOptions options_;
@@ -82,6 +101,8 @@ private:
     ProtocolEngine engine_;
     ReplyFaults faults_;
     OutputQueue queue_;
+    OutputQueue inbound_; // bytes from the program on their way to the model
+    std::vector<LineChunk> lineLog_;
     std::vector<std::uint8_t> unwritten_; // taken from the queue, refused by the pty so far
     std::vector<std::uint8_t> received_;
     std::size_t bytesReceived_ = 0;

@@ -2,17 +2,21 @@
 
 #include "session/EventWait.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -51,8 +55,9 @@ pid_t peerPid(int fd) {
 }
 
 // Sends the close request to the copy listening at `path`. Its pid (0 when unknown), or nullopt
-// when nobody listens there.
-std::optional<pid_t> askToClose(const QString& path) {
+// when nobody listens there; `stale` tells whether the socket is a dead copy's leftover.
+std::optional<pid_t> askToClose(const QString& path, bool* stale) {
+    *stale = false;
     sockaddr_un address{};
     if (!socketAddress(path, &address)) {
         return std::nullopt;
@@ -63,6 +68,7 @@ std::optional<pid_t> askToClose(const QString& path) {
         return std::nullopt;
     }
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        *stale = errno == ECONNREFUSED;
         close(fd);
         return std::nullopt;
     }
@@ -75,6 +81,57 @@ std::optional<pid_t> askToClose(const QString& path) {
         return std::nullopt;
     }
     return pid;
+}
+
+// The running copies' sockets in `folder`, the newest first: the copy started last is the one
+// a user sees on top, the one a new start replaces.
+QStringList copySockets(const QString& folder) {
+    QDir dir(folder);
+    const QFileInfoList found =
+        dir.entryInfoList({QStringLiteral("ZUVO.*.socket")}, QDir::System, QDir::Time);
+    QStringList paths;
+    for (const QFileInfo& info : found) {
+        paths << info.filePath();
+    }
+    return paths;
+}
+
+// Asks the newest running copy to close and clears away the sockets of dead copies. Its pid (0
+// when unknown), or nullopt when no copy answers.
+std::optional<pid_t> askNewestCopyToClose(const QString& folder) {
+    for (const QString& path : copySockets(folder)) {
+        bool stale = false;
+        if (const std::optional<pid_t> pid = askToClose(path, &stale)) {
+            return pid;
+        }
+        if (stale) {
+            unlink(QFile::encodeName(path).constData());
+        }
+    }
+    return std::nullopt;
+}
+
+// Holds an exclusive flock on the guard's folder while the marker is tested and taken.
+class FolderGate {
+public:
+    explicit FolderGate(int fd) : fd_(fd) {
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderGate() { flock(fd_, LOCK_UN); }
+    FolderGate(const FolderGate&) = delete;
+    FolderGate& operator=(const FolderGate&) = delete;
+
+private:
+    int fd_;
+};
+
+int flockRetrying(int fd, int operation) {
+    int rc = 0;
+    do {
+        rc = flock(fd, operation);
+    } while (rc != 0 && errno == EINTR);
+    return rc;
 }
 
 // A process that is not our child, watched through a pidfd so that waiting blocks in the event
@@ -188,11 +245,13 @@ InstanceGuard::~InstanceGuard() {
     listenNotifier_.reset();
     if (listenFd_ >= 0) {
         close(listenFd_);
-        // Before the marker is freed, so a successor never loses its own fresh socket.
         unlink(QFile::encodeName(socketPath()).constData());
     }
     if (markerFd_ >= 0) {
         close(markerFd_);
+    }
+    if (folderFd_ >= 0) {
+        close(folderFd_);
     }
 }
 
@@ -201,36 +260,58 @@ QString InstanceGuard::markerPath() const {
 }
 
 QString InstanceGuard::socketPath() const {
-    return options_.directory + QStringLiteral("/ZUVO.socket");
+    return options_.directory + QStringLiteral("/ZUVO.%1.socket").arg(getpid());
 }
 
 void InstanceGuard::setCloseRequestHandler(std::function<void()> handler) {
     closeHandler_ = std::move(handler);
+    if (closeRequested_) {
+        runCloseHandler();
+    }
+}
+
+void InstanceGuard::runCloseHandler() {
+    QTimer::singleShot(0, this, [this] {
+        if (closeHandler_) {
+            closeHandler_();
+        }
+    });
 }
 
 InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
-    if (skipsInstanceGuard(arguments)) {
-        return Result::Run;
-    }
-    // Without a safe place for the marker the program still runs, only unguarded.
+    const bool slashR = skipsInstanceGuard(arguments);
     QString why;
     if (!preparePrivateDirectory(options_.directory, &why)) {
-        qWarning("Single-instance guard off: %s", qUtf8Printable(why));
+        guardOff(why);
+        return Result::Run;
+    }
+    folderFd_ =
+        open(QFile::encodeName(options_.directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd_ < 0) {
+        guardOff(options_.directory + QStringLiteral(": ") + errnoText());
         return Result::Run;
     }
     markerFd_ = open(QFile::encodeName(markerPath()).constData(),
                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (markerFd_ < 0) {
-        qWarning("Single-instance guard off: %s: %s", qUtf8Printable(markerPath()),
-                 qUtf8Printable(errnoText()));
-        return Result::Run;
-    }
-    if (tryTakeMarker()) {
-        becomeHolder();
+        guardOff(markerPath() + QStringLiteral(": ") + errnoText());
         return Result::Run;
     }
 
-    const std::optional<pid_t> running = askToClose(socketPath());
+    std::optional<pid_t> running;
+    {
+        const FolderGate gate(folderFd_);
+        if (takeMarkerIfFree()) {
+            becomeHolder(true);
+            return Result::Run;
+        }
+        // "/r" starts beside the running copy and keeps the marker alive as long as it runs.
+        if (slashR) {
+            becomeHolder(false);
+            return Result::Run;
+        }
+        running = askNewestCopyToClose(options_.directory);
+    }
     if (!running) {
         refuse();
         return Result::Exit;
@@ -243,30 +324,45 @@ InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
             pauseFor(SettlePauseMs);
         }
     }
-    if (tryTakeMarker()) {
-        becomeHolder();
-        return Result::Run;
+    {
+        const FolderGate gate(folderFd_);
+        if (takeMarkerIfFree()) {
+            becomeHolder(true);
+            return Result::Run;
+        }
     }
     refuse();
     return Result::Exit;
 }
 
-bool InstanceGuard::tryTakeMarker() {
-    int rc = 0;
-    do {
-        rc = flock(markerFd_, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0;
+// Free when nobody holds a share; then this copy keeps one. Called under the folder's gate, so
+// the exclusive test and the share that replaces it cannot be split by another copy.
+bool InstanceGuard::takeMarkerIfFree() {
+    if (flockRetrying(markerFd_, LOCK_EX | LOCK_NB) != 0) {
+        return false;
+    }
+    return shareMarker();
 }
 
-void InstanceGuard::becomeHolder() {
-    holding_ = true;
-    const QByteArray pid = QByteArray::number(getpid()) + '\n';
-    if (ftruncate(markerFd_, 0) != 0 ||
-        pwrite(markerFd_, pid.constData(), static_cast<std::size_t>(pid.size()), 0) != pid.size()) {
-        qWarning("Cannot write the pid into %s", qUtf8Printable(markerPath()));
-    }
+bool InstanceGuard::shareMarker() {
+    return flockRetrying(markerFd_, LOCK_SH | LOCK_NB) == 0;
+}
 
+void InstanceGuard::becomeHolder(bool writePid) {
+    // A "/r" copy beside a holder that keeps the marker exclusively runs without a share.
+    holding_ = shareMarker();
+    if (writePid) {
+        const QByteArray pid = QByteArray::number(getpid()) + '\n';
+        if (ftruncate(markerFd_, 0) != 0 ||
+            pwrite(markerFd_, pid.constData(), static_cast<std::size_t>(pid.size()), 0) !=
+                pid.size()) {
+            qWarning("Cannot write the pid into %s", qUtf8Printable(markerPath()));
+        }
+    }
+    listen();
+}
+
+void InstanceGuard::listen() {
     sockaddr_un address{};
     const QByteArray path = QFile::encodeName(socketPath());
     if (!socketAddress(socketPath(), &address)) {
@@ -274,11 +370,11 @@ void InstanceGuard::becomeHolder() {
         return;
     }
     listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    // Holding the marker, any socket left there belongs to a copy that died.
+    // A socket of this pid can only be left over from a dead copy that had it before.
     unlink(path.constData());
     if (listenFd_ < 0 ||
         bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        chmod(path.constData(), 0600) != 0 || listen(listenFd_, 4) != 0) {
+        chmod(path.constData(), 0600) != 0 || ::listen(listenFd_, 4) != 0) {
         qWarning("Cannot listen on %s: %s", path.constData(), qUtf8Printable(errnoText()));
         if (listenFd_ >= 0) {
             close(listenFd_);
@@ -315,27 +411,65 @@ void InstanceGuard::acceptConnections() {
             notifier->setEnabled(false);
             notifier->deleteLater();
             close(client);
-            if (received->contains(CloseRequest) && closeHandler_) {
-                QTimer::singleShot(0, this, [this] {
-                    if (closeHandler_) {
-                        closeHandler_();
-                    }
-                });
+            if (received->contains(CloseRequest)) {
+                closeRequested();
             }
         });
     }
 }
 
+// A copy asked to close goes, even from the middle of its start-up or from a dialog: every
+// modal dialog open now or shown from now on is dismissed, so the closing is not left waiting
+// for a user who has already started the new copy.
+void InstanceGuard::closeRequested() {
+    if (!closeRequested_) {
+        closeRequested_ = true;
+        QCoreApplication::instance()->installEventFilter(this);
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+            }
+        }
+    }
+    // Still starting: the handler runs as soon as the window has been made and sets it.
+    if (closeHandler_) {
+        runCloseHandler();
+    }
+}
+
+bool InstanceGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (closeRequested_ && event->type() == QEvent::Show) {
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isModal()) {
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QString instanceGuardOffText(const QString& why) {
+    return QStringLiteral("The check for another running copy cannot work:\n%1\n\nThis copy "
+                          "runs without it; make sure no other copy uses the port.")
+        .arg(why);
+}
+
+void InstanceGuard::guardOff(const QString& why) {
+    showMessage(instanceGuardOffText(why));
+}
+
 void InstanceGuard::refuse() {
     close(markerFd_);
     markerFd_ = -1;
+    showMessage(AlreadyRunningText);
+}
+
+void InstanceGuard::showMessage(const QString& text) {
     const QString title = options_.title.isEmpty()
                               ? applicationTitle(QCoreApplication::applicationFilePath())
                               : options_.title;
     if (options_.showMessage) {
-        options_.showMessage(title, AlreadyRunningText);
+        options_.showMessage(title, text);
     } else {
-        showMessageBox(title, AlreadyRunningText);
+        showMessageBox(title, text);
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// At most one copy per desktop user. The marker "ZUVO" is a lock file held with flock, so the
-// kernel frees it when its holder dies; the holder writes its pid into it and listens on the
-// local socket "ZUVO.socket" beside it. A new copy that finds the marker held asks the running
-// copy through that socket to close, waits for its process, terminates it if need be, and goes
-// on only when the marker has become free.
+// At most one copy per desktop user. The marker "ZUVO" is a lock file: every running copy holds
+// a shared flock on it, so it "exists" while any copy runs and the kernel frees a crashed
+// holder's share. A copy tests for it by trying the exclusive lock; the tests and takes are
+// made under an exclusive flock on the folder, so two copies starting at once cannot both find
+// it free. Every running copy listens on its own socket "ZUVO.<pid>.socket" beside it; a new
+// copy that finds the marker held asks the newest of them to close, waits for its process,
+// terminates it if need be, and goes on only when the marker has become free.
 
 #include <QObject>
 #include <QString>
@@ -30,6 +32,10 @@ QString applicationTitle(const QString& executablePath);
 
 // `$ZUVO_RUNTIME_DIR`, else `$XDG_RUNTIME_DIR`, else /tmp/ZUVO-<uid>.
 QString instanceDirectory();
+
+// The message shown when the guard cannot work at all (its folder is unusable); the program
+// then runs without it.
+QString instanceGuardOffText(const QString& why);
 
 // Creates `path` with mode 0700 when missing. Refuses (false, reason in `why`) anything but a
 // real directory owned by this user; a group- or world-accessible one is made private.
@@ -60,25 +66,40 @@ public:
     // message has been shown and the program is to end with status 0. Needs a Qt application.
     Result start(const QStringList& arguments);
 
-    // What this copy does when a newer copy asks it to close (close the main window).
+    // What this copy does when a newer copy asks it to close (close the main window). A
+    // request that came before the handler (while the program was still starting) runs it as
+    // soon as it is set. From the request on, every modal dialog is dismissed, so that neither
+    // the start-up nor the closing waits for a user who has already started the new copy.
     void setCloseRequestHandler(std::function<void()> handler);
 
     bool holdsMarker() const { return holding_; }
     QString markerPath() const;
+    // This copy's socket.
     QString socketPath() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    bool tryTakeMarker();
-    void becomeHolder();
+    bool takeMarkerIfFree();
+    bool shareMarker();
+    void becomeHolder(bool writePid);
+    void listen();
     void acceptConnections();
+    void closeRequested();
+    void runCloseHandler();
+    void guardOff(const QString& why);
     void refuse();
+    void showMessage(const QString& text);
 
     Options options_;
     int markerFd_ = -1;
+    int folderFd_ = -1;
     bool holding_ = false;
     int listenFd_ = -1;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
     std::function<void()> closeHandler_;
+    bool closeRequested_ = false;
 };
 
 } // namespace zuvo

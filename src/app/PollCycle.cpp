@@ -66,6 +66,11 @@ void PollCycle::showConnection(Connection connection) {
     case Connection::Lost:
         showStatus(UsbDisconnected);
         break;
+    case Connection::Unplugged:
+        // The same way as a failed send; the ticks reopen the port once the device is back.
+        showStatus(UsbDisconnected);
+        lamp.setChecked(false);
+        break;
     }
 }
 

@@ -17,6 +17,7 @@
 #include "service/PositionRecording.h"
 
 #include "ui_TForm1.h"
+#include "widgets/CompactComboStyle.h"
 #include "widgets/LabelAutoSize.h"
 #include "widgets/TColor.h"
 
@@ -62,6 +63,7 @@ TForm1::TForm1(QWidget* parent)
     serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
     LabelAutoSize::apply(this);
+    CompactComboStyle::apply(this);
     setUpTimers();
     // A port opened without a number asks the user with the port-selection dialog.
     ComPort1.setPortChooser(&TComSelectForm::askForPort);

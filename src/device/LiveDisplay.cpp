@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "device/ReplyFrames.h"
 #include "device/StatusDecoding.h"
+#include "device/Windows1252.h"
 #include "service/MillimetreText.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
@@ -189,7 +190,7 @@ void LiveDisplay::showInputs(std::uint8_t inputs) {
 }
 
 void LiveDisplay::showCaption(const std::string& text) {
-    form_.setWindowTitle(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    form_.setWindowTitle(decodeWindows1252(text));
 }
 
 void LiveDisplay::showVersion(std::uint8_t version) {

@@ -2,6 +2,8 @@
 
 #include "app/TForm1.h"
 #include "device/SectorStrip.h"
+#include "widgets/CompassGauge.h"
+#include "widgets/LedIndicator.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
@@ -102,8 +104,11 @@ void SectorAnalysis::statusReply(int winkelDigit, bool reed1, bool reed2, int re
 
 void SectorAnalysis::sensorWordsReply() {
     DeviceState& state = form_.State;
-    if (!isSectorStripShown(state.SectorAnalysisOn, state.PrevWinkelDigit, state.PrevReed1,
-                            state.PrevReed2)) {
+    // What the screen shows now decides, not the last whole status reply: a reply whose
+    // decoding stopped part-way has still moved the needle and the lamps.
+    const auto digit = static_cast<std::uint32_t>(std::max(form_.ui->Winkel->value(), 0.0));
+    if (!isSectorStripShown(state.SectorAnalysisOn, digit, form_.ui->Reed1->isChecked(),
+                            form_.ui->Reed2->isChecked())) {
         return;
     }
     drawSectorStrip();

@@ -1,6 +1,7 @@
 #include "device/SectorCheck.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace zuvo {
 
@@ -8,14 +9,16 @@ std::array<std::int32_t, 5> sortedEdges(const EdgeTable& table) {
     std::array<std::int32_t, 5> picks{};
     std::int32_t previous = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-        std::int32_t pick = kMissingEdge;
+        // Any value counts, 999 and above included (sensor words beyond one revolution give
+        // such angles); 999 stands in only when no value is left.
+        std::optional<std::int32_t> pick;
         for (std::int32_t value : table) {
-            if (value > previous && value < pick) {
+            if (value > previous && (!pick || value < *pick)) {
                 pick = value;
             }
         }
-        picks[i] = pick;
-        previous = pick;
+        picks[i] = pick.value_or(kMissingEdge);
+        previous = picks[i];
     }
     picks[4] = kMissingEdge;
     return picks;

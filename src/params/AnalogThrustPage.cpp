@@ -86,7 +86,7 @@ void AnalogThrustPage::ExtRefClick() {
     Ui::TForm1& ui = *form_.ui;
     ui.P_EXT->setVisible(ui.ExtRef->isChecked());
     QLineEdit* first = form_.editorMapping().controls().switchPosition(1);
-    if (editorNumber(first->text()) < 0) {
+    if (const std::optional<double> mm = editorDecimal(first->text()); mm && *mm < 0) {
         first->setText(QStringLiteral("0"));
     }
 }

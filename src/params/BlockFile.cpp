@@ -22,7 +22,7 @@ BlockFileVerdict checkBlock(std::span<const std::uint8_t> bytes) {
     for (std::size_t i = 0; i + 1 < n; ++i) {
         sum = static_cast<std::uint16_t>(sum + word(i));
     }
-    verdict.valid = verdict.rowLength >= 1 && n == 5 * verdict.rowLength + 2 && word(n - 1) == sum;
+    verdict.valid = n == 5 * verdict.rowLength + 2 && word(n - 1) == sum;
     return verdict;
 }
 

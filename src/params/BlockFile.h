@@ -19,8 +19,8 @@ struct BlockFileVerdict {
     std::size_t rowLength = 0; // c = (n - 2) div 5
 };
 
-// A block is valid when n = 5c + 2 with c at least 1 and the last word equals the sum of all
-// words before it modulo 65536. A block without rows (n = 2) carries nothing and is refused.
+// A block is valid when n = 5c + 2 and the last word equals the sum of all words before it modulo
+// 65536; a block without rows (c = 0: two words, the second equal to the first) is valid too.
 // Only the first BlockFileMaxWords words count; a trailing odd byte is ignored.
 BlockFileVerdict checkBlock(std::span<const std::uint8_t> bytes);
 

@@ -56,16 +56,22 @@ void DigitalOutputPage::DOPosChange(int k) {
     const EditorMapping& mapping = form_.editorMapping();
     const EditorControls& controls = mapping.controls();
     QLineEdit* edit = controls.switchPosition(k);
-    const double mm = editorNumber(edit->text());
+    const std::optional<double> mm = editorDecimal(edit->text());
 
-    // The pages convert with the last usable stroke while the stroke edit holds none.
+    // The pages convert with the last usable stroke while the stroke edit holds none. A text that
+    // is no number yet ("-" while typing -1) counts as not set until it is one; a send refuses it.
     form_.Params.SwitchPositionCounts[switchPositionEntry(k)] =
-        EditorCounts(mm, mapping.workingGeometry()).value_or(mm < 0 ? -1 : 0);
+        mm ? EditorCounts(*mm, mapping.workingGeometry()).value_or(*mm < 0 ? -1 : 0)
+           : std::int64_t{-1};
 
     std::uint32_t color = tc::White;
-    if (mm < 0) {
+    const std::optional<double> previous =
+        k >= 2 ? editorDecimal(controls.switchPosition(k - 1)->text()) : std::nullopt;
+    if (!mm) {
+        color = tc::Red;
+    } else if (*mm < 0) {
         color = tc::Silver;
-    } else if (k >= 2 && mm < editorNumber(controls.switchPosition(k - 1)->text())) {
+    } else if (previous && *mm < *previous) {
         color = tc::Red;
     }
     setEditColor(edit, color);
@@ -88,8 +94,8 @@ void DigitalOutputPage::PaintL() {
     const EditorControls& controls = form_.editorMapping().controls();
     const std::int64_t stroke = form_.editorMapping().workingGeometry().strokeMm;
     for (int k = 1; k <= 8; ++k) {
-        const std::optional<int> x =
-            rulerTickX(editorNumber(controls.switchPosition(k)->text()), canvas.width(), stroke);
+        const std::optional<double> mm = editorDecimal(controls.switchPosition(k)->text());
+        const std::optional<int> x = mm ? rulerTickX(*mm, canvas.width(), stroke) : std::nullopt;
         if (x) {
             painter.drawLine(*x, 0, *x, kTickBottom);
         }

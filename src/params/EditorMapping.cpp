@@ -2,12 +2,13 @@
 
 #include "app/TForm1.h"
 #include "params/ComboIndex.h"
+#include "params/DigitalOutputPage.h"
 #include "params/EditorControls.h"
 #include "params/EditorText.h"
-#include "params/SpeedWord.h"
 #include "params/StrokeAndTurns.h"
 #include "params/SwitchGrid.h"
 #include "params/WordFields.h"
+#include "widgets/MaskedEdit.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 
@@ -39,10 +40,6 @@ std::int32_t int32OfEdit(const QLineEdit* edit) {
     return static_cast<std::int32_t>(*value);
 }
 
-int sliderPosition(std::int64_t mm) {
-    return static_cast<int>(std::clamp<std::int64_t>(mm, 0, std::numeric_limits<int>::max()));
-}
-
 bool strokeUsable(std::optional<std::int64_t> mm) {
     return mm && *mm >= 1 && *mm <= MaxStrokeMm;
 }
@@ -64,9 +61,25 @@ EditorMapping::ShowingValues::~ShowingValues() {
 EditorMapping::EditorMapping(TForm1& form) : form_(form), controls_(form) {
     Ui::TForm1& ui = *form_.ui;
     working_ = Geometry{1000, 100};
+    // Stroke and turns are whole numbers; switch positions have two decimals and may be -1 (not
+    // set); the hysteresis has two decimals and no sign. The form's "0,00" is written with the
+    // desktop's separator.
+    const QChar separator = systemDecimalSeparator();
+    const auto twoDecimals = [separator](QLineEdit* edit, bool negative) {
+        if (auto* masked = qobject_cast<MaskedEdit*>(edit)) {
+            masked->setDecimals(2);
+            masked->setNegative(negative);
+        }
+        edit->setText(shownDecimalText(neutralDecimalText(edit->text(), separator), separator));
+    };
+    for (int k = 1; k <= SwitchPositions; ++k) {
+        twoDecimals(controls_.switchPosition(k), true);
+    }
+    twoDecimals(ui.Hysterese, false);
     markGeometryEdits();
     QObject::connect(ui.Laenge, &QLineEdit::textChanged, &form_, [this] { LaengeChange(); });
     QObject::connect(ui.Turns, &QLineEdit::textChanged, &form_, [this] { TurnsChange(); });
+    QObject::connect(ui.Hysterese, &QLineEdit::textChanged, &form_, [this] { markHysteresis(); });
     QObject::connect(ui.UpDown2, &UpDownSpinner::changing, &form_,
                      [this](bool* allow, int newValue, UpDownDirection direction) {
                          UpDown2ChangingEx(allow, newValue, direction);
@@ -102,35 +115,47 @@ void EditorMapping::markGeometryEdits() {
 }
 
 bool EditorMapping::SetVars() {
-    const std::optional<Geometry> geometry = editedGeometry();
-    if (!geometry) {
-        markGeometryEdits();
-        return false;
+    const ParameterValues values = pageValues();
+    refused_ = unusableFields(values);
+    markGeometryEdits();
+    markHysteresis();
+    for (const ValueField field : refused_) {
+        if (switchPositionOf(field) != 0) {
+            setEditColor(editOf(field), tc::Red);
+        }
     }
-    Ui::TForm1& ui = *form_.ui;
-    ParameterBlock& block = form_.Params;
-    auto& words = block.Slots;
+    return storeValues(values, form_.Params);
+}
 
-    words[Word::Stroke] = static_cast<std::uint16_t>(geometry->strokeMm);
-    words[Word::GearTurns] = static_cast<std::uint16_t>(geometry->turns * 10);
-    words[Word::Direction] = ui.BT->isChecked() ? DirectionCounterClockwise : 0;
+QString EditorMapping::refusalText() const {
+    QStringList reasons;
+    for (const ValueField field : refused_) {
+        QString reason = unusableFieldText(field);
+        for (const FileOrigin& file : fileOrigins_) {
+            if (file.field == field && editOf(field)->text() == file.shownText) {
+                reason += QStringLiteral(" (") + file.origin + QLatin1Char(')');
+            }
+        }
+        reasons << reason;
+    }
+    return reasons.join(QStringLiteral("; "));
+}
 
-    FunctionFlags flags;
-    flags.analogFunction = comboIndex(ui.AnalogComboBox1, AnalogFunctionSearchLimit);
-    flags.externalReference = ui.ExtRef->isChecked();
-    flags.thrustOverload = ui.AnlaufE->itemIndex() == 1;
-    flags.sensorOnGearUnit = ui.AnlaufS->itemIndex() == 1;
-    words[Word::RushInDelays] =
-        RushInDelays{ui.AnlaufZ1->value() & 0x7F, ui.AnlaufZ2->value() & 0x7F}.toWord();
-    words[Word::ThrustLimitSpeed] =
-        RpmToSpeedWord(int32OfEdit(ui.Anlauf1),
-                       flags.sensorOnGearUnit ? SpeedSensor::GearUnit : SpeedSensor::MotorAxis);
-    flags.digitalOutput4 = comboIndex(ui.DIG4, DigitalOutput4SearchLimit);
-    flags.impulses = comboIndex(ui.ISpur, ImpulseSearchLimit);
-    words[Word::FunctionFlags] = flags.toWord();
+ParameterValues EditorMapping::pageValues() const {
+    const Ui::TForm1& ui = *form_.ui;
+    const QChar separator = systemDecimalSeparator();
+    ParameterValues values;
+    // An integer edit that holds no whole number gives 0, which is never usable.
+    values.strokeMm = editorInteger(ui.Laenge->text()).value_or(0);
+    values.turns = editorInteger(ui.Turns->text()).value_or(0);
+    values.clockwise = !ui.BT->isChecked();
+    values.externalReference = ui.ExtRef->isChecked();
 
-    words[Word::Hysteresis] = *HysteresisCounts(editorNumber(ui.Hysterese->text()), *geometry);
-
+    for (int k = 1; k <= SwitchPositions; ++k) {
+        values.switchPositionsMm[static_cast<std::size_t>(k - 1)] =
+            neutralDecimalText(controls_.switchPosition(k)->text(), separator);
+    }
+    values.hysteresisMm = neutralDecimalText(ui.Hysterese->text(), separator);
     SwitchGridValues grid{};
     for (int r = 1; r <= GridOutputs; ++r) {
         for (int c = 1; c <= GridSegments; ++c) {
@@ -139,18 +164,95 @@ bool EditorMapping::SetVars() {
     }
     const auto masks = segmentMasks(grid);
     for (int c = 1; c <= GridSegments; ++c) {
-        words[Word::segmentMask(c)] = masks[c - 1];
+        values.segmentOutputs[static_cast<std::size_t>(c - 1)] =
+            static_cast<std::uint8_t>(masks[static_cast<std::size_t>(c - 1)]);
     }
+    values.digitalOutput4 = comboIndex(ui.DIG4, DigitalOutput4SearchLimit);
+    values.impulses = comboIndex(ui.ISpur, ImpulseSearchLimit);
 
-    auto& counts = block.SwitchPositionCounts;
-    counts[AnalogMinEntry] = *EditorCounts(std::int64_t{ui.AnalogPos1->value()}, *geometry);
-    counts[AnalogMaxEntry] = *EditorCounts(std::int64_t{ui.AnalogPos2->value()}, *geometry);
-    for (int k = 1; k <= 8; ++k) {
-        counts[switchPositionEntry(k)] =
-            *EditorCounts(editorNumber(controls_.switchPosition(k)->text()), *geometry);
+    values.analogFunction = comboIndex(ui.AnalogComboBox1, AnalogFunctionSearchLimit);
+    values.analogMinMm = ui.AnalogPos1->value();
+    values.analogMaxMm = ui.AnalogPos2->value();
+
+    values.thrustOverload = ui.AnlaufE->itemIndex() == 1;
+    values.sensorOnGearUnit = ui.AnlaufS->itemIndex() == 1;
+    values.thrustLimitRpm = int32OfEdit(ui.Anlauf1);
+    values.rushInRetractTenths = ui.AnlaufZ1->value();
+    values.rushInExtendTenths = ui.AnlaufZ2->value();
+    return values;
+}
+
+void EditorMapping::showValues(const ParameterValues& values) {
+    Ui::TForm1& ui = *form_.ui;
+    const QChar separator = systemDecimalSeparator();
+    // The stroke label and the track bars follow the stroke even when its edit already shows it
+    // (and so has no change to react to); an unusable stroke leaves them as they are.
+    if (values.strokeMm >= 1 && values.strokeMm <= MaxStrokeMm) {
+        ui.LabelLaength->setText(QString::number(values.strokeMm) + QStringLiteral("mm"));
+        ui.AnalogPos1->setMaximum(static_cast<int>(values.strokeMm));
+        ui.AnalogPos2->setMaximum(static_cast<int>(values.strokeMm));
     }
-    block.splitPositions();
-    return true;
+    ui.Turns->setText(QString::number(values.turns));
+    (values.clockwise ? ui.TB : ui.BT)->setChecked(true);
+
+    showComboItem(ui.AnalogComboBox1, values.analogFunction);
+    showComboItem(ui.DIG4, values.digitalOutput4);
+    ui.ExtRef->setChecked(values.externalReference);
+    showComboItem(ui.ISpur, values.impulses);
+    ui.P_EXT->setVisible(ui.ExtRef->isChecked());
+    ui.AnlaufE->setItemIndex(values.thrustOverload ? 1 : 0);
+    const int sensorItem = values.sensorOnGearUnit ? 1 : 0;
+    ui.AnlaufS->setItemIndex(sensorItem);
+    ui.AnlaufZ1->setValue(values.rushInRetractTenths);
+    ui.AnlaufZ2->setValue(values.rushInExtendTenths);
+    // The RPM's own reaction picks the sensor position by the 150-RPM rule; the values' sensor
+    // position is what the RPM was converted with, so it is selected again.
+    ui.Anlauf1->setText(QString::number(values.thrustLimitRpm));
+    ui.UpDown3->setPosition(values.thrustLimitRpm);
+    ui.AnlaufS->setItemIndex(sensorItem);
+
+    ui.AnalogPos2->setValue(values.analogMaxMm);
+    ui.AnalogPos1->setValue(values.analogMinMm);
+
+    ui.Hysterese->setText(shownDecimalText(values.hysteresisMm, separator));
+    for (int k = 1; k <= SwitchPositions; ++k) {
+        controls_.switchPosition(k)->setText(
+            shownDecimalText(values.switchPositionsMm[static_cast<std::size_t>(k - 1)], separator));
+    }
+    for (int r = 1; r <= GridOutputs; ++r) {
+        for (int c = 1; c <= GridSegments; ++c) {
+            PictureToggleButton* button = controls_.gridButton(r, c);
+            const int on = (values.segmentOutputs[static_cast<std::size_t>(c - 1)] >> (r - 1)) & 1;
+            button->setValue((button->value() & ~1) | on);
+        }
+    }
+    ui.Laenge->setText(QString::number(values.strokeMm));
+    form_.digitalOutputPage().PaintL();
+}
+
+void EditorMapping::noteFileOrigin(ValueField field, const QString& origin) {
+    fileOrigins_.erase(std::remove_if(fileOrigins_.begin(), fileOrigins_.end(),
+                                      [field](const FileOrigin& o) { return o.field == field; }),
+                       fileOrigins_.end());
+    fileOrigins_.push_back({field, editOf(field)->text(), origin});
+}
+
+QLineEdit* EditorMapping::editOf(ValueField field) const {
+    switch (field) {
+    case ValueField::Stroke:
+        return form_.ui->Laenge;
+    case ValueField::Turns:
+        return form_.ui->Turns;
+    case ValueField::Hysteresis:
+        return form_.ui->Hysterese;
+    default:
+        return controls_.switchPosition(switchPositionOf(field));
+    }
+}
+
+void EditorMapping::markHysteresis() {
+    const std::optional<double> mm = editorDecimal(form_.ui->Hysterese->text());
+    setEditColor(form_.ui->Hysterese, mm && *mm >= 0 ? tc::White : tc::Red);
 }
 
 void EditorMapping::GetVars() {
@@ -166,70 +268,16 @@ void EditorMapping::GetVars() {
                   FunctionFlags::fromWord(block.Slots[Word::FunctionFlags]).analogFunction);
 }
 
-// Every control set here runs its own change reaction, in this order, as a user's change would.
+// The controls' reactions rewrite the position table as the texts go in; what is shown is what
+// arrived, and the table is what arrived once the pages are filled.
 void EditorMapping::ShowReceivedBlock() {
     const ShowingValues showing(*this);
-    Ui::TForm1& ui = *form_.ui;
     ParameterBlock& block = form_.Params;
-    auto& words = block.Slots;
-    const QChar separator = systemDecimalSeparator();
-
-    block.joinPositions();
-    // The switch-position edits' reactions rewrite the table as the texts go in; what is shown
-    // is what arrived, and the table is what arrived once the pages are filled.
+    const ParameterValues values = receivedValues(block);
     const auto received = block.SwitchPositionCounts;
-
-    const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
-    words[Word::Stroke] = geometry.strokeMm;
-    words[Word::GearTurns] = geometry.gearWord;
-    ui.LabelLaength->setText(QString::number(geometry.strokeMm) + QStringLiteral("mm"));
-    ui.AnalogPos1->setMaximum(geometry.strokeMm);
-    ui.AnalogPos2->setMaximum(geometry.strokeMm);
-    ui.Turns->setText(QString::number(geometry.turns));
-
-    const FunctionFlags flags = FunctionFlags::fromWord(words[Word::FunctionFlags]);
-    showComboItem(ui.AnalogComboBox1, flags.analogFunction);
-    showComboItem(ui.DIG4, flags.digitalOutput4Item());
-    ui.ExtRef->setChecked(flags.externalReference);
-    showComboItem(ui.ISpur, flags.impulses);
-    ui.P_EXT->setVisible(ui.ExtRef->isChecked());
-    ui.AnlaufE->setItemIndex(flags.thrustOverload ? 1 : 0);
-    const int sensorItem = flags.sensorOnGearUnit ? 1 : 0;
-    ui.AnlaufS->setItemIndex(sensorItem);
-
-    const RushInDelays delays = RushInDelays::fromWord(words[Word::RushInDelays]);
-    ui.AnlaufZ1->setValue(delays.retract);
-    ui.AnlaufZ2->setValue(delays.extend);
-
-    // The RPM is converted with the received sensor position, and that position is selected
-    // again after the RPM's own reaction may have chosen the other one, so the two agree.
-    const std::int32_t rpm =
-        SpeedWordToRpm(words[Word::ThrustLimitSpeed],
-                       flags.sensorOnGearUnit ? SpeedSensor::GearUnit : SpeedSensor::MotorAxis);
-    ui.Anlauf1->setText(QString::number(rpm));
-    ui.UpDown3->setPosition(rpm);
-    ui.AnlaufS->setItemIndex(sensorItem);
-
-    ui.AnalogPos2->setValue(sliderPosition(AnalogCountsToMm(received[AnalogMaxEntry], geometry)));
-    ui.AnalogPos1->setValue(sliderPosition(AnalogCountsToMm(received[AnalogMinEntry], geometry)));
-
-    ui.Hysterese->setText(oneDecimalText(
-        static_cast<double>(HysteresisMm(words[Word::Hysteresis], geometry)), separator));
-    for (int k = 1; k <= 8; ++k) {
-        const std::int64_t entry = received[switchPositionEntry(k)];
-        controls_.switchPosition(k)->setText(
-            entry >= 0 ? oneDecimalText(static_cast<double>(CountsToMm(entry, geometry)), separator)
-                       : QStringLiteral("-1"));
-    }
-
-    ui.Laenge->setText(QString::number(geometry.strokeMm));
+    showValues(values);
     block.SwitchPositionCounts = received;
     GetVars();
-    if ((words[Word::ZeroWord] & DirectionCounterClockwise) != 0) {
-        ui.BT->setChecked(true);
-    } else {
-        ui.TB->setChecked(true);
-    }
 }
 
 void EditorMapping::LaengeChange() {

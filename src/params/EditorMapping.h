@@ -2,10 +2,14 @@
 // Maps the parameter block to the editor pages and back; stroke and turns.
 
 #include "params/EditorControls.h"
+#include "params/ParameterValues.h"
 #include "params/UnitConversions.h"
 #include "widgets/UpDownSpinner.h"
 
 #include <optional>
+#include <vector>
+
+class QLineEdit;
 
 namespace zuvo {
 
@@ -30,9 +34,25 @@ public:
     };
     bool showingValues() const { return showingDepth_ > 0; }
 
-    // Editor pages to parameter words; false (and nothing changed) while the stroke or the
-    // turns are not valid, so that nothing unusable is sent or saved.
+    // Editor pages to parameter words; false (and nothing changed) while an edit holds a value
+    // that cannot be used: the edit turns red and refusalText() says why, so that nothing
+    // unusable is sent or saved.
     bool SetVars();
+    // Why the last SetVars refused the pages: each unusable field, with the parameter file's key
+    // when the value came from a file and is still shown as loaded.
+    QString refusalText() const;
+
+    // The pages' values as the controls hold them.
+    ParameterValues pageValues() const;
+    // Puts values on the pages in one fixed order; every control set runs its own change
+    // reaction. The sensor position shown is the values' one, whatever the RPM's reaction
+    // chose. The caller holds a ShowingValues and puts the block's positions back afterwards.
+    void showValues(const ParameterValues& values);
+    // A value just shown from a parameter file that cannot be used: while its edit still shows
+    // it, refusals name it as `origin` (e.g. "LENGTH=0 in set.ZDF").
+    void noteFileOrigin(ValueField field, const QString& origin);
+    // The edit that holds a field.
+    QLineEdit* editOf(ValueField field) const;
     // Switch positions and segment masks to the switch grid.
     void GetVars();
     // A block read from the controller to the editor pages.
@@ -54,11 +74,20 @@ public:
 
 private:
     void markGeometryEdits();
+    void markHysteresis();
+
+    struct FileOrigin {
+        ValueField field;
+        QString shownText; // the edit's text when the file was shown
+        QString origin;
+    };
 
     TForm1& form_;
     EditorControls controls_;
     Geometry working_;
     int showingDepth_ = 0;
+    std::vector<ValueField> refused_;
+    std::vector<FileOrigin> fileOrigins_;
 };
 
 } // namespace zuvo

@@ -6,18 +6,76 @@
 
 namespace zuvo {
 
-double editorNumber(const QString& text) {
-    QString plain = text.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+namespace {
+
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isDecimalMark(QChar c, QChar decimalSeparator) {
+    return c == QLatin1Char(',') || c == QLatin1Char('.') || c == decimalSeparator;
+}
+
+} // namespace
+
+std::optional<double> editorDecimal(const QString& text) {
+    const QString plain = text.trimmed();
+    if (plain.isEmpty()) {
         return 0.0;
     }
-    // Cut in decimal, not in binary: 0.29 is 0.28999... as a double and must stay 0.29.
-    QString decimal = QString::number(value, 'f', 9);
-    decimal.chop(7);
-    return decimal.toDouble();
+    const QChar separator = systemDecimalSeparator();
+    qsizetype i = plain.front() == QLatin1Char('-') ? 1 : 0;
+    QString number = i == 1 ? QStringLiteral("-") : QString();
+    int digits = 0;
+    int decimals = -1; // none before the mark
+    for (; i < plain.size(); ++i) {
+        const QChar c = plain[i];
+        if (isAsciiDigit(c)) {
+            ++digits;
+            // Cut in decimal, not in binary: 0.29 must stay 0.29.
+            if (decimals < 2) {
+                number += c;
+            }
+            if (decimals >= 0) {
+                ++decimals;
+            }
+        } else if (decimals < 0 && isDecimalMark(c, separator)) {
+            decimals = 0;
+            number += QLatin1Char('.');
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value == 0.0 ? 0.0 : value; // no -0
+}
+
+MaskedInput checkMaskedInput(const QString& text, const NumberMask& mask, QChar decimalSeparator) {
+    qsizetype i = 0;
+    if (mask.negative && i < text.size() && text[i] == QLatin1Char('-')) {
+        ++i;
+    }
+    int integerDigits = 0;
+    for (; i < text.size() && isAsciiDigit(text[i]); ++i) {
+        ++integerDigits;
+    }
+    int decimals = 0;
+    if (mask.decimals > 0 && i < text.size() && text[i] == decimalSeparator) {
+        for (++i; i < text.size() && isAsciiDigit(text[i]); ++i) {
+            ++decimals;
+        }
+    }
+    if (i != text.size() || integerDigits > mask.integerDigits || decimals > mask.decimals) {
+        return MaskedInput::Invalid;
+    }
+    return integerDigits + decimals > 0 ? MaskedInput::Acceptable : MaskedInput::Intermediate;
 }
 
 std::optional<std::int64_t> editorInteger(const QString& text) {

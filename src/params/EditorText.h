@@ -9,10 +9,25 @@
 
 namespace zuvo {
 
-// The value of a two-decimal number edit, cut (not rounded) to two decimals. Either the comma
-// or the point is taken as the decimal mark, so a value typed with the other convention than the
-// desktop's still means what it says. An empty edit, or text that is no number, reads as 0.
-double editorNumber(const QString& text);
+// The value of a two-decimal number edit, cut (not rounded) to two decimals: an optional minus,
+// digits and one decimal mark (the comma, the point or the desktop's separator, so a value put in
+// with the other convention still means what it says). An empty edit reads as 0; anything else
+// ("12a", "-", "1e5") is no value at all, never 0 in place of a typo.
+std::optional<double> editorDecimal(const QString& text);
+
+// What a masked number edit lets the user type: whole numbers of up to `integerDigits` digits,
+// with `decimals` decimals after the desktop's separator, a leading minus when `negative`.
+struct NumberMask {
+    int decimals = 0;
+    bool negative = false;
+    int integerDigits = 5;
+};
+
+enum class MaskedInput { Invalid, Intermediate, Acceptable };
+
+// Invalid text is refused as it is typed or pasted; intermediate text ("", "-", "12,") may stand
+// while typing but is no value yet.
+MaskedInput checkMaskedInput(const QString& text, const NumberMask& mask, QChar decimalSeparator);
 
 // The whole number of an integer edit (blanks around it ignored); nothing when it holds none.
 std::optional<std::int64_t> editorInteger(const QString& text);

@@ -1,5 +1,7 @@
 #include "params/IniFile.h"
 
+#include "params/FileNumber.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -68,7 +70,12 @@ IniFile::IniFile(QString path) : path_(std::move(path)) {
 }
 
 void IniFile::parse(const QByteArray& data) {
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
     qsizetype start = 0;
+    if (data.startsWith(utf8Bom)) {
+        byteOrderMark_ = utf8Bom;
+        start = utf8Bom.size();
+    }
     while (start < data.size()) {
         const qsizetype nl = data.indexOf('\n', start);
         if (nl < 0) {
@@ -184,10 +191,9 @@ int IniFile::readInteger(const QString& section, const QString& key, int def) co
     return text ? parseInteger(*text).value_or(def) : def;
 }
 
-double IniFile::readFloat(const QString& section, const QString& key, double def,
-                          const QLocale& locale) const {
+double IniFile::readFloat(const QString& section, const QString& key, double def) const {
     const auto text = value(section, key);
-    return text ? parseFloat(*text, locale).value_or(def) : def;
+    return text ? parseFloat(*text).value_or(def) : def;
 }
 
 std::optional<int> IniFile::parseInteger(const QString& text) {
@@ -196,21 +202,12 @@ std::optional<int> IniFile::parseInteger(const QString& text) {
     return ok ? std::optional<int>(v) : std::nullopt;
 }
 
-std::optional<double> IniFile::parseFloat(const QString& text, const QLocale& locale) {
-    QLocale strict(locale);
-    strict.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double v = strict.toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(v)) {
-        return std::nullopt;
-    }
-    return v;
+std::optional<double> IniFile::parseFloat(const QString& text) {
+    return parseFileNumber(text);
 }
 
 QString IniFile::formatFloat(double value, const QLocale& locale) {
-    QLocale plain(locale);
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'g', 15);
+    return fileNumber(value, fileDecimalSeparator(locale));
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
@@ -288,13 +285,18 @@ bool IniFile::save() {
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
+    if (file.write(byteOrderMark_) != byteOrderMark_.size()) {
+        return false;
+    }
     for (const Line& line : lines_) {
         if (file.write(line.text) != line.text.size() ||
             file.write(line.ending) != line.ending.size()) {
             return false; // not committed: the old file stays
         }
     }
-    if (!file.commit()) {
+    // A small file sits in the write buffer until here. commit() flushes it too, but ignores a
+    // flush that fails (a full disk) and would put an empty or cut file in place.
+    if (!file.flush() || !file.commit()) {
         return false;
     }
     state_ = LoadState::Loaded;

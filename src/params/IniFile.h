@@ -11,7 +11,9 @@
 // same folder, so a crash or a full disk never leaves a half-written file.
 //
 // Text is 8-bit: a value is read as UTF-8 when its bytes are valid UTF-8, else as Latin-1, and
-// written as Latin-1 when every character fits, else as UTF-8.
+// written as Latin-1 when every character fits, else as UTF-8. A UTF-8 byte-order mark at the
+// start is not part of the first line (it would hide a section header there) and is kept when
+// the file is saved. Numbers are written and read as FileNumber.h says, in every locale.
 
 #include <QByteArray>
 #include <QLocale>
@@ -50,17 +52,16 @@ public:
     QString readString(const QString& section, const QString& key, const QString& def) const;
     // Decimal with an optional sign; anything else, or a value out of range, gives `def`.
     int readInteger(const QString& section, const QString& key, int def) const;
-    // A number in `locale`'s notation without group separators; anything else gives `def`.
-    double readFloat(const QString& section, const QString& key, double def,
-                     const QLocale& locale = QLocale()) const;
+    // A number with a decimal point or comma (parseFileNumber); anything else gives `def`.
+    double readFloat(const QString& section, const QString& key, double def) const;
 
     // Returns false (and changes nothing) when the text cannot be stored as one line: an empty
     // or blank section or key, a line break anywhere, "]" in a section name, "=" in a key, or a
     // key that would read back as a section or comment.
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInteger(const QString& section, const QString& key, int value);
-    // Shortest form with up to 15 significant digits in `locale`'s notation (0.1 as "0,1" with
-    // a decimal comma, 100 as "100").
+    // Shortest form with up to 15 significant digits, ASCII digits and minus, `locale`'s decimal
+    // separator when it is a point or comma (0.1 as "0,1" with a decimal comma, 100 as "100").
     bool writeFloat(const QString& section, const QString& key, double value,
                     const QLocale& locale = QLocale());
 
@@ -72,7 +73,7 @@ public:
     bool save();
 
     static QString formatFloat(double value, const QLocale& locale = QLocale());
-    static std::optional<double> parseFloat(const QString& text, const QLocale& locale = QLocale());
+    static std::optional<double> parseFloat(const QString& text);
     static std::optional<int> parseInteger(const QString& text);
 
 private:
@@ -95,6 +96,7 @@ private:
     QByteArray lineEnding() const;
 
     QString path_;
+    QByteArray byteOrderMark_; // kept in front of the first line
     LoadState state_ = LoadState::Missing;
     std::vector<Line> lines_;
     QByteArray newLineEnding_ = "\r\n";

@@ -4,12 +4,9 @@
 #include "params/AnalogThrustPage.h"
 #include "params/BlockFile.h"
 #include "params/DigitalOutputPage.h"
-#include "params/EditorControls.h"
 #include "params/EditorMapping.h"
-#include "params/EditorText.h"
-#include "params/SpeedWord.h"
-#include "params/UnitConversions.h"
-#include "params/WordFields.h"
+#include "params/FileNumber.h"
+#include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
 #include "session/EventWait.h"
 
@@ -37,12 +34,22 @@ QString cannotSave(const QString& path) {
     return QStringLiteral("  Cannot save the parameter file %1  ")
         .arg(QDir::toNativeSeparators(path));
 }
-const QString NotSaved = QStringLiteral(
-    "The parameter file was not saved: the stroke (1..65535 mm) and the turns (1..6000) must be "
-    "whole numbers.");
+QString notSaved(const QString& reasons) {
+    return QStringLiteral("The parameter file was not saved: ") + reasons + QLatin1Char('.');
+}
 
-SpeedSensor sensorOf(const RadioGroup* group) {
-    return group->itemIndex() == 1 ? SpeedSensor::GearUnit : SpeedSensor::MotorAxis;
+// What the user finds in the file for a value the pages cannot use.
+QString storedText(ValueField field, const ZdfContent& file) {
+    switch (field) {
+    case ValueField::Stroke:
+        return QString::number(file.strokeMm);
+    case ValueField::Turns:
+        return QString::number(file.turns);
+    case ValueField::Hysteresis:
+        return file.hysteresis;
+    default:
+        return file.switchPositions[static_cast<std::size_t>(switchPositionOf(field) - 1)];
+    }
 }
 
 } // namespace
@@ -66,35 +73,17 @@ void ParameterFiles::SaveToFileClick() {
 }
 
 bool ParameterFiles::saveTo(const QString& path) {
-    if (!form_.editorMapping().SetVars()) {
-        prompts.message(NotSaved);
+    EditorMapping& mapping = form_.editorMapping();
+    if (!mapping.SetVars()) {
+        prompts.message(notSaved(mapping.refusalText()));
         return false;
     }
-    const Ui::TForm1& ui = *form_.ui;
-    const auto& words = form_.Params.Slots;
     const QLocale locale;
-    ZdfContent content;
-    content.strokeMm = words[Word::Stroke];
-    content.gear = static_cast<double>(editorInteger(ui.Turns->text()).value_or(0));
-    content.clockwise = ui.TB->isChecked();
-    content.hysteresis = IniFile::formatFloat(editorNumber(ui.Hysterese->text()), locale);
-    for (int c = 1; c <= ZdfSegmentCount; ++c) {
-        content.segmentMasks[static_cast<std::size_t>(c - 1)] = words[Word::segmentMask(c)];
-    }
-    content.functionFlags = words[Word::FunctionFlags];
-    content.rushInDelays = words[Word::RushInDelays];
-    content.thrustLimitSpeed = words[Word::ThrustLimitSpeed];
-    const EditorControls& controls = form_.editorMapping().controls();
-    for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
-        content.switchPositions[static_cast<std::size_t>(k - 1)] =
-            IniFile::formatFloat(editorNumber(controls.switchPosition(k)->text()), locale);
-    }
-    content.analogMinMm = ui.AnalogPos1->value();
-    content.analogMaxMm = ui.AnalogPos2->value();
-
+    const std::optional<ZdfContent> content =
+        fileContent(mapping.pageValues(), fileDecimalSeparator(locale));
     // Keys of an existing file are replaced in place; its other sections, keys and comments stay.
     IniFile ini(path);
-    if (!writeZdf(ini, content, locale) || !ini.save()) {
+    if (!content || !writeZdf(ini, *content, locale) || !ini.save()) {
         prompts.message(cannotSave(path));
         return false;
     }
@@ -126,7 +115,7 @@ bool ParameterFiles::GetDataFromIni(const QString& path) {
     }
     const ZdfContent content = readZdf(ini);
     takeOverFromFile();
-    show(content);
+    show(content, QFileInfo(path).fileName());
     return true;
 }
 
@@ -145,70 +134,22 @@ void ParameterFiles::takeOverFromFile() {
     form_.State.AutoReadParams = false;
 }
 
-// Every control set here runs its own change reaction, in this order, as a user's change would;
-// the stroke's reaction leaves the words alone until the next send or save.
-void ParameterFiles::show(const ZdfContent& content) {
+// The controls' reactions rewrite the position table as the texts go in; the table is the file's
+// once the pages are filled. The stroke's reaction leaves the words alone until the next send or
+// save.
+void ParameterFiles::show(const ZdfContent& content, const QString& fileName) {
     EditorMapping& mapping = form_.editorMapping();
     const EditorMapping::ShowingValues showing(mapping);
-    Ui::TForm1& ui = *form_.ui;
     ParameterBlock& block = form_.Params;
-    auto& words = block.Slots;
-
-    words[Word::ZeroWord] = content.zeroWord;
-    words[Word::Stroke] = content.strokeMm;
-    ui.AnalogPos1->setMaximum(content.strokeMm);
-    ui.AnalogPos2->setMaximum(content.strokeMm);
-    (content.clockwise ? ui.TB : ui.BT)->setChecked(true);
-    ui.Turns->setText(QString::number(content.turns));
-    words[Word::GearTurns] = content.gearWord();
-    words[Word::FunctionFlags] = content.functionFlags;
-    ui.Hysterese->setText(content.hysteresis);
-
-    const FunctionFlags flags = FunctionFlags::fromWord(content.functionFlags);
-    ui.AnlaufE->setItemIndex(flags.thrustOverload ? 1 : 0);
-    ui.AnlaufS->setItemIndex(flags.sensorOnGearUnit ? 1 : 0);
-    showComboItem(ui.AnalogComboBox1, flags.analogFunction);
-    showComboItem(ui.DIG4, flags.digitalOutput4Item());
-    showComboItem(ui.ISpur, flags.impulses);
-    ui.ExtRef->setChecked(flags.externalReference);
-    ui.P_EXT->setVisible(ui.ExtRef->isChecked());
-    ui.AnlaufE->setItemIndex(flags.thrustOverload ? 1 : 0);
-    ui.AnlaufS->setItemIndex(flags.sensorOnGearUnit ? 1 : 0);
-
-    for (int c = 1; c <= ZdfSegmentCount; ++c) {
-        words[Word::segmentMask(c)] = content.segmentMasks[static_cast<std::size_t>(c - 1)];
+    const ParameterValues values = loadedValues(content, block);
+    const auto loaded = block.SwitchPositionCounts;
+    mapping.showValues(values);
+    block.SwitchPositionCounts = loaded;
+    for (const ValueField field : unusableFields(values)) {
+        mapping.noteFileOrigin(field, fileKeyOf(field) + QLatin1Char('=') +
+                                          storedText(field, content) + QStringLiteral(" in ") +
+                                          fileName);
     }
-    ui.AnalogPos2->setValue(content.analogMaxMm);
-    ui.AnalogPos1->setValue(content.analogMinMm);
-    const EditorControls& controls = mapping.controls();
-    for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
-        controls.switchPosition(k)->setText(
-            content.switchPositions[static_cast<std::size_t>(k - 1)]);
-    }
-
-    // The file's own stroke and turns: the stroke edit shows them only further down.
-    const Geometry geometry{content.strokeMm, content.turns};
-    auto& counts = block.SwitchPositionCounts;
-    counts[AnalogMinEntry] =
-        EditorCounts(std::int64_t{ui.AnalogPos1->value()}, geometry).value_or(-1);
-    counts[AnalogMaxEntry] =
-        EditorCounts(std::int64_t{ui.AnalogPos2->value()}, geometry).value_or(-1);
-    for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
-        counts[switchPositionEntry(k)] =
-            FileCounts(editorNumber(controls.switchPosition(k)->text()), geometry).value_or(-1);
-    }
-
-    words[Word::RushInDelays] = content.rushInDelays;
-    const RushInDelays delays = RushInDelays::fromWord(content.rushInDelays);
-    ui.AnlaufZ1->setValue(delays.retract);
-    ui.AnlaufZ2->setValue(delays.extend);
-
-    words[Word::ThrustLimitSpeed] = content.thrustLimitSpeed;
-    const std::int32_t rpm = SpeedWordToRpm(content.thrustLimitSpeed, sensorOf(ui.AnlaufS));
-    ui.UpDown3->setPosition(rpm);
-    ui.Anlauf1->setText(QString::number(rpm));
-
-    ui.Laenge->setText(QString::number(content.strokeMm));
     mapping.GetVars();
     form_.digitalOutputPage().PaintL();
     handlePendingEvents();

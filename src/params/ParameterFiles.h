@@ -34,7 +34,7 @@ public:
 private:
     bool checkBlockFile(const QString& path);
     // Puts a completely read parameter set on the pages and into the block.
-    void show(const ZdfContent& content);
+    void show(const ZdfContent& content, const QString& fileName);
     // What loading any parameter set or valid block file means for the link.
     void takeOverFromFile();
 

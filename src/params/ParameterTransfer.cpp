@@ -14,9 +14,9 @@ namespace zuvo {
 
 namespace {
 
-const QString NotSent = QStringLiteral(
-    "The Parameter-Block was not sent: the stroke (1..65535 mm) and the turns (1..6000) must be "
-    "whole numbers.");
+QString notSent(const QString& reasons) {
+    return QStringLiteral("The Parameter-Block was not sent: ") + reasons + QLatin1Char('.');
+}
 
 } // namespace
 
@@ -76,7 +76,7 @@ void ParameterTransfer::SaveParamClick() {
     ui.ReadParam->setEnabled(true);
     exchange.reset();
     if (!ready) {
-        prompts.message(NotSent);
+        prompts.message(notSent(form_.editorMapping().refusalText()));
     }
 }
 

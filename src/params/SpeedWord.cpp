@@ -1,5 +1,6 @@
 #include "params/SpeedWord.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zuvo {
@@ -17,8 +18,10 @@ std::uint16_t RpmToSpeedWord(std::int32_t rpm, SpeedSensor sensor) {
     } else {
         s = static_cast<float>(static_cast<long double>(s) * 4);
     }
+    // A speed beyond the word saturates: its low bits would be a much lower speed (9600 RPM on
+    // the motor axis would become 0), and the largest word reads back as the speed shown.
     const auto word = static_cast<std::int64_t>(std::trunc(s));
-    return static_cast<std::uint16_t>(static_cast<std::uint64_t>(word) & 0xFFFF);
+    return static_cast<std::uint16_t>(std::clamp<std::int64_t>(word, 0, 0xFFFF));
 }
 
 std::int32_t SpeedWordToRpm(std::uint16_t word, SpeedSensor sensor) {

@@ -12,7 +12,8 @@ namespace zuvo {
 // Where the speed sensor sits (bit 10 of the function flags).
 enum class SpeedSensor { MotorAxis, GearUnit };
 
-// Word of n RPM (the RPM edit's integer, 0 when it holds none). Only the low 16 bits are kept.
+// Word of n RPM (the RPM edit's integer, 0 when it holds none); a speed beyond the word gives the
+// largest word, which reads back as that speed's RPM shown from it.
 std::uint16_t RpmToSpeedWord(std::int32_t rpm, SpeedSensor sensor);
 
 // RPM of a speed word; on the motor axis rounded to a multiple of 5.

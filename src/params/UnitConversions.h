@@ -22,6 +22,8 @@ struct Geometry {
     // A stroke of 1..65535 mm and 1..6000 turns. Anything else would divide by zero, give every
     // position 0 counts, or not fit its word, so no counts are made from it.
     bool valid() const;
+
+    bool operator==(const Geometry&) const = default;
 };
 
 // Counts of a position typed into an editor control: the millimetres are cut to a whole number

@@ -1,5 +1,7 @@
 #include "params/ZdfContent.h"
 
+#include "params/FileNumber.h"
+
 #include <cmath>
 
 namespace zuvo {
@@ -16,10 +18,9 @@ QString numbered(const char* stem, int n) {
     return QString::fromLatin1(stem) + QString::number(n);
 }
 
-std::optional<double> decimalValue(const IniFile& ini, const QString& section, const QString& key,
-                                   const QLocale& locale) {
+std::optional<double> decimalValue(const IniFile& ini, const QString& section, const QString& key) {
     const auto text = ini.value(section, key);
-    return text ? parseDecimal(*text, locale) : std::nullopt;
+    return text ? parseFileNumber(*text) : std::nullopt;
 }
 
 std::optional<int> integerValue(const IniFile& ini, const QString& section, const QString& key) {
@@ -37,8 +38,8 @@ std::uint16_t wordValue(const IniFile& ini, const QString& section, const QStrin
 
 // A word from a key written as an integer but read as a decimal number, truncated.
 std::uint16_t truncatedWordValue(const IniFile& ini, const QString& section, const QString& key,
-                                 std::uint16_t def, const QLocale& locale) {
-    const auto v = decimalValue(ini, section, key, locale);
+                                 std::uint16_t def) {
+    const auto v = decimalValue(ini, section, key);
     if (!v) {
         return def;
     }
@@ -46,10 +47,10 @@ std::uint16_t truncatedWordValue(const IniFile& ini, const QString& section, con
     return t >= 0 && t <= 0xFFFF ? static_cast<std::uint16_t>(t) : def;
 }
 
-// An edit text as stored, in the reading system's notation when it is a number. An edit holds one
-// line: a stray carriage return inside a line ends the text.
-QString editText(const IniFile& ini, const QString& section, const QString& key, const QString& def,
-                 const QLocale& locale) {
+// An edit text as stored. An edit holds one line: a stray carriage return inside a line ends the
+// text.
+QString editText(const IniFile& ini, const QString& section, const QString& key,
+                 const QString& def) {
     QString text = ini.readString(section, key, def);
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n')) {
@@ -57,7 +58,7 @@ QString editText(const IniFile& ini, const QString& section, const QString& key,
             break;
         }
     }
-    return localDecimalText(text.trimmed(), locale);
+    return text.trimmed();
 }
 
 } // namespace
@@ -68,37 +69,11 @@ std::array<QString, ZdfSwitchPositionCount> ZdfContent::defaultPositions() {
     return positions;
 }
 
-std::uint16_t ZdfContent::gearWord() const {
-    const double word = std::trunc(gear * 10);
-    return word >= 0 && word <= 0xFFFF ? static_cast<std::uint16_t>(word) : 0;
-}
-
 QString withZdfExtension(const QString& fileName) {
     if (fileName.size() >= 4 && fileName.at(fileName.size() - 4) == QLatin1Char('.')) {
         return fileName;
     }
     return fileName + QStringLiteral(".ZDF");
-}
-
-std::optional<double> parseDecimal(const QString& text, const QLocale& locale) {
-    if (auto v = IniFile::parseFloat(text, locale)) {
-        return v;
-    }
-    // The other separator: a file written on a system with the other convention.
-    QString swapped = text;
-    const QChar own =
-        locale.decimalPoint().size() == 1 ? locale.decimalPoint().at(0) : QLatin1Char('.');
-    const QChar other = own == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
-    if (swapped.count(other) != 1) {
-        return std::nullopt;
-    }
-    swapped.replace(other, QLatin1Char('.'));
-    return IniFile::parseFloat(swapped, QLocale::c());
-}
-
-QString localDecimalText(const QString& stored, const QLocale& locale) {
-    const auto v = parseDecimal(stored, locale);
-    return v ? IniFile::formatFloat(*v, locale) : stored;
 }
 
 bool isParameterFile(const IniFile& ini) {
@@ -110,38 +85,29 @@ bool isParameterFile(const IniFile& ini) {
     return false;
 }
 
-ZdfContent readZdf(const IniFile& ini, const QLocale& locale) {
+ZdfContent readZdf(const IniFile& ini) {
     ZdfContent c;
-    c.zeroWord = truncatedWordValue(ini, Zylinder, QStringLiteral("ZERO"), 0, locale);
-
-    // A stroke of 0 would divide every conversion by zero.
-    const std::uint16_t stroke = wordValue(ini, Zylinder, QStringLiteral("LENGTH"), c.strokeMm);
-    c.strokeMm = stroke > 0 ? stroke : c.strokeMm;
-
+    c.zeroWord = truncatedWordValue(ini, Zylinder, QStringLiteral("ZERO"), 0);
+    c.strokeMm = integerValue(ini, Zylinder, QStringLiteral("LENGTH")).value_or(c.strokeMm);
     c.clockwise = integerValue(ini, Zylinder, QStringLiteral("DIRECTION")).value_or(1) == 1;
-
-    // The turns edit takes 1..6000 revolutions; a gear outside that cannot make counts.
-    if (const auto gear = decimalValue(ini, Zylinder, QStringLiteral("GEAR"), locale);
-        gear && *gear >= 1 && *gear <= 6000) {
+    if (const auto gear = decimalValue(ini, Zylinder, QStringLiteral("GEAR"))) {
         c.gear = *gear;
-        const auto whole = integerValue(ini, Zylinder, QStringLiteral("GEAR"));
-        c.turns = whole && *whole >= 1 ? *whole : 100;
+        c.turns = integerValue(ini, Zylinder, QStringLiteral("GEAR")).value_or(100);
     }
 
-    c.hysteresis = editText(ini, Output, QStringLiteral("HYSTERESIS"), c.hysteresis, locale);
+    c.hysteresis = editText(ini, Output, QStringLiteral("HYSTERESIS"), c.hysteresis);
     for (int s = 1; s <= ZdfSegmentCount; ++s) {
         c.segmentMasks[static_cast<std::size_t>(s - 1)] =
             wordValue(ini, Output, numbered("Funktion", s), 0);
     }
     c.functionFlags = wordValue(ini, Analog, QStringLiteral("Funktion"), c.functionFlags);
-    c.rushInDelays =
-        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion1"), c.rushInDelays, locale);
+    c.rushInDelays = truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion1"), c.rushInDelays);
     c.thrustLimitSpeed =
-        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion2"), c.thrustLimitSpeed, locale);
+        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion2"), c.thrustLimitSpeed);
 
     for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
         QString& text = c.switchPositions[static_cast<std::size_t>(k - 1)];
-        text = editText(ini, Position, numbered("Pos", k), text, locale);
+        text = editText(ini, Position, numbered("Pos", k), text);
     }
     c.analogMinMm = integerValue(ini, Position, QStringLiteral("Analog1")).value_or(-1);
     c.analogMaxMm = integerValue(ini, Position, QStringLiteral("Analog2")).value_or(-1);
@@ -149,7 +115,7 @@ ZdfContent readZdf(const IniFile& ini, const QLocale& locale) {
 }
 
 bool writeZdf(IniFile& ini, const ZdfContent& c, const QLocale& locale) {
-    bool ok = ini.writeInteger(Zylinder, QStringLiteral("LENGTH"), c.strokeMm) &&
+    bool ok = ini.writeString(Zylinder, QStringLiteral("LENGTH"), QString::number(c.strokeMm)) &&
               ini.writeFloat(Zylinder, QStringLiteral("GEAR"), c.gear, locale) &&
               ini.writeInteger(Zylinder, QStringLiteral("DIRECTION"), c.clockwise ? 1 : 0) &&
               ini.writeString(Output, QStringLiteral("HYSTERESIS"), c.hysteresis);

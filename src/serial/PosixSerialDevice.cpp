@@ -109,8 +109,9 @@ int PosixSerialDevice::applyLine(const LineSettings& settings) {
     return applyTermiosLine(fd_, settings);
 }
 
-int PosixSerialDevice::drain() {
-    return ::tcdrain(fd_) == 0 ? 0 : errno;
+int PosixSerialDevice::unsentBytes() {
+    int queued = 0;
+    return ::ioctl(fd_, TIOCOUTQ, &queued) == 0 ? queued : 0;
 }
 
 void PosixSerialDevice::flush(bool input, bool output) {

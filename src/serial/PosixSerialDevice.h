@@ -19,7 +19,7 @@ public:
 
     int setModemLines(bool dtr, bool rts) override;
     int applyLine(const LineSettings& settings) override;
-    int drain() override;
+    int unsentBytes() override;
     void flush(bool input, bool output) override;
 
     ssize_t read(void* buf, size_t len) override;

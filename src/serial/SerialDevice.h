@@ -44,7 +44,9 @@ public:
     // Each returns 0 or an errno value.
     virtual int setModemLines(bool dtr, bool rts) = 0;
     virtual int applyLine(const LineSettings& settings) = 0;
-    virtual int drain() = 0;
+    // Bytes the driver still holds for sending (0 when it cannot tell). Never blocks: a
+    // driver that never drains must not freeze the caller.
+    virtual int unsentBytes() = 0;
     virtual void flush(bool input, bool output) = 0;
 
     // Like read(2)/write(2) on a non-blocking descriptor.

@@ -71,8 +71,11 @@ void SerialEngine::stop() {
 }
 
 void SerialEngine::deviceLost() {
-    gone_ = true;
+    const bool first = !gone_.exchange(true);
     requestStop();
+    if (first && cb_.deviceGone) {
+        cb_.deviceGone();
+    }
 }
 
 // Waits until the device is ready for events or the engine is told to stop. Returns the
@@ -263,9 +266,9 @@ void SerialEngine::flushOutput() {
     device_->flush(false, true);
 }
 
-void SerialEngine::waitSendQueueEmpty(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(txMutex_);
-    txCv_.wait_until(lock, deadline, [this] { return stop_ || sendQueue_.empty(); });
+bool SerialEngine::sendQueueEmpty() const {
+    std::lock_guard lock(txMutex_);
+    return sendQueue_.empty();
 }
 
 } // namespace zuvo

@@ -29,6 +29,9 @@ public:
         std::function<void()> availDue;
         // The driver counted a receive line error; called on the reader thread.
         std::function<void(LineError)> lineError;
+        // The device went away (read of 0 bytes, EIO, hang-up); called once, on the thread
+        // that noticed it.
+        std::function<void()> deviceGone;
     };
 
     // Takes an open, configured device.
@@ -56,9 +59,8 @@ public:
     bool put(const void* data, std::size_t len);
     std::size_t outFree() const;
     void flushOutput();
-    // Blocks until the writer has handed every queued byte to the driver, the threads have
-    // stopped, or the deadline passed.
-    void waitSendQueueEmpty(std::chrono::steady_clock::time_point deadline);
+    // True when the writer has handed every queued byte to the driver.
+    bool sendQueueEmpty() const;
 
 private:
     enum class Notify { Idle, Posted, Running };

@@ -17,11 +17,17 @@ namespace {
 
 const QEvent::Type AvailType = QEvent::Type(QEvent::registerEventType());
 const QEvent::Type LineErrorType = QEvent::Type(QEvent::registerEventType());
+const QEvent::Type DeviceGoneType = QEvent::Type(QEvent::registerEventType());
 
 // Events carry the session of the opening they belong to, so that one posted before a close
 // is dropped instead of reaching a later opening.
 struct AvailEvent : QEvent {
     explicit AvailEvent(quint64 s) : QEvent(AvailType), session(s) {}
+    quint64 session;
+};
+
+struct DeviceGoneEvent : QEvent {
+    explicit DeviceGoneEvent(quint64 s) : QEvent(DeviceGoneType), session(s) {}
     quint64 session;
 };
 
@@ -31,7 +37,10 @@ struct LineErrorEvent : QEvent {
     LineError error;
 };
 
-constexpr auto SendQueueWait = std::chrono::seconds(10);
+// A change of speed or parity waits for the queued output: it looks every 2 ms, at most 5000
+// times, and then lets the adapter's own small FIFO empty for 18 character times.
+constexpr auto SendPollInterval = std::chrono::milliseconds(2);
+constexpr int SendPolls = 5000;
 constexpr int DrainCharacters = 18;
 
 // How long n characters take on the line.
@@ -98,7 +107,8 @@ void TSerialComPort::openPort() {
             [this, session] { QCoreApplication::postEvent(this, new AvailEvent(session)); },
             [this, session](LineError e) {
                 QCoreApplication::postEvent(this, new LineErrorEvent(session, e));
-            }});
+            },
+            [this, session] { QCoreApplication::postEvent(this, new DeviceGoneEvent(session)); }});
     engine->start();
     engine_ = std::move(engine);
     state_ = State::psOpen;
@@ -194,10 +204,14 @@ void TSerialComPort::changeLine(const LineSettings& next) {
         return;
     }
     // Queued bytes go out with the settings they were queued under: wait for the writer, the
-    // driver and then the adapter's own small FIFO.
-    engine_->waitSendQueueEmpty(std::chrono::steady_clock::now() + SendQueueWait);
+    // driver and then the adapter's own small FIFO. Every wait is bounded, so a driver that
+    // never drains delays the change by about ten seconds instead of freezing the window.
     SerialDevice& device = engine_->device();
-    device.drain();
+    for (int poll = 0; poll < SendPolls && !engine_->deviceGone() &&
+                       !(engine_->sendQueueEmpty() && device.unsentBytes() <= 0);
+         ++poll) {
+        std::this_thread::sleep_for(SendPollInterval);
+    }
     std::this_thread::sleep_for(characterTimes(line_, DrainCharacters));
     if (const int err = device.applyLine(next); err != 0) {
         device.applyLine(line_);
@@ -263,6 +277,13 @@ quint16 TSerialComPort::GetOutBuffFree() {
 void TSerialComPort::customEvent(QEvent* event) {
     if (event->type() == AvailType) {
         runAvail(static_cast<AvailEvent*>(event)->session);
+    } else if (event->type() == DeviceGoneType) {
+        // Let the dead device go at once: a descriptor held open keeps the adapter's name
+        // taken, so a replugged adapter would come back under another one.
+        if (static_cast<DeviceGoneEvent*>(event)->session == session_ && state_ == State::psOpen) {
+            closePort();
+            emit deviceLost();
+        }
     } else if (event->type() == LineErrorType) {
         const auto* e = static_cast<LineErrorEvent*>(event);
         if (e->session == session_ && state_ == State::psOpen && OnTriggerLineError) {

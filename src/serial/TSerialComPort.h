@@ -62,9 +62,16 @@ public:
 
     // Where devices come from (tests inject faults a pseudo-terminal cannot show).
     void setDeviceFactory(DeviceFactory factory) { factory_ = std::move(factory); }
-    // True when the open port's device went away (unplugged); Open still reads true.
+    // True when the open port's device went away (unplugged) and the component has not yet
+    // closed the port for it.
     bool DeviceGone() const;
 
+signals:
+    // The device went away while the port was open (a read of 0 bytes, EIO, a hang-up); the
+    // port has just been closed for it.
+    void deviceLost();
+
+public:
 protected:
     void customEvent(QEvent* event) override;
 

@@ -3,6 +3,7 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
+#include "params/EditorMapping.h"
 #include "params/ParameterTransfer.h"
 #include "params/UserPrompts.h"
 #include "service/PositionInput.h"
@@ -37,23 +38,35 @@ ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
     QObject::connect(ui.SetPosiotn1, &QAction::triggered, &form_, [this] { SetPosiotn1Click(); });
     QObject::connect(ui.Label27, &ClickLabel::pressed, &form_,
                      [this](Qt::MouseButton button, const QPoint&) { Label27MouseDown(button); });
+    // The memory is kept in counts; the label's millimetres follow the cylinder it is shown for.
+    QObject::connect(ui.Laenge, &QLineEdit::textChanged, &form_, [this] { relabel(); });
+    QObject::connect(ui.Turns, &QLineEdit::textChanged, &form_, [this] { relabel(); });
 }
 
-// The editor's stroke and turns; a field that holds no number counts as 0, which the
-// conversions take without dividing by it.
-int ModuleReplacement::strokeMm() const {
-    return form_.ui->Laenge->text().trimmed().toInt();
+void ModuleReplacement::relabel() {
+    const std::optional<Geometry> geometry = form_.editorMapping().editedGeometry();
+    if (!geometry || !labelGeometry_ || *geometry == *labelGeometry_ ||
+        form_.State.MemoryPositionCounts == kNoMemoryPosition) {
+        return;
+    }
+    labelGeometry_ = geometry;
+    form_.ui->Label27->setText(
+        memoryLabel(form_.State.MemoryPositionCounts, *geometry, decimalSeparator()));
 }
 
-int ModuleReplacement::turns() const {
-    return form_.ui->Turns->text().trimmed().toInt();
-}
-
+// The label shows the memory position in mm, which takes the editor's stroke and turns; without
+// them it would show a position that is not the one "Set Position" writes, so nothing is taken.
 void ModuleReplacement::GetPosition1Click() {
+    const std::optional<Geometry> geometry = form_.editorMapping().editedGeometry();
+    if (!geometry) {
+        messageBox_(kNoGeometryMessage);
+        return;
+    }
     DeviceState& state = form_.State;
     state.MemoryPositionCounts = state.LastPositionCounts;
+    labelGeometry_ = geometry;
     form_.ui->Label27->setText(
-        memoryLabel(state.MemoryPositionCounts, strokeMm(), turns(), decimalSeparator()));
+        memoryLabel(state.MemoryPositionCounts, *geometry, decimalSeparator()));
     form_.ui->Label27->show();
 }
 
@@ -67,12 +80,14 @@ void ModuleReplacement::Label27MouseDown(Qt::MouseButton button) {
     if (!typed) {
         return;
     }
-    const MemoryInput input = readMemoryInput(*typed, strokeMm(), turns(), decimalSeparator());
+    const MemoryInput input =
+        readMemoryInput(*typed, form_.editorMapping().editedGeometry(), decimalSeparator());
     if (!input.counts) {
         messageBox_(input.message);
         return;
     }
     form_.State.MemoryPositionCounts = *input.counts;
+    labelGeometry_ = form_.editorMapping().editedGeometry();
     form_.ui->Label27->setText(input.label);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Carries the absolute position from an old control module to a new one.
 
+#include "params/UnitConversions.h"
+
 #include <QString>
 #include <Qt>
 
@@ -35,12 +37,13 @@ public:
     void setMessageBox(MessageBox box) { messageBox_ = std::move(box); }
 
 private:
-    int strokeMm() const;
-    int turns() const;
+    // Once the stroke or turns change, the label shows the memorised counts in the new mm.
+    void relabel();
 
     TForm1& form_;
     InputBox inputBox_;
     MessageBox messageBox_;
+    std::optional<Geometry> labelGeometry_; // what the label's millimetres were made with
 };
 
 } // namespace zuvo

@@ -37,11 +37,12 @@ std::optional<double> parseMillimetres(const QString& text, QChar decimalSeparat
     return mm;
 }
 
-std::optional<std::int32_t> memoryCountsFromMm(double mm, int strokeMm, int turns) {
-    if (strokeMm == 0) {
+std::optional<std::int32_t> memoryCountsFromMm(double mm, Geometry geometry) {
+    if (!geometry.valid()) {
         return std::nullopt;
     }
-    const double counts = std::trunc(mm / strokeMm * (static_cast<double>(turns) * 1024));
+    const double counts = std::trunc(mm / static_cast<double>(geometry.strokeMm) *
+                                     (static_cast<double>(geometry.turns) * 1024));
     if (!(counts >= std::numeric_limits<std::int32_t>::min() &&
           counts <= std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
@@ -53,11 +54,14 @@ QString memoryLabel(const QString& millimetres) {
     return QStringLiteral("Memory: ") + millimetres + QStringLiteral("mm");
 }
 
-QString memoryLabel(std::int32_t counts, int strokeMm, int turns, QChar decimalSeparator) {
-    return memoryLabel(millimetreText(positionMm(counts, turns, strokeMm), decimalSeparator));
+QString memoryLabel(std::int32_t counts, Geometry geometry, QChar decimalSeparator) {
+    return memoryLabel(millimetreText(
+        positionMm(counts, static_cast<int>(geometry.turns), static_cast<int>(geometry.strokeMm)),
+        decimalSeparator));
 }
 
-MemoryInput readMemoryInput(const QString& typed, int strokeMm, int turns, QChar decimalSeparator) {
+MemoryInput readMemoryInput(const QString& typed, std::optional<Geometry> geometry,
+                            QChar decimalSeparator) {
     MemoryInput input;
     const QString text = pointToComma(typed);
     const std::optional<double> mm = parseMillimetres(text, decimalSeparator);
@@ -65,11 +69,11 @@ MemoryInput readMemoryInput(const QString& typed, int strokeMm, int turns, QChar
         input.message = kWrongInputFormat;
         return input;
     }
-    if (strokeMm == 0) {
-        input.message = kNoStrokeMessage;
+    if (!geometry || !geometry->valid()) {
+        input.message = kNoGeometryMessage;
         return input;
     }
-    input.counts = memoryCountsFromMm(*mm, strokeMm, turns);
+    input.counts = memoryCountsFromMm(*mm, *geometry);
     if (!input.counts) {
         input.message = kWrongInputFormat;
         return input;

@@ -1,6 +1,7 @@
 #include "service/PositionRecording.h"
 
 #include "app/TForm1.h"
+#include "params/FileNumber.h"
 #include "service/RecordingFile.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
@@ -23,6 +24,7 @@ PositionRecording::PositionRecording(TForm1& form) : form_(form) {
     QObject::connect(ui.Button8, &QPushButton::clicked, &form_, [this] { Button8Click(); });
     QObject::connect(ui.Button7, &QPushButton::clicked, &form_, [this] { Button7Click(); });
     QObject::connect(ui.Button9, &QPushButton::clicked, &form_, [this] { Button9Click(); });
+    clearChart(); // a white, empty picture from the start
 }
 
 bool PositionRecording::isRecording() const {
@@ -76,6 +78,9 @@ void PositionRecording::enter() {
     form_.ui->AbValueInd1->hide();
     form_.ui->AbValueInd2->hide();
     form_.views().show(View::Recording);
+    // The panel may have been resized since: the picture fills it, white where nothing is drawn.
+    chart();
+    form_.ui->Image7->update();
 }
 
 void PositionRecording::Button6Click() {
@@ -89,9 +94,8 @@ void PositionRecording::Button8Click() {
 }
 
 void PositionRecording::Button7Click() {
-    const QChar separator = QLocale().decimalPoint().front();
     const RecordingSave saved =
-        saveRecording(QDir::currentPath(), QTime::currentTime(), record_, separator);
+        saveRecording(QDir::currentPath(), QTime::currentTime(), record_, fileDecimalSeparator());
     if (saved.ok) {
         return;
     }

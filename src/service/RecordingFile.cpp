@@ -1,5 +1,7 @@
 #include "service/RecordingFile.h"
 
+#include "params/FileNumber.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -10,12 +12,7 @@ QString recordingFileName(const QTime& time) {
 }
 
 QString turnsText(std::int64_t hundredths, QChar decimalSeparator) {
-    const std::int64_t magnitude = hundredths < 0 ? -hundredths : hundredths;
-    QString text = hundredths < 0 ? QStringLiteral("-") : QString();
-    text += QString::number(magnitude / 100);
-    text += decimalSeparator;
-    text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-    return text;
+    return fileNumber(static_cast<double>(hundredths) / 100.0, decimalSeparator, 2);
 }
 
 QByteArray recordingText(const PositionRecord& record, QChar decimalSeparator) {
@@ -28,7 +25,7 @@ QByteArray recordingText(const PositionRecord& record, QChar decimalSeparator) {
                 turnsText(change, decimalSeparator) + QStringLiteral("\r\n");
         previous = current;
     }
-    return text.toUtf8();
+    return text.toLatin1();
 }
 
 RecordingSave saveRecording(const QString& folder, const QTime& time, const PositionRecord& record,

@@ -14,7 +14,7 @@ namespace zuvo {
 QString recordingFileName(const QTime& time);
 
 // Hundredths of a turn as turns with two decimals and `decimalSeparator`, a minus sign when
-// negative.
+// negative; plain ASCII in every locale (FileNumber.h).
 QString turnsText(std::int64_t hundredths, QChar decimalSeparator);
 
 // The samples since the last clear or wrap, oldest first: position, two blanks, change from the

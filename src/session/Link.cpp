@@ -186,6 +186,8 @@ void Exchange::closePort() {
 Link::Link(QObject* parent) : QObject(parent) {
     pollTimer_.setTimerType(Qt::PreciseTimer);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { tick(); });
+    connect(&port_, &TSerialComPort::deviceLost, this,
+            [this] { emit connectionChanged(Connection::Unplugged); });
     port_.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
         ComPort1TriggerAvail(cp, count);
     };
@@ -348,6 +350,10 @@ bool Link::waitUntilOrPortGone(const std::function<bool()>& done, int ms) {
             return true;
         }
         if (portGone()) {
+            // The component closes a vanished device on its own event; let it run, so that the
+            // step ends with the port closed and the loss reported.
+            waitUntil([this] { return !port_.Open(); },
+                      QDeadlineTimer(kPortCheckMs, Qt::PreciseTimer));
             return false;
         }
     }

@@ -51,6 +51,7 @@ enum class Connection {
     Reopened,    // the tick opened the closed port again
     Unavailable, // the tick could not open the closed port
     Lost,        // a write failed: the port is closed
+    Unplugged,   // the port's device went away: the port is closed
 };
 
 template <typename T> struct LinkAnswer {

@@ -1,6 +1,10 @@
-// GoogleTest entry point for tests that need a Qt application object (event loop, and widgets
-// for the suites that link them).
-#ifdef QT_WIDGETS_LIB
+// GoogleTest entry point for tests that need a Qt application object: an event loop, and the
+// widgets for the folders that link them. Folders that paint without widgets define
+// ZUVO_TEST_GUI_ONLY and get a QGuiApplication (painting, fonts).
+#if defined(ZUVO_TEST_GUI_ONLY)
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#elif defined(QT_WIDGETS_LIB)
 #include <QApplication>
 using TestApplication = QApplication;
 #else

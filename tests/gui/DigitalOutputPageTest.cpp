@@ -147,9 +147,10 @@ TEST(DigitalOutputPageTest, TypedDecimalsAreCutAndEitherMarkIsRead) {
         const char* text;
         std::int64_t counts; // with 1000 mm and 100 turns
     };
+    // A text that is no number is never 0 mm: it counts as not set until it is one.
     const Case cases[] = {
         {"300,75", 30720}, {"300.75", 30720}, {"0,29", 0}, {"", 0},
-        {"-1", -1},        {"-0,5", -1},      {"abc", 0},  {"1e3", 102400},
+        {"-1", -1},        {"-0,5", -1},      {"abc", -1}, {"1e3", -1},
     };
     for (const QLocale& locale : {kDecimalComma, kDecimalPoint}) {
         EditorPages pages(locale);
@@ -159,6 +160,7 @@ TEST(DigitalOutputPageTest, TypedDecimalsAreCutAndEitherMarkIsRead) {
             EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(1)], c.counts)
                 << c.text << " " << locale.name().toStdString();
         }
+        pages.switchPosition(1)->setText("0");
         for (const char* hysteresis : {"0,10", "0.10", "0,109"}) {
             pages.control<QLineEdit>("Hysterese")->setText(hysteresis);
             ASSERT_TRUE(pages.form.editorMapping().SetVars());

@@ -138,6 +138,27 @@ TEST_F(GuardDirTest, HeldMarkerWithoutAListenerIsRefusedWithTheMessage) {
     close(fd);
 }
 
+// A folder the guard cannot use: one message says so, and the program runs.
+TEST_F(GuardDirTest, AnUnusableFolderIsSaidOnceAndTheProgramRuns) {
+    const QString file = path("not-a-folder");
+    QFile(file).open(QIODevice::WriteOnly);
+    for (const QStringList& arguments : {QStringList{"zuvotool"}, QStringList{"zuvotool", "/r"}}) {
+        QStringList shown;
+        InstanceGuard::Options options;
+        options.directory = file;
+        options.title = "Zuvotool";
+        options.showMessage = [&shown](const QString& title, const QString& text) {
+            shown << title << text;
+        };
+        InstanceGuard guard(options);
+        EXPECT_EQ(guard.start(arguments), InstanceGuard::Result::Run);
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_EQ(shown[0], "Zuvotool");
+        EXPECT_TRUE(shown[1].contains(file)) << shown[1].toStdString();
+        EXPECT_FALSE(guard.holdsMarker());
+    }
+}
+
 // Real copies of a small program that runs the guard.
 class Probe {
 public:
@@ -248,6 +269,65 @@ TEST_F(GuardProcessTest, MarkerStillHeldAfterTheCloseIsRefused) {
     kill(holderPid, SIGKILL);
 }
 
+// A "/r" copy started first takes the marker, so a plain copy after it replaces it as it
+// would replace any copy.
+TEST_F(GuardProcessTest, APlainStartReplacesASlashRCopy) {
+    Probe first(dir_.path(), {"/r"});
+    ASSERT_TRUE(first.line("RUNNING", 10000));
+    Probe second(dir_.path(), {});
+    ASSERT_TRUE(second.line("RUNNING", 10000));
+    ASSERT_TRUE(first.finished(2000));
+    EXPECT_TRUE(first.line("CLOSING", 0));
+    EXPECT_EQ(first.process().exitStatus(), QProcess::NormalExit);
+}
+
+// A "/r" copy beside a running one keeps the marker alive: when the first copy has gone, a
+// plain start still finds a copy running and replaces that one.
+TEST_F(GuardProcessTest, TheMarkerLivesWhileASlashRCopyRuns) {
+    auto first = std::make_unique<Probe>(dir_.path(), QStringList{});
+    ASSERT_TRUE(first->line("RUNNING", 10000));
+    Probe beside(dir_.path(), {"/r"});
+    ASSERT_TRUE(beside.line("RUNNING", 10000));
+    first.reset(); // killed
+
+    Probe third(dir_.path(), {});
+    ASSERT_TRUE(third.line("RUNNING", 10000));
+    ASSERT_TRUE(beside.finished(2000));
+    EXPECT_TRUE(beside.line("CLOSING", 0));
+}
+
+// With two copies running (one with "/r"), a plain start asks the newest to close; the other
+// still holds the marker, so the new copy refuses with the message.
+TEST_F(GuardProcessTest, WithTwoRunningTheNewestClosesAndTheNewCopyRefuses) {
+    Probe first(dir_.path(), {});
+    ASSERT_TRUE(first.line("RUNNING", 10000));
+    Probe beside(dir_.path(), {"/r"});
+    ASSERT_TRUE(beside.line("RUNNING", 10000));
+
+    Probe third(dir_.path(), {});
+    ASSERT_TRUE(third.finished(10000));
+    EXPECT_TRUE(third.line("MESSAGE", 0));
+    EXPECT_FALSE(third.line("RUNNING", 0));
+    EXPECT_TRUE(beside.finished(2000));
+    EXPECT_TRUE(beside.line("CLOSING", 0));
+    EXPECT_FALSE(first.finished(300));
+}
+
+// A request that comes while the copy is still starting (no handler yet) is kept and honoured
+// as soon as the handler is set, instead of being dropped until the new copy kills it.
+TEST_F(GuardProcessTest, ACloseRequestDuringStartUpIsHonouredOnceTheWindowExists) {
+    Probe first(dir_.path(), {"--start-up-ms=1500"});
+    ASSERT_TRUE(first.line("STARTING", 10000));
+    QElapsedTimer clock;
+    clock.start();
+    Probe second(dir_.path(), {});
+    ASSERT_TRUE(second.line("RUNNING", 10000));
+    EXPECT_LT(clock.elapsed(), 4500) << "the first copy closed, it was not killed";
+    ASSERT_TRUE(first.finished(2000));
+    EXPECT_TRUE(first.line("CLOSING", 0));
+    EXPECT_EQ(first.process().exitStatus(), QProcess::NormalExit);
+}
+
 TEST_F(GuardProcessTest, SlashRLetsTwoRun) {
     Probe first(dir_.path(), {});
     ASSERT_TRUE(first.line("RUNNING", 10000));
@@ -259,13 +339,15 @@ TEST_F(GuardProcessTest, SlashRLetsTwoRun) {
 }
 
 TEST_F(GuardProcessTest, MarkerOfADeadCopyDoesNotBlock) {
-    {
-        Probe killed(dir_.path(), {});
-        ASSERT_TRUE(killed.line("RUNNING", 10000));
+    for (const QStringList& arguments : {QStringList{}, QStringList{"/r"}}) {
+        Probe killed(dir_.path(), arguments);
+        const auto running = killed.line("RUNNING", 10000);
+        ASSERT_TRUE(running);
         killed.process().kill(); // no clean-up: marker file and socket stay behind
         ASSERT_TRUE(killed.finished(5000));
+        EXPECT_TRUE(QFile::exists(dir_.filePath("ZUVO." + running->mid(8) + ".socket")))
+            << arguments.join(' ').toStdString();
     }
-    ASSERT_TRUE(QFile::exists(dir_.filePath("ZUVO.socket")));
     QElapsedTimer clock;
     clock.start();
     Probe next(dir_.path(), {});

@@ -188,17 +188,45 @@ TEST_F(ModuleReplacementTest, BadInputChangesNothing) {
     EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
 }
 
-TEST_F(ModuleReplacementTest, ZeroStrokeOrTurnsNeverDivide) {
-    setCylinder("0", "100");
+// Without a usable stroke and turns no millimetres can become counts: the label would claim a
+// position that "Set Position" does not write. Nothing is taken, nothing is sent.
+TEST_F(ModuleReplacementTest, UnusableStrokeOrTurnsRefuseThePositionAndSendNothing) {
+    const char* cylinders[][2] = {{"0", "100"}, {"1000", "0"}, {"1000", ""}, {"", "100"}};
+    for (const auto& cylinder : cylinders) {
+        SCOPED_TRACE(std::string(cylinder[0]) + " mm, " + cylinder[1] + " turns");
+        setCylinder(cylinder[0], cylinder[1]);
+        messages.clear();
+        type("250");
+        EXPECT_EQ(messages, std::vector<QString>{kNoGeometryMessage});
+        messages.clear();
+        control<QAction>("GetPosition1")->trigger();
+        EXPECT_EQ(messages, std::vector<QString>{kNoGeometryMessage});
+        EXPECT_EQ(form.State.MemoryPositionCounts, kNoMemoryPosition);
+        EXPECT_FALSE(memoryLabel()->isVisibleTo(&form));
+        link.sim.clearLog();
+        messages.clear();
+        setPosition();
+        EXPECT_TRUE(requestsStartingWith(link.sim, "SA").empty());
+    }
+    // A negative turns edit cannot even be typed; the label follows the position taken once
+    // the cylinder is usable again.
+    setCylinder("1000", "100");
     type("250");
-    EXPECT_EQ(messages, std::vector<QString>{kNoStrokeMessage});
-    EXPECT_EQ(form.State.MemoryPositionCounts, kNoMemoryPosition);
+    EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
+    EXPECT_EQ(memoryLabel()->text(), "Memory: 250mm");
+}
 
-    setCylinder("1000", "0");
-    control<QAction>("GetPosition1")->trigger();
-    EXPECT_EQ(memoryLabel()->text(), "Memory: 0,00mm");
+// The memory is a count; when the cylinder changes, the label shows what that count now is in mm,
+// which is what "Set Position" writes.
+TEST_F(ModuleReplacementTest, TheLabelFollowsTheCylinderItIsShownFor) {
     type("250");
-    EXPECT_EQ(form.State.MemoryPositionCounts, 0);
+    setCylinder("500", "100");
+    EXPECT_EQ(memoryLabel()->text(), "Memory: 125,00mm");
+    setCylinder("", "100"); // while typing: the last usable cylinder stays
+    EXPECT_EQ(memoryLabel()->text(), "Memory: 125,00mm");
+    link.sim.clearLog();
+    setPosition();
+    EXPECT_EQ(requestsStartingWith(link.sim, "SA"), (std::vector<std::string>{"SA0000019"}));
 }
 
 TEST_F(ModuleReplacementTest, MemoryPositionTakenFromTheOldModule) {

@@ -1,12 +1,14 @@
 // Saving the editor's values to parameter files and loading them back; block files.
 
 #include "params/ParameterFiles.h"
+#include "app/ServiceMode.h"
 #include "app/TForm1.h"
 #include "common/ScratchFile.h"
 #include "params/EditorControls.h"
 #include "params/EditorMapping.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
+#include "widgets/TColor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -133,6 +135,96 @@ TEST_F(ParameterFilesTest, SavesTheExampleByteForByteInADecimalCommaLocale) {
     EXPECT_TRUE(w.messages.isEmpty());
     EXPECT_EQ(contents(path("example.ZDF")), kExampleFile);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"example.ZDF"});
+}
+
+// Parameter files are plain 8-bit text in every locale: ASCII digits and minus, the system's
+// decimal point or comma, no group separator; they load back to the same pages.
+TEST_F(ParameterFilesTest, SavedBytesAndTheirLoadingInEveryLocale) {
+    const struct {
+        QLocale locale;
+        const char* hysteresis;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), "0.25"},
+        {QLocale(QLocale::German, QLocale::Germany), "0,25"},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "0,25"},
+        {QLocale(QLocale::Finnish, QLocale::Finland), "0,25"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "0.25"},
+        {QLocale(QLocale::Persian, QLocale::Iran), "0.25"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        Window w(c.locale);
+        w.enterExample();
+        w.control<QSlider>("AnalogPos2")->setValue(500);
+        const auto words = w.pageWords();
+        w.chosen = path("locale");
+        QFile::remove(path("locale.ZDF"));
+        w.form.parameterFiles().SaveToFileClick();
+        ASSERT_TRUE(w.messages.isEmpty()) << w.messages.join('\n').toStdString();
+        QByteArray expected = kExampleFile;
+        expected.replace("0,25", c.hysteresis);
+        EXPECT_EQ(contents(path("locale.ZDF")), expected);
+
+        Window loaded(c.locale);
+        ASSERT_TRUE(loaded.form.parameterFiles().GetDataFromIni(path("locale.ZDF")));
+        EXPECT_EQ(loaded.pageWords(), words);
+        EXPECT_EQ(loaded.switchPosition(3)->text(), "-1");
+        EXPECT_EQ(loaded.edit("Hysterese")->text(), "0" + c.locale.decimalPoint() + "25");
+    }
+}
+
+// Older versions wrote U+2212 as the minus in some locales; such a "not set" is still not set.
+TEST_F(ParameterFilesTest, AnOlderFilesUnicodeMinusReadsAsNotSet) {
+    QByteArray old = kExampleFile;
+    old.replace("Pos3=-1", "Pos3=\xE2\x88\x92"
+                           "1");
+    Window w(QLocale(QLocale::Swedish, QLocale::Sweden));
+    ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(put("old.ZDF", old)));
+    EXPECT_EQ(w.switchPosition(3)->text(), "-1");
+    EXPECT_EQ(w.form.Params.SwitchPositionState[4], PositionNotSet);
+    Window saver;
+    saver.enterExample();
+    EXPECT_EQ(w.pageWords(), saver.pageWords());
+}
+
+// Load, save and load again gives the same words and keeps the file's sensor position, for
+// either sensor position, with the RPM on either side of the 150-RPM rule, in and out of service
+// mode; a second save writes the same bytes.
+TEST_F(ParameterFilesTest, LoadSaveLoadKeepsTheWordsAndTheSensorPosition) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        int sensorItem;
+    } files[] = {
+        {"example", kExampleFile, 0},
+        {"gear unit without ANLAUF", "[ANALOG]\r\nFunktion=1024\r\n", 1},
+        {"gear unit, 100 RPM", "[ANALOG]\r\nFunktion=1536\r\n[ANLAUF]\r\nFunktion2=2731\r\n", 1},
+        {"motor axis, 100 RPM", "[ANALOG]\r\nFunktion=0\r\n[ANLAUF]\r\nFunktion2=683\r\n", 0},
+    };
+    for (const auto& f : files) {
+        for (const bool service : {false, true}) {
+            SCOPED_TRACE(std::string(f.name) + (service ? ", service mode" : ""));
+            Window w;
+            w.form.serviceMode().setOn(service);
+            ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(put("first.ZDF", f.file)));
+            EXPECT_EQ(w.control<RadioGroup>("AnlaufS")->itemIndex(), f.sensorItem);
+            const auto first = w.pageWords();
+            EXPECT_EQ((first[2] >> 10) & 1, f.sensorItem); // word 3 as the file says
+            w.chosen = path("second.ZDF");
+            QFile::remove(w.chosen);
+            w.form.parameterFiles().SaveToFileClick();
+
+            Window again;
+            again.form.serviceMode().setOn(service);
+            ASSERT_TRUE(again.form.parameterFiles().GetDataFromIni(path("second.ZDF")));
+            EXPECT_EQ(again.control<RadioGroup>("AnlaufS")->itemIndex(), f.sensorItem);
+            EXPECT_EQ(again.pageWords(), first);
+            again.chosen = path("third.ZDF");
+            QFile::remove(again.chosen);
+            again.form.parameterFiles().SaveToFileClick();
+            EXPECT_EQ(contents(path("third.ZDF")), contents(path("second.ZDF")));
+        }
+    }
 }
 
 TEST_F(ParameterFilesTest, FileNameRuleAndOverwriteQuestion) {
@@ -272,6 +364,8 @@ TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
         {"eight.dat", words({1, 2, 3, 4, 5, 6, 7, 28}), false},
         {"empty.dat", QByteArray(), false},
         {"one.dat", QByteArray("\x01", 1), false},
+        {"tworows0.dat", words({7, 7}), true}, // c = 0: the second word sums the first
+        {"twobad.dat", words({7, 8}), false},
         {"long.dat", QByteArray(10000, '\x01'), false},
     };
     for (const auto& c : cases) {
@@ -320,7 +414,9 @@ TEST_F(ParameterFilesTest, UnusableFilesChangeNothingAndSaySo) {
     }
 }
 
-TEST_F(ParameterFilesTest, OutOfRangeNumbersLoadAsDefaultsWithoutHarm) {
+// Values a file holds that the pages cannot use are shown as the file says, marked red, and keep
+// the set from being sent or saved; the refusal names the file's keys.
+TEST_F(ParameterFilesTest, UnusableNumbersAreShownMarkedAndRefused) {
     Window w;
     const QString file = put("range.ZDF", "[ZYLINDER]\r\nLENGTH=0\r\nGEAR=1e308\r\n"
                                           "[zylinder]\r\nLENGTH=300\r\n"
@@ -329,14 +425,76 @@ TEST_F(ParameterFilesTest, OutOfRangeNumbersLoadAsDefaultsWithoutHarm) {
                                           "[ANLAUF]\r\nFunktion2=-1e308\r\n"
                                           "[POSITION]\r\nPos1=1e308\r\nAnalog2=99999999999\r\n");
     ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(file));
-    EXPECT_EQ(w.edit("Laenge")->text(), "1000");
-    EXPECT_EQ(w.edit("Turns")->text(), "100");
+    EXPECT_EQ(w.edit("Laenge")->text(), "0");
+    EXPECT_EQ(w.edit("Turns")->text(), "100"); // GEAR is no whole number
+    EXPECT_EQ(w.edit("Hysterese")->text(), "nan");
+    EXPECT_EQ(w.switchPosition(1)->text(), "1e+308");
     EXPECT_EQ(w.form.Params.Slots[5], 0);
     EXPECT_EQ(w.form.Params.Slots[6], 0);
     EXPECT_EQ(w.form.Params.Slots[15], 20480);
     EXPECT_EQ(w.control<QSlider>("AnalogPos2")->value(), 0);
-    // A usable block can still be made from what was loaded.
+
+    EXPECT_FALSE(w.form.editorMapping().SetVars());
+    for (const char* name : {"Laenge", "Hysterese", "DOPos1"}) {
+        EXPECT_EQ(w.edit(name)->palette().color(QPalette::Base), tcolor(tc::Red)) << name;
+    }
+    const QString why = w.form.editorMapping().refusalText();
+    for (const char* origin :
+         {"LENGTH=0 in range.ZDF", "HYSTERESIS=nan in range.ZDF", "Pos1=1e308 in range.ZDF"}) {
+        EXPECT_TRUE(why.contains(origin)) << why.toStdString();
+    }
+    w.chosen = path("copy");
+    w.form.parameterFiles().SaveToFileClick();
+    ASSERT_EQ(w.messages.size(), 1);
+    EXPECT_TRUE(w.messages[0].startsWith("The parameter file was not saved: the stroke"));
+    EXPECT_TRUE(w.messages[0].contains("LENGTH=0 in range.ZDF"));
+    EXPECT_FALSE(QFileInfo::exists(path("copy.ZDF")));
+
+    // Typed over, a value no longer comes from the file; once all are usable the set saves.
+    w.edit("Laenge")->setText("1");
+    EXPECT_FALSE(w.form.editorMapping().SetVars());
+    EXPECT_FALSE(w.form.editorMapping().refusalText().contains("LENGTH"));
+    w.edit("Hysterese")->setText("0");
+    w.switchPosition(1)->setText("-1");
     EXPECT_TRUE(w.form.editorMapping().SetVars());
+}
+
+TEST_F(ParameterFilesTest, StrokeOutOfRangeAndTurnsAboveTheBound) {
+    const struct {
+        const char* lines;
+        const char* stroke;
+        const char* turns;
+        bool usable;
+    } cases[] = {
+        {"LENGTH=70000\r\nGEAR=60", "70000", "60", false},
+        {"LENGTH=500\r\nGEAR=7000", "500", "6000", true},
+        {"LENGTH=500\r\nGEAR=0", "500", "0", false},
+        {"LENGTH=500\r\nGEAR=-5", "500", "-5", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        Window w;
+        ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(
+            put("cyl.ZDF", QByteArray("[ZYLINDER]\r\n") + c.lines + "\r\n")));
+        EXPECT_EQ(w.edit("Laenge")->text(), c.stroke);
+        EXPECT_EQ(w.edit("Turns")->text(), c.turns);
+        EXPECT_EQ(w.form.editorMapping().SetVars(), c.usable);
+        if (c.usable) {
+            EXPECT_EQ(w.form.Params.Slots[2], 60000);
+        }
+    }
+}
+
+TEST_F(ParameterFilesTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+    Window w;
+    const QString file = put("bom.ZDF", "\xEF\xBB\xBF" + kExampleFile);
+    ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(file));
+    EXPECT_EQ(w.edit("Laenge")->text(), "500");
+    EXPECT_EQ(w.edit("Turns")->text(), "60");
+    // Saving into it keeps the mark and replaces the keys in place.
+    w.chosen = file;
+    w.form.parameterFiles().SaveToFileClick();
+    EXPECT_EQ(contents(file), "\xEF\xBB\xBF" + kExampleFile);
 }
 
 TEST_F(ParameterFilesTest, FailedSaveSaysSoAndLeavesNoFile) {

@@ -171,6 +171,48 @@ TEST_F(ParameterTransferTest, UnusableStrokeRefusesTheSendAndKeepsTheBlock) {
     expectPollingResumedAfterSend();
 }
 
+// Whatever edit holds a value that cannot be used, nothing is sent, the edit turns red and the
+// message names it; a typo never goes out as 0.
+TEST_F(ParameterTransferTest, AnUnusableEditRefusesTheSendAndNamesIt) {
+    const struct {
+        const char* edit;
+        const char* typed;
+        const char* named;
+    } cases[] = {
+        {"Laenge", "", "the stroke"},           {"Turns", "0", "the turns"},
+        {"Hysterese", ",", "the hysteresis"},   {"DOPos3", "-", "switch position 3"},
+        {"DOPos5", "12a", "switch position 5"}, // put there by the program, not typed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        auto* edit = form.findChild<QLineEdit*>(c.edit);
+        ASSERT_NE(edit, nullptr);
+        const QString before = edit->text();
+        edit->setText("");
+        QTest::keyClicks(edit, c.typed);
+        if (edit->text() != c.typed) {
+            edit->setText(c.typed);
+        }
+        messages.clear();
+        link.sim.clearLog();
+        const auto block = form.Params.Slots;
+        form.parameterTransfer().SaveParamClick();
+        EXPECT_TRUE(writes().empty());
+        EXPECT_EQ(form.Params.Slots, block);
+        EXPECT_EQ(edit->palette().color(QPalette::Base), tcolor(tc::Red));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(
+            messages.front().startsWith("The Parameter-Block was not sent: " + QString(c.named)))
+            << messages.front().toStdString();
+        edit->setText(before);
+    }
+    // Corrected, the block goes out.
+    messages.clear();
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(writes().empty());
+}
+
 TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {
     link.sim.setParameterWord(1, 640);
     form.parameterTransfer().ReadParamClick();

@@ -211,6 +211,15 @@ TEST_F(ReceiveDispatcherTest, TextLineBecomesTheCaptionUnlessTheTestValuesTabIsS
     EXPECT_EQ(form.windowTitle(), " ZUVO 3000");
 }
 
+// The caption comes in the controller's 8-bit set: Windows-1252, not Latin-1.
+TEST_F(ReceiveDispatcherTest, TheCaptionIsReadInTheControllersCharacterSet) {
+    const std::vector<std::uint8_t> bytes{'#',  0x80, ' ',  0x93, 'Z', 0x94, ' ',
+                                          0x96, ' ',  0xB5, 'C',  ' ', 0x99, '\r'};
+    const QString shown = QString::fromUtf8(" € “Z” – µC ™");
+    ASSERT_TRUE(send(bytes, [&] { return form.windowTitle() == shown; }))
+        << form.windowTitle().toStdString();
+}
+
 TEST_F(ReceiveDispatcherTest, SensorWordsAreSortedAndMalformedOnesDropped) {
     control<QLineEdit>("Turns")->setText("100");
     const std::array<std::uint16_t, 8> words{900, 100, 700, 300, 0xFFFF, 500, 200, 0};

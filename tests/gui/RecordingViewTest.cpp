@@ -102,6 +102,17 @@ TEST_F(RecordingViewTest, DoubleClickOnThePositionOpensTheViewOnlyInServiceMode)
     EXPECT_TRUE(recording().isRecording());
 }
 
+TEST_F(RecordingViewTest, TheViewStartsAsAWhiteEmptyPictureOfThePanelsSize) {
+    enterView(); // no "Clear" yet
+    const QImage& image = picture();
+    ASSERT_EQ(image.size(), child("Panel2")->size());
+    EXPECT_TRUE(drawnColumns().empty());
+    // What the window shows there is that picture, not the form behind it.
+    const QImage shown = child("Panel2")->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, 5), QColor(Qt::white));
+    EXPECT_EQ(shown.pixelColor(5, shown.height() - 5), QColor(Qt::white));
+}
+
 TEST_F(RecordingViewTest, OneColumnPerSampleAndSweepsDrawOverTheOldPicture) {
     enterView();
     click("Button6");

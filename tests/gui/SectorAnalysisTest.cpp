@@ -4,7 +4,10 @@
 #include "device/SectorAnalysis.h"
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
+#include "device/ReceiveDispatcher.h"
+#include "unit/ReceiveEngineReplay.h"
 #include "widgets/CompassGauge.h"
+#include "widgets/LedIndicator.h"
 #include "widgets/PictureBox.h"
 #include "widgets/TColor.h"
 
@@ -259,13 +262,46 @@ TEST_F(SectorAnalysisTest, TheSectorStripWaitsForItsMoment) {
           Case{"a switch on", true, 1000, true}}) {
         form.State = DeviceState{};
         form.State.SectorAnalysisOn = c.analysisOn;
-        form.State.PrevWinkelDigit = static_cast<std::uint32_t>(c.digit);
-        form.State.PrevReed1 = c.reed1;
+        control<CompassGauge>("Winkel").setValue(c.digit);
+        control<LedIndicator>("Reed1").setChecked(c.reed1);
         form.State.SensorWords = {57, 171, 313, 427, 569, 683, 825, 939};
         strip().setPicture(QImage());
         analysis().sensorWordsReply();
         EXPECT_TRUE(strip().picture().isNull()) << c.name;
         EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{})) << c.name;
+    }
+}
+
+// A status reply whose speed field is no hexadecimal still moves the needle and the lamps
+// before its decoding stops, though the analysis never sees it; the sector strip goes by what
+// the screen shows.
+TEST_F(SectorAnalysisTest, TheSectorStripGoesByWhatTheScreenShows) {
+    const auto brokenAt = [](std::uint16_t angle) {
+        replay::Bytes bytes = replay::statusReply({.angle = angle});
+        bytes[9] = 'G'; // first digit of the speed field
+        return bytes;
+    };
+    const replay::Bytes words = replay::sensorWordsReply({57, 171, 313, 427, 569, 683, 825, 939});
+    struct Case {
+        const char* name;
+        std::uint16_t wholeAt;
+        std::uint16_t brokenAt;
+        bool drawn;
+    };
+    for (const Case& c : {Case{"needle left the zero zone", 0, 500, false},
+                          Case{"needle came back to zero", 500, 10, true}}) {
+        form.State = DeviceState{};
+        form.State.SectorAnalysisOn = true;
+        form.link().receive(replay::statusReply({.angle = c.wholeAt}));
+        form.link().receive(brokenAt(c.brokenAt));
+        ASSERT_EQ(control<CompassGauge>("Winkel").value(), c.brokenAt) << c.name;
+        ASSERT_EQ(form.State.PrevWinkelDigit, c.wholeAt) << c.name;
+
+        strip().setPicture(QImage());
+        form.link().receive(words);
+        EXPECT_EQ(strip().picture().isNull(), !c.drawn) << c.name;
+        const EdgeTable expected = c.drawn ? EdgeTable{20, 110, 200, 290} : EdgeTable{};
+        EXPECT_EQ(form.State.Reed1Edges, expected) << c.name;
     }
 }
 
@@ -297,8 +333,9 @@ TEST_F(SectorAnalysisTest, BadInputStaysInsideThePictures) {
     };
     for (const SensorWords& words : badWords) {
         form.State.SensorWords = words;
-        form.State.PrevWinkelDigit = 0;
-        form.State.PrevReed1 = form.State.PrevReed2 = false;
+        control<CompassGauge>("Winkel").setValue(0);
+        control<LedIndicator>("Reed1").setChecked(false);
+        control<LedIndicator>("Reed2").setChecked(false);
         analysis().sensorWordsReply();
         EXPECT_EQ(strip().picture().size(), stripSize);
         for (int column : {1, 2, 3, 7, 8, 9}) {

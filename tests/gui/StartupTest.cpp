@@ -146,7 +146,7 @@ public:
         }
         return device_.applyLine(settings);
     }
-    int drain() override { return device_.drain(); }
+    int unsentBytes() override { return device_.unsentBytes(); }
     void flush(bool input, bool output) override { device_.flush(input, output); }
     ssize_t read(void* buf, size_t len) override { return device_.read(buf, len); }
     ssize_t write(const void* buf, size_t len) override { return device_.write(buf, len); }

@@ -44,47 +44,174 @@ protected:
     TForm1 form;
 };
 
+// Every control with a place in the window's design, where that design puts it: x, y relative
+// to its parent, and its size where the design gives one (0 x 0: none given). Labels keep
+// their corner and take the size of their text.
 struct Place {
     const char* name;
-    QRect geometry;
+    int x;
+    int y;
+    int width = 0;
+    int height = 0;
 };
 
-TEST_F(WindowTest, CaptionClientSizeAndFont) {
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(form.windowTitle(), "ZUVO Setup Tool  V1.8.4");
-    const int statusHeight = control<QStatusBar>("StatusBar1")->height();
-    const QWidget* client = control("ClientArea");
-    EXPECT_EQ(client->width(), 762);
-    EXPECT_EQ(client->height() + statusHeight, 467);
-    EXPECT_EQ(statusHeight, 19);
-    EXPECT_EQ(form.font().family(), "Liberation Sans");
-    EXPECT_EQ(form.font().pointSize(), 8);
-}
+const Place kPlaces[] = {
+    // Header strip, regions and right column.
+    {"AbLED1", 5, 3, 124, 20},
+    {"Label15", 118, 7},
+    {"VersionA", 186, 7},
+    {"LMDLabel1", 575, 6},
+    {"Label5", 663, 29},
+    {"PageControl1", 16, 29, 625, 380},
+    {"AbPanel1", 650, 48, 104, 38},
+    {"APos", 7, 7, 90, 24},
+    {"AbBevel1", 687, 92, 27, 262},
+    {"ABSPos", 692, 97, 16, 252},
+    {"Label27", 656, 360},
+    {"Panel1", 17, 409, 624, 39},
+    // Bottom panel.
+    {"Image3", 3, 3, 152, 35},
+    {"ReadParam", 216, 6, 177, 27},
+    {"SaveParam", 416, 6, 177, 27},
+    // Page 0, "Cylinder Settings".
+    {"Laenge", 15, 16, 41, 21},
+    {"UpDown2", 56, 16, 16, 21},
+    {"Label2", 76, 20},
+    {"Turns", 15, 48, 41, 21},
+    {"UpDown1", 56, 48, 15, 21},
+    {"Label3", 75, 52},
+    {"TB", 17, 83, 171, 17},
+    {"BT", 17, 100, 171, 17},
+    {"ExtRef", 18, 123, 177, 17},
+    {"Winkel", 229, 8, 137, 129},
+    {"LMDButton1", 230, 146, 137, 41},
+    {"Bevel1", 225, 200, 138, 65},
+    {"ADJ", 229, 202, 135, 59},
+    {"Label17", 261, 274},
+    {"Label18", 297, 274},
+    {"AbLED2", 16, 203, 129, 17},
+    {"AbLED3", 16, 219, 129, 17},
+    {"Button2", 152, 201, 65, 17},
+    {"Button3", 152, 218, 65, 17},
+    {"AbLED4", 16, 240, 185, 17},
+    {"AbLED7", 16, 256, 185, 17},
+    {"AbLED5", 16, 272, 185, 17},
+    {"AbLED6", 16, 288, 185, 17},
+    {"Label7", 431, 6},
+    {"Label11", 548, 7},
+    {"Reed1", 431, 23, 139, 50},
+    {"Reed2", 431, 66, 139, 51},
+    {"AbCompass1", 448, 125, 113, 113},
+    {"AbValueInd1", 464, 248, 86, 34},
+    {"AbValueInd2", 470, 288, 76, 34},
+    {"Image4", 581, 32, 12, 256},
+    {"Image6", 593, 32, 4, 256},
+    {"Image5", 603, 32, 12, 256},
+    // Page 1, "Digital Output Configuration" (the switch grid is checked by its rule below).
+    {"Label4", 88, 11},
+    {"LMDSimpleLabel9", 40, 40},
+    {"LMDSimpleLabel8", 40, 72},
+    {"LMDSimpleLabel7", 40, 104},
+    {"LMDSimpleLabel6", 40, 136},
+    {"LMDSimpleLabel5", 40, 168},
+    {"LMDSimpleLabel4", 40, 200},
+    {"Image1", 88, 56, 450, 170},
+    {"DOPos1", 111, 226, 50, 21},
+    {"DOPos2", 161, 226, 50, 21},
+    {"DOPos3", 211, 226, 50, 21},
+    {"DOPos4", 261, 226, 50, 21},
+    {"DOPos5", 311, 226, 50, 21},
+    {"DOPos6", 361, 226, 50, 21},
+    {"DOPos7", 411, 226, 50, 21},
+    {"DOPos8", 461, 226, 50, 21},
+    {"P_EXT", 113, 227, 47, 19},
+    {"Label1", 251, 250},
+    {"Label8", 22, 235},
+    {"AbGradient1", -8, 249, 97, 47},
+    {"Bevel10", 89, 264, 451, 18},
+    {"AbGradient2", 90, 264, 450, 18},
+    {"Image2", 89, 264, 450, 25},
+    {"Label9", 92, 282},
+    {"LabelLaength", 496, 284},
+    {"Label12", 557, 213},
+    {"Hysterese", 558, 228, 35, 21},
+    {"Label13", 596, 231},
+    {"LMDSimpleLabel11", 193, 326},
+    {"DIG4", 298, 323, 90, 21},
+    {"LMDSimpleLabel10", 398, 316},
+    {"ISpur", 570, 322, 45, 21},
+    // Page 2, "Analog Output Configuration".
+    {"Label6", 208, 16},
+    {"LMDSimpleLabel3", 32, 30},
+    {"AnalogComboBox1", 32, 49, 73, 21},
+    {"AnalogPos1", 236, 49, 14, 211},
+    {"AbBevel2", 251, 49, 38, 211},
+    {"AnalogV", 256, 55, 27, 200},
+    {"AnalogPos2", 292, 49, 14, 211},
+    {"LMDSimpleLabel1", 312, 48},
+    {"L_UP", 316, 64},
+    {"LMDSimpleLabel2", 152, 244},
+    {"L_LP", 156, 257},
+    {"GroupBox1", 400, 24, 161, 265},
+    {"Label10", 17, 23},
+    {"Label16", 48, 24},
+    {"Kali_4mA", 22, 38, 14, 211},
+    {"Kali_10V", 61, 37, 14, 211},
+    {"K1", 13, 249},
+    {"K2", 58, 249},
+    {"Kalibrierung", 96, 224, 43, 25},
+    // Page 3, "Thrust Overload".
+    {"AnlaufE", 40, 40, 185, 61},
+    {"AnlaufS", 240, 40, 177, 61},
+    {"Label14", 423, 47},
+    {"Label24", 41, 152},
+    {"Anlauf1", 212, 150, 41, 21},
+    {"UpDown3", 253, 150, 16, 21},
+    {"Label21", 273, 153},
+    {"Label23", 41, 224},
+    {"AnlaufZ2", 207, 220, 201, 27},
+    {"Label20", 410, 225},
+    {"Label22", 41, 256},
+    {"AnlaufZ1", 207, 252, 201, 27},
+    {"Label19", 410, 257},
+    // Page 4, "Test-Values".
+    {"Memo4", 11, 8, 190, 337},
+    {"Button10", 224, 12, 153, 25},
+    // Service-mode text boxes beyond the client width.
+    {"Memo1", 769, 8, 167, 113},
+    {"Memo2", 769, 126, 167, 113},
+    {"Memo3", 770, 247, 167, 194},
+    // Update view.
+    {"GroupBox2", 240, 160, 257, 73},
+    {"Label25", 12, 19},
+    {"Label26", 4, 35},
+    {"Button5", 168, 16, 75, 25},
+    // Recording view's button strip.
+    {"Button6", 20, 5, 75, 25},
+    {"Button8", 96, 5, 75, 25},
+    {"Button7", 174, 5, 75, 25},
+    {"Label28", 307, 10},
+    {"LMDSpinEdit1", 359, 6, 73, 21},
+    {"Button9", 683, 5, 75, 25},
+};
 
 TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
-    const Place places[] = {
-        {"AbLED1", {5, 3, 124, 20}},          {"PageControl1", {16, 29, 625, 380}},
-        {"AbPanel1", {650, 48, 104, 38}},     {"APos", {7, 7, 90, 24}},
-        {"ABSPos", {692, 97, 16, 252}},       {"Panel1", {17, 409, 624, 39}},
-        {"Image3", {3, 3, 152, 35}},          {"SaveParam", {416, 6, 177, 27}},
-        {"Winkel", {229, 8, 137, 129}},       {"ADJ", {229, 202, 135, 59}},
-        {"AbCompass1", {448, 125, 113, 113}}, {"Image6", {593, 32, 4, 256}},
-        {"DOPos8", {461, 226, 50, 21}},       {"P_EXT", {113, 227, 47, 19}},
-        {"AnalogV", {256, 55, 27, 200}},      {"Kali_10V", {61, 37, 14, 211}},
-        {"AnlaufS", {240, 40, 177, 61}},      {"UpDown3", {253, 150, 16, 21}},
-        {"Memo3", {770, 247, 167, 194}},      {"GroupBox2", {240, 160, 257, 73}},
-        {"Button5", {168, 16, 75, 25}},       {"Bevel9", {486, 34, 2, 200}},
-        {"Memo4", {11, 8, 190, 337}},
-    };
-    for (const Place& place : places) {
+    for (const Place& place : kPlaces) {
         const QWidget* widget = control(place.name);
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->geometry(), place.geometry) << place.name;
+        EXPECT_EQ(widget->pos(), QPoint(place.x, place.y)) << place.name;
+        if (place.width > 0) {
+            EXPECT_EQ(widget->size(), QSize(place.width, place.height)) << place.name;
+        }
     }
-    // Labels keep their corner and take the width of their text.
-    EXPECT_EQ(control("LMDLabel1")->pos(), QPoint(575, 6));
-    EXPECT_EQ(control("Label5")->pos(), QPoint(663, 29));
+    // Vertical separators between the segments of the switch grid.
+    for (int i = 0; i < 8; ++i) {
+        const QByteArray name = QStringLiteral("Bevel%1").arg(i + 2).toLatin1();
+        const QWidget* bevel = control(name.constData());
+        ASSERT_NE(bevel, nullptr);
+        EXPECT_EQ(bevel->pos(), QPoint(136 + 50 * i, 34)) << name.constData();
+        EXPECT_EQ(bevel->height(), 200) << name.constData();
+    }
     // Switch grid: output r in row 196 - 32(r-1), segment c in column 87 + 50(c-1).
     for (int r = 1; r <= 6; ++r) {
         for (int c = 1; c <= 9; ++c) {
@@ -95,6 +222,11 @@ TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
                 << name.constData();
         }
     }
+    // The update view's progress bar lies along its group box's bottom edge.
+    const QWidget* progress = control("ProgressBar1");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->size(), QSize(253, 17));
+    EXPECT_LE(progress->parentWidget()->height() - progress->geometry().bottom(), 3);
 }
 
 TEST_F(WindowTest, LabelsGrowWithTheirLiveText) {
@@ -196,8 +328,10 @@ TEST_F(WindowTest, ControlsStartWithTheirCaptionsItemsAndValues) {
     EXPECT_EQ(control<QLineEdit>("Laenge")->text(), "1000");
     EXPECT_EQ(control<QLineEdit>("Turns")->text(), "100");
     EXPECT_EQ(control<QLineEdit>("Anlauf1")->text(), "1400");
-    EXPECT_EQ(control<QLineEdit>("DOPos1")->text(), "0,00");
-    EXPECT_EQ(control<QLineEdit>("Hysterese")->text(), "0,00");
+    // The form's "0,00" with the desktop's decimal separator.
+    const QString zero = QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("00");
+    EXPECT_EQ(control<QLineEdit>("DOPos1")->text(), zero);
+    EXPECT_EQ(control<QLineEdit>("Hysterese")->text(), zero);
     EXPECT_EQ(control<QLabel>("APos")->text(), "0.00mm");
     EXPECT_EQ(control<QPushButton>("ReadParam")->text(), "Read Parameter-Block");
     EXPECT_EQ(control<QPushButton>("SaveParam")->text(), "Send Parameter-Block");

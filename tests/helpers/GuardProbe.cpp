@@ -1,9 +1,12 @@
 // Runs the single-instance guard the way the program does, for the guard's process tests.
-// Usage: zuvo_guard_probe [first argument] [--ignore-close] [--fork-holder]
+// Usage: zuvo_guard_probe [first argument] [--ignore-close] [--fork-holder] [--start-up-ms=N]
 // Prints "RUNNING <pid>" once it runs, "MESSAGE <title>|<text>" when the guard refuses,
 // "CLOSING" or "IGNORED" on a close request. With --fork-holder a child process shares the
-// marker and outlives this one ("HOLDER <pid>"). Everything ends on its own within a minute.
+// marker and outlives this one ("HOLDER <pid>"). With --start-up-ms the close handler is set
+// only after N ms of handling events, as the window's start-up does ("STARTING" before).
+// Everything ends on its own within a minute.
 #include "app/InstanceGuard.h"
+#include "session/EventWait.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -33,6 +36,12 @@ int main(int argc, char** argv) {
     zuvo::InstanceGuard guard(options);
     if (guard.start(arguments) == zuvo::InstanceGuard::Result::Exit) {
         return 0;
+    }
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QStringLiteral("--start-up-ms="))) {
+            say(QStringLiteral("STARTING"));
+            zuvo::pauseFor(argument.section(QLatin1Char('='), 1).toInt());
+        }
     }
     guard.setCloseRequestHandler([ignoreClose, &app] {
         if (ignoreClose) {

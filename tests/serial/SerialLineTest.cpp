@@ -2,6 +2,7 @@
 #include "SerialTestSupport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 
 using namespace zuvo;
@@ -56,6 +57,28 @@ TEST_F(SerialLineSettings, ChangesWhileOpenWaitForQueuedOutput) {
     port.setParity(TParity::pOdd);
     std::lock_guard lock(log->mutex);
     EXPECT_EQ(log->applied.size(), 3u);
+}
+
+// A driver that never reports its output as sent: the change waits 5000 polls of 2 ms and
+// then goes ahead, and the window is never frozen for longer than that.
+TEST_F(SerialLineSettings, ADriverThatNeverDrainsDelaysTheChangeBoundedly) {
+    class NeverDrains : public SpyDevice {
+    public:
+        using SpyDevice::SpyDevice;
+        int unsentBytes() override { return 1; }
+    };
+    port.setDeviceFactory([this] { return std::make_unique<NeverDrains>(log); });
+    port.setOpen(true);
+    QElapsedTimer clock;
+    clock.start();
+    port.setParity(TParity::pOdd);
+    const qint64 ms = clock.elapsed();
+    EXPECT_GE(ms, 10000);
+    EXPECT_LT(ms, 14000);
+    EXPECT_EQ(port.Parity(), TParity::pOdd);
+    std::lock_guard lock(log->mutex);
+    ASSERT_EQ(log->applied.size(), 2u);
+    EXPECT_EQ(log->applied[1].parity, TParity::pOdd);
 }
 
 TEST(SerialLineErrors, CounterDeltasBecomeErrors) {

@@ -81,29 +81,53 @@ TEST_F(SerialReceive, FlushInBufferDiscardsWaitingBytes) {
     EXPECT_EQ(QByteArray(buf, 4), "new!");
 }
 
-TEST_F(SerialReceive, HangUpStopsTheThreadsButThePortStaysOpen) {
-    const int before = threadCount();
-    int notifications = 0;
-    port.OnTriggerAvail = [&](TSerialComPort& cp, quint16 count) {
-        ++notifications;
-        QByteArray buf(count, Qt::Uninitialized);
-        cp.GetBlock(buf.data(), count);
+// However the device says it is gone, the component lets it go at once: the port closes,
+// the threads end, the program hears it once, and the next send fails instead of piling up.
+TEST_F(SerialReceive, AVanishedDeviceIsClosedAtOnce) {
+    class Dying : public SpyDevice {
+    public:
+        Dying(std::shared_ptr<DeviceLog> log, int error)
+            : SpyDevice(std::move(log)), error_(error) {}
+        ssize_t read(void* buf, size_t len) override {
+            if (error_ < 0) {
+                return SpyDevice::read(buf, len);
+            }
+            errno = error_;
+            return error_ == 0 ? 0 : -1;
+        }
+
+    private:
+        int error_;
     };
-    port.setOpen(true);
-    pty.write("hi");
-    ASSERT_TRUE(waitFor([&] { return notifications == 1; }));
-
-    pty.closeMaster();
-    ASSERT_TRUE(waitFor([&] { return port.DeviceGone(); }));
-    EXPECT_TRUE(waitFor([&] { return threadCount() == before; }));
-    EXPECT_TRUE(port.Open());
-    // Sends are still accepted into the queue; nothing drains it any more.
-    port.PutBlock("lost", 4);
-    EXPECT_EQ(port.GetOutBuffFree(), 4096 - 4);
-    QTest::qWait(50);
-    EXPECT_EQ(notifications, 1);
-
-    port.setOpen(false);
-    EXPECT_FALSE(port.Open());
-    EXPECT_EQ(threadCount(), before);
+    struct Case {
+        const char* name;
+        int readError; // -1: a real hang-up of the pseudo-terminal
+    };
+    for (const Case& c : {Case{"hang-up", -1}, Case{"read of 0 bytes", 0}, Case{"EIO", EIO}}) {
+        PtyPair line;
+        PortMap::global().setOverride(ComNo, line.slavePath());
+        auto log = std::make_shared<DeviceLog>();
+        port.setDeviceFactory([log, c] { return std::make_unique<Dying>(log, c.readError); });
+        const int before = threadCount();
+        int lost = 0;
+        const QMetaObject::Connection watch =
+            QObject::connect(&port, &TSerialComPort::deviceLost, [&] {
+                ++lost;
+                EXPECT_FALSE(port.Open()) << "closed before the program hears of it";
+            });
+        port.setOpen(true);
+        if (c.readError < 0) {
+            line.closeMaster();
+        } else {
+            line.write("x");
+        }
+        ASSERT_TRUE(waitFor([&] { return !port.Open(); })) << c.name;
+        EXPECT_EQ(lost, 1) << c.name;
+        EXPECT_FALSE(port.DeviceGone()) << c.name;
+        EXPECT_TRUE(waitFor([&] { return threadCount() == before; })) << c.name;
+        EXPECT_EQ(failure([&] { port.PutBlock("lost", 4); }), serial_text::NotOpen) << c.name;
+        QTest::qWait(50);
+        EXPECT_EQ(lost, 1) << c.name;
+        QObject::disconnect(watch);
+    }
 }

@@ -1,6 +1,6 @@
 // The bootloader's XMODEM-CRC receiver.
-#include "service/Crc16.h"
 #include "sim/Bootloader.h"
+#include "sim/SimProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ std::vector<std::uint8_t> page(std::uint8_t fill) {
 std::vector<std::uint8_t> block(std::uint8_t number, const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> b{Bootloader::kSoh, number, static_cast<std::uint8_t>(255 - number)};
     b.insert(b.end(), data.begin(), data.end());
-    const std::uint16_t crc = zuvo::crc16Xmodem(data.data(), data.size());
+    const std::uint16_t crc = bootloaderCrc(data.data(), data.size());
     b.push_back(static_cast<std::uint8_t>(crc >> 8));
     b.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     return b;

@@ -1,7 +1,7 @@
 // The simulator on a real pseudo-terminal: answers, reopening, pacing, faults, hang-up, and a
 // whole firmware update.
 #include "PtyClient.h"
-#include "service/Crc16.h"
+#include "sim/SimProtocol.h"
 #include "sim/Simulator.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +23,7 @@ SimOptions standing() {
 std::string xmodemBlock(std::uint8_t number, const std::string& data) {
     std::string b{'\x01', static_cast<char>(number), static_cast<char>(255 - number)};
     b += data;
-    const auto crc =
-        zuvo::crc16Xmodem(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    const auto crc = bootloaderCrc(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
     b += static_cast<char>(crc >> 8);
     b += static_cast<char>(crc & 0xFF);
     return b;

@@ -97,19 +97,29 @@ TEST_F(IniFileTest, FloatsUseTheLocaleSeparatorWithoutGroupsAndShortestForm) {
     const QLocale comma(QLocale::German, QLocale::Germany);
     const QLocale point = QLocale::c();
 
+    // Either separator reads, whatever the desktop's is; groups and non-numbers do not.
     struct ReadCase {
         const char* text;
-        bool commaLocale;
         double expected;
     } reads[] = {
-        {"0,25", true, 0.25}, {"-1", true, -1.0},    {"100", true, 100.0}, {"0.25", true, 7.0},
-        {"1.000", true, 7.0}, {"0.25", false, 0.25}, {"0,25", false, 7.0}, {"inf", false, 7.0},
-        {"nan", false, 7.0},  {"", true, 7.0},       {"abc", true, 7.0},
+        {"0,25", 0.25},
+        {"-1", -1.0},
+        {"100", 100.0},
+        {"0.25", 0.25},
+        {"1.000", 1.0},
+        {"inf", 7.0},
+        {"nan", 7.0},
+        {"", 7.0},
+        {"abc", 7.0},
+        {"1,000.5", 7.0},
+        {"1 000", 7.0},
+        {"\xE2\x88\x92"
+         "1",
+         -1.0},
     };
     for (const ReadCase& c : reads) {
         IniFile ini(put(QByteArray("[S]\nK=") + c.text + "\n"));
-        EXPECT_EQ(ini.readFloat("S", "K", 7.0, c.commaLocale ? comma : point), c.expected)
-            << c.text << (c.commaLocale ? " (comma)" : " (point)");
+        EXPECT_EQ(ini.readFloat("S", "K", 7.0), c.expected) << c.text;
     }
 
     struct WriteCase {
@@ -128,8 +138,8 @@ TEST_F(IniFileTest, FloatsUseTheLocaleSeparatorWithoutGroupsAndShortestForm) {
     for (const WriteCase& c : writes) {
         EXPECT_EQ(IniFile::formatFloat(c.value, comma), QString::fromLatin1(c.withComma));
         EXPECT_EQ(IniFile::formatFloat(c.value, point), QString::fromLatin1(c.withPoint));
-        EXPECT_EQ(IniFile::parseFloat(IniFile::formatFloat(c.value, comma), comma),
-                  IniFile::parseFloat(IniFile::formatFloat(c.value, point), point));
+        EXPECT_EQ(IniFile::parseFloat(IniFile::formatFloat(c.value, comma)),
+                  IniFile::parseFloat(IniFile::formatFloat(c.value, point)));
     }
 }
 

@@ -71,14 +71,15 @@ TEST(PositionInput, MillimetresToCounts) {
         {12.345, 1000, 100, 1264},
         {-1.0, 1000, 100, -102},
         {0.0, 1000, 100, 0},
-        {250.0, 1000, 0, 0},
+        {250.0, 1000, 0, std::nullopt}, // no turns: no count could carry the position
+        {250.0, 1000, -5, std::nullopt},
         {250.0, 0, 100, std::nullopt},
         {1e39, 1000, 100, std::nullopt},
         {-30000.0, 1, 100, std::nullopt},
         {20971.0, 1, 100, 2147430400},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(memoryCountsFromMm(c.mm, c.stroke, c.turns), c.counts)
+        EXPECT_EQ(memoryCountsFromMm(c.mm, Geometry{c.stroke, c.turns}), c.counts)
             << c.mm << " mm, " << c.stroke << " mm, " << c.turns << " turns";
     }
 }
@@ -103,10 +104,14 @@ TEST(PositionInput, TypedPositionTakenOrRefused) {
         {"1,2,3", 1000, 100, ',', std::nullopt, " Wrong input format "},
         {"1234567890123456789012345678901234567890", 1000, 100, ',', std::nullopt,
          " Wrong input format "},
-        {"250", 0, 100, ',', std::nullopt, kNoStrokeMessage},
+        {"250", 0, 100, ',', std::nullopt, kNoGeometryMessage},
+        {"250", 1000, 0, ',', std::nullopt, kNoGeometryMessage},
+        {"250", 1000, -3, ',', std::nullopt, kNoGeometryMessage},
+        {"abc", 1000, 0, ',', std::nullopt, " Wrong input format "},
     };
     for (const auto& c : cases) {
-        const MemoryInput input = readMemoryInput(c.typed, c.stroke, c.turns, c.separator);
+        const MemoryInput input =
+            readMemoryInput(c.typed, Geometry{c.stroke, c.turns}, c.separator);
         EXPECT_EQ(input.counts, c.counts) << c.typed.toStdString();
         EXPECT_EQ(input.counts ? input.label : input.message, c.labelOrMessage)
             << c.typed.toStdString();
@@ -114,11 +119,9 @@ TEST(PositionInput, TypedPositionTakenOrRefused) {
 }
 
 TEST(PositionInput, MemoryLabelOfCounts) {
-    EXPECT_EQ(memoryLabel(0, 1000, 100, ','), QStringLiteral("Memory: 0,00mm"));
-    EXPECT_EQ(memoryLabel(25600, 1000, 100, '.'), QStringLiteral("Memory: 250.00mm"));
-    EXPECT_EQ(memoryLabel(-99999, 1000, 100, '.'), QStringLiteral("Memory: -976.55mm"));
-    EXPECT_EQ(memoryLabel(25600, 1000, 0, ','), QStringLiteral("Memory: 0,00mm"));
-    EXPECT_EQ(memoryLabel(25600, 0, 100, ','), QStringLiteral("Memory: 0,00mm"));
+    EXPECT_EQ(memoryLabel(0, Geometry{1000, 100}, ','), QStringLiteral("Memory: 0,00mm"));
+    EXPECT_EQ(memoryLabel(25600, Geometry{1000, 100}, '.'), QStringLiteral("Memory: 250.00mm"));
+    EXPECT_EQ(memoryLabel(-99999, Geometry{1000, 100}, '.'), QStringLiteral("Memory: -976.55mm"));
 }
 
 TEST(PositionInput, MillimetreTextOfTheReadout) {

@@ -108,6 +108,12 @@ TEST(SectorCheck, SortingCountsEqualValuesOnce) {
               (std::array<std::int32_t, 5>{20, 110, 200, kMissingEdge, kMissingEdge}));
     EXPECT_EQ(sortedEdges({50, 50, 50, 50}), (std::array<std::int32_t, 5>{50, 999, 999, 999, 999}));
     EXPECT_EQ(sortedEdges({-5, 30, 20, 10}), (std::array<std::int32_t, 5>{10, 20, 30, 999, 999}));
+    // Angles from sensor words beyond one revolution are edges like any other, 999 included;
+    // 999 stands in only for a pick that finds nothing, and the next pick goes on from it.
+    EXPECT_EQ(sortedEdges({1500, 20, 999, 23039}),
+              (std::array<std::int32_t, 5>{20, 999, 1500, 23039, 999}));
+    EXPECT_EQ(sortedEdges({20, 2000, 2000, 2000}),
+              (std::array<std::int32_t, 5>{20, 2000, 999, 2000, 999}));
 
     // All eight slots alike (sensor words all equal): a table full of failures, no crash.
     const SectorCheck check = checkSectors({50, 50, 50, 50}, {50, 50, 50, 50});

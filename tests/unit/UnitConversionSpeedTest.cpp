@@ -24,11 +24,12 @@ TEST(SpeedWord, RpmToWord) {
         {3600, Motor, 24576},
         {2, Gear, 54},  // 3.41 * 16 = 54.6; below 5 RPM the tens round to 0: no unit added
         {5, Gear, 137}, // 8.53 * 16 = 136.5, plus one unit
-        // Beyond 16 bits only the low bits are kept: 682666 = 10 * 65536 + 27306.
-        {100000, Motor, 27306},
-        // Single precision decides this one: 16406.1867 becomes 16406.1875, so 16 times it plus
-        // one reaches 262500 (low bits 356); in double precision it would stay 262499 (355).
-        {9613, Gear, 356},
+        // Beyond 16 bits the word saturates (682666 and 262500 would otherwise lose their high
+        // bits and become far lower speeds); the largest speeds a word shows still convert back.
+        {100000, Motor, 0xFFFF},
+        {9613, Gear, 0xFFFF},
+        {9600, Motor, 0xFFFF},
+        {2400, Gear, 0xFFFF},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RpmToSpeedWord(c.rpm, c.sensor), c.word)

@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-
 using namespace zuvo;
 
 namespace {
 
 const QLocale kComma(QLocale::German, QLocale::Germany);
-const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 
 class ZdfContentTest : public ::testing::Test {
 protected:
@@ -62,33 +58,6 @@ TEST(ZdfFileName, AppendsZdfUnlessTheNameHasAThreeLetterExtension) {
     }
 }
 
-TEST(ZdfDecimal, ReadsCommaAndPointWhateverTheSystemSeparator) {
-    const double nothing = std::numeric_limits<double>::quiet_NaN();
-    const struct {
-        const char* text;
-        double value; // NaN: not a number
-    } cases[] = {
-        {"0,25", 0.25},   {"0.25", 0.25},       {"-1", -1},           {" 100 ", 100},
-        {"1e308", 1e308}, {"1,000.5", nothing}, {"1.000,5", nothing}, {"", nothing},
-        {"nan", nothing}, {"inf", nothing},     {"1,2,3", nothing},   {"12mm", nothing},
-    };
-    for (const QLocale& locale : {kComma, kPoint}) {
-        for (const auto& c : cases) {
-            const auto v = parseDecimal(QString::fromLatin1(c.text), locale);
-            if (std::isnan(c.value)) {
-                EXPECT_FALSE(v) << c.text << " in " << locale.name().toStdString();
-            } else {
-                ASSERT_TRUE(v) << c.text << " in " << locale.name().toStdString();
-                EXPECT_DOUBLE_EQ(*v, c.value) << c.text;
-            }
-        }
-    }
-    // Edit texts are re-written in the reading system's notation; words stay as stored.
-    EXPECT_EQ(localDecimalText(QStringLiteral("0.25"), kComma), QStringLiteral("0,25"));
-    EXPECT_EQ(localDecimalText(QStringLiteral("0,25"), kPoint), QStringLiteral("0.25"));
-    EXPECT_EQ(localDecimalText(QStringLiteral("abc"), kComma), QStringLiteral("abc"));
-}
-
 TEST_F(ZdfContentTest, NewFileHoldsTheKeysInTheirOrderWithTheSystemSeparator) {
     const QString path = dir_.filePath(QStringLiteral("new.ZDF"));
     IniFile ini(path);
@@ -104,22 +73,19 @@ TEST_F(ZdfContentTest, NewFileHoldsTheKeysInTheirOrderWithTheSystemSeparator) {
                                          "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\n"
                                          "Pos4=-1\r\nPos5=-1\r\nPos6=-1\r\nPos7=-1\r\n"
                                          "Pos8=-1\r\nAnalog1=0\r\nAnalog2=500\r\n"));
-    // And it reads back as written, in either notation.
-    for (const QLocale& locale : {kComma, kPoint}) {
-        ZdfContent expected = exampleSet();
-        expected.hysteresis = locale == kComma ? QStringLiteral("0,25") : QStringLiteral("0.25");
-        expected.turns = 60;
-        EXPECT_EQ(readZdf(IniFile(path), locale), expected) << locale.name().toStdString();
-    }
+    // And it reads back as written.
+    ZdfContent expected = exampleSet();
+    expected.turns = 60;
+    EXPECT_EQ(readZdf(IniFile(path)), expected);
 }
 
 TEST_F(ZdfContentTest, MissingKeysTakeTheirDefaults) {
     const QString path = put("[ZYLINDER]\r\nLENGTH=500\r\n");
-    const ZdfContent c = readZdf(IniFile(path), kComma);
+    const ZdfContent c = readZdf(IniFile(path));
     EXPECT_TRUE(isParameterFile(IniFile(path)));
     EXPECT_EQ(c.strokeMm, 500);
     EXPECT_EQ(c.turns, 100);
-    EXPECT_EQ(c.gearWord(), 1000);
+    EXPECT_EQ(c.gear, 100);
     EXPECT_TRUE(c.clockwise);
     EXPECT_EQ(c.hysteresis, QStringLiteral("1"));
     EXPECT_EQ(c.rushInDelays, 2570);      // both delays 1.0 s
@@ -130,19 +96,15 @@ TEST_F(ZdfContentTest, MissingKeysTakeTheirDefaults) {
     EXPECT_EQ(c.zeroWord, 0);
 }
 
-TEST_F(ZdfContentTest, ValuesThatDoNotFitTheirWordTakeTheirDefaults) {
+TEST_F(ZdfContentTest, ValuesThatDoNotConvertTakeTheirDefaults) {
     const struct {
         const char* line; // in its section
         const char* section;
     } cases[] = {
-        {"LENGTH=0", "ZYLINDER"},
-        {"LENGTH=65536", "ZYLINDER"},
-        {"LENGTH=-5", "ZYLINDER"},
         {"LENGTH=1e308", "ZYLINDER"},
-        {"GEAR=0", "ZYLINDER"},
+        {"LENGTH=abc", "ZYLINDER"},
         {"GEAR=nan", "ZYLINDER"},
-        {"GEAR=1e308", "ZYLINDER"},
-        {"GEAR=-60", "ZYLINDER"},
+        {"GEAR=", "ZYLINDER"},
         {"ZERO=70000", "ZYLINDER"},
         {"Funktion1=-1", "OUTPUT"},
         {"Funktion1=99999999999", "OUTPUT"},
@@ -155,21 +117,43 @@ TEST_F(ZdfContentTest, ValuesThatDoNotFitTheirWordTakeTheirDefaults) {
     const ZdfContent defaults;
     for (const auto& c : cases) {
         const QString path = put(QByteArray("[") + c.section + "]\r\n" + c.line + "\r\n");
-        EXPECT_EQ(readZdf(IniFile(path), kComma), defaults) << c.line;
+        EXPECT_EQ(readZdf(IniFile(path)), defaults) << c.line;
+    }
+}
+
+// Whole numbers the pages cannot use are kept, so that the pages can show them and refuse them.
+TEST_F(ZdfContentTest, UnusableStrokeAndGearAreKeptAsWritten) {
+    const struct {
+        const char* lines;
+        std::int64_t stroke;
+        double gear;
+        std::int64_t turns;
+    } cases[] = {
+        {"LENGTH=0", 0, 100, 100},        {"LENGTH=65536", 65536, 100, 100},
+        {"LENGTH=-5", -5, 100, 100},      {"GEAR=0", 1000, 0, 0},
+        {"GEAR=-60", 1000, -60, -60},     {"GEAR=7000", 1000, 7000, 7000},
+        {"GEAR=1e308", 1000, 1e308, 100}, {"GEAR=60,5", 1000, 60.5, 100},
+    };
+    for (const auto& c : cases) {
+        const ZdfContent read =
+            readZdf(IniFile(put(QByteArray("[ZYLINDER]\r\n") + c.lines + "\r\n")));
+        EXPECT_EQ(read.strokeMm, c.stroke) << c.lines;
+        EXPECT_EQ(read.gear, c.gear) << c.lines;
+        EXPECT_EQ(read.turns, c.turns) << c.lines;
     }
 }
 
 TEST_F(ZdfContentTest, FirstOfDuplicatesCountsAndTextsKeepWhatIsNoNumber) {
     const QString path = put("; comment\n[position]\nPos1=12.5\nPos1=99\nPos2=abc\nPos3=7\rjunk\n"
                              "[Zylinder]\ngear=60,5\nDIRECTION=0\n[ZYLINDER]\nDIRECTION=1\n");
-    const ZdfContent c = readZdf(IniFile(path), kComma);
-    EXPECT_EQ(c.switchPositions[0], QStringLiteral("12,5"));
+    const ZdfContent c = readZdf(IniFile(path));
+    EXPECT_EQ(c.switchPositions[0], QStringLiteral("12.5"));
     EXPECT_EQ(c.switchPositions[1], QStringLiteral("abc"));
     EXPECT_EQ(c.switchPositions[2], QStringLiteral("7")); // an edit holds one line
     EXPECT_FALSE(c.clockwise);
-    // A gear with decimals: the turns edit cannot show it, the word keeps the tenths.
+    // A gear with decimals: the turns edit cannot show it.
     EXPECT_EQ(c.turns, 100);
-    EXPECT_EQ(c.gearWord(), 605);
+    EXPECT_EQ(c.gear, 60.5);
 }
 
 TEST_F(ZdfContentTest, FilesWithoutAnyOfTheSectionsAreNoParameterSets) {

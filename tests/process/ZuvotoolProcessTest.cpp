@@ -1,0 +1,157 @@
+// The real program, started as a user starts it: build/zuvotool, offscreen, with the simulated
+// actuator as COM1 and folders of the test's own. These tests see what main() wires together:
+// the single-instance guard, the window's closing path and the command line.
+
+#include "sim/Simulator.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class ZuvotoolProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        device.start();
+    }
+
+    // A copy of the program with `arguments`; its port COM1 is the simulator, every other
+    // number a device that does not exist.
+    std::unique_ptr<QProcess> start(const QStringList& arguments) {
+        QStringList ports{QStringLiteral("1=") + QString::fromStdString(device.slavePath())};
+        for (int n = 2; n <= 50; ++n) {
+            ports << QStringLiteral("%1=%2").arg(n).arg(folder.filePath("none"));
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("ZUVO_PORTS", ports.join(','));
+        env.insert("ZUVO_SETTINGS", folder.filePath("ZUVO.conf"));
+        env.insert("ZUVO_RUNTIME_DIR", folder.filePath("run"));
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(QStringLiteral(ZUVO_TOOL), arguments);
+        EXPECT_TRUE(process->waitForStarted(5000));
+        return process;
+    }
+
+    void writeFile(const QString& name, const QByteArray& content) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    // Waits until the simulator has received a request after `count` of them.
+    bool polledBeyond(std::size_t count, std::chrono::milliseconds timeout = 8s) {
+        return device.waitUntil([&] { return device.requestCount() > count; }, timeout);
+    }
+
+    // Ends a copy that the test no longer needs.
+    static void stop(QProcess& process) {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    QTemporaryDir folder;
+    zuvo::sim::Simulator device;
+};
+
+// A second plain start makes the first close through its window, which closes the port and
+// ends with status 0, well before the 5 s after which it would be killed; the new copy then
+// has the port.
+TEST_F(ZuvotoolProcessTest, ASecondStartClosesTheFirstThroughItsWindow) {
+    for (const QStringList& firstArguments : {QStringList{}, QStringList{"/r"}}) {
+        const std::string name = firstArguments.isEmpty() ? "plain first" : "/r first";
+        auto first = start(firstArguments);
+        ASSERT_TRUE(polledBeyond(device.requestCount())) << name;
+
+        QElapsedTimer clock;
+        clock.start();
+        auto second = start({});
+        ASSERT_TRUE(first->waitForFinished(8000)) << name;
+        EXPECT_LT(clock.elapsed(), 5000) << name << ": not closed, killed";
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << name;
+        EXPECT_EQ(first->exitCode(), 0) << name;
+
+        const std::size_t afterFirst = device.requestCount();
+        EXPECT_TRUE(polledBeyond(afterFirst)) << name << ": the new copy polls on the freed port";
+        EXPECT_EQ(second->state(), QProcess::Running) << name;
+        stop(*second);
+    }
+}
+
+// A close request while the running copy still waits for its user during start-up: the port
+// dialog (stored port 0) or the message about a file on the command line. The dialog is
+// dismissed and the copy closes as soon as its window exists.
+TEST_F(ZuvotoolProcessTest, ACloseRequestDuringAStartUpDialogIsHonoured) {
+    writeFile("text.ZDF", "no parameters in here\r\n");
+    struct Case {
+        const char* name;
+        QByteArray settings;
+        QStringList arguments;
+    };
+    const Case cases[] = {
+        {"port dialog", "[Software\\ZUVO]\r\nComPort=0\r\n", {}},
+        {"file message", "", {folder.filePath("text.ZDF")}},
+    };
+    for (const Case& c : cases) {
+        writeFile("ZUVO.conf", c.settings);
+        auto first = start(c.arguments);
+        // Give it time to reach its dialog.
+        QThread::msleep(1500);
+        ASSERT_EQ(first->state(), QProcess::Running) << c.name;
+
+        QElapsedTimer clock;
+        clock.start();
+        writeFile("ZUVO.conf", "");
+        auto second = start({});
+        ASSERT_TRUE(first->waitForFinished(8000)) << c.name;
+        EXPECT_LT(clock.elapsed(), 5000) << c.name << ": not closed, killed";
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << c.name;
+        EXPECT_EQ(first->exitCode(), 0) << c.name;
+        EXPECT_TRUE(polledBeyond(device.requestCount())) << c.name;
+        stop(*second);
+    }
+}
+
+// A parameter file named on the command line is shown instead of the controller's block: the
+// first polls ask for the status, not for the block. A missing file is ignored.
+TEST_F(ZuvotoolProcessTest, AParameterFileOnTheCommandLineReplacesTheFirstBlockRead) {
+    writeFile("cylinder.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\nTURNS=50\r\n");
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        std::string firstPoll;
+    };
+    const Case cases[] = {
+        {"parameter file", {folder.filePath("cylinder.ZDF")}, "RV"},
+        {"missing file", {folder.filePath("missing.ZDF")}, "PV"},
+        {"no argument", {}, "PV"},
+    };
+    for (const Case& c : cases) {
+        device.clearLog();
+        const std::size_t before = device.requestCount();
+        auto tool = start(c.arguments);
+        ASSERT_TRUE(polledBeyond(before)) << c.name;
+        const auto requests = device.requests();
+        ASSERT_FALSE(requests.empty()) << c.name;
+        EXPECT_EQ(requests.front(), c.firstPoll) << c.name;
+        stop(*tool);
+    }
+}
+
+} // namespace
