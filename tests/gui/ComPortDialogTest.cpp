@@ -15,9 +15,12 @@
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace zuvo;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -120,6 +123,24 @@ TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
     menuItem()->trigger();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(form.ComPort1.Open());
+}
+
+// The probe closes and opens every port in turn: it holds the link meanwhile, so that no poll
+// goes to the controller or to any other probed adapter, and polling goes on afterwards.
+TEST_F(ComPortDialogTest, TheProbeSendsNoPoll) {
+    form.pollCycle().ResumePolling(10);
+    ASSERT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 2; }, 3000));
+    form.Timer2.stop();
+    std::this_thread::sleep_for(50ms); // what was sent has reached the simulator's log
+    link.sim.clearLog();
+    other.clearLog();
+    form.Timer2.start(1); // a tick is due in every event round of the probe
+    showDialog();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(link.sim.requests().empty());
+    EXPECT_TRUE(other.requests().empty());
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 0; }, 3000));
 }
 
 TEST_F(ComPortDialogTest, ThePortMapViewNoticesAnAdapterThatWentAway) {
