@@ -15,6 +15,7 @@ ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
     Link& link = form_.link();
     LiveDisplay& display = form_.liveDisplay();
     link.setContextSource([this] { return context(); });
+    link.setRecordingViewSource([this] { return form_.views().current() == View::Recording; });
     QObject::connect(&link, &Link::bytesArrived, &form_, [&display] { display.bytesArrived(); });
     QObject::connect(&link, &Link::replyRecognised, &form_,
                      [&display] { display.replyRecognised(); });
@@ -35,7 +36,6 @@ ReceiveContext ReceiveDispatcher::context() const {
     const Ui::TForm1& ui = *form_.ui;
     ReceiveContext c;
     c.testValuesTabShown = ui.PageControl1->isTabVisible(ui.PageControl1->indexOf(ui.TabSheet4));
-    c.recordingViewShown = form_.views().current() == View::Recording;
     c.sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0;
     c.turns = form_.liveDisplay().turns();
     c.strokeMm = form_.liveDisplay().strokeMm();

@@ -13,8 +13,8 @@ namespace zuvo {
 
 namespace {
 
-// A device that goes away wakes nobody; waits look at the port this often.
-constexpr int kPortCheckMs = 100;
+// How long a step waits for the component to close a port whose device went away.
+constexpr int kPortCloseGraceMs = 100;
 
 } // namespace
 
@@ -263,7 +263,7 @@ void Link::tick() {
         }
         state_.ReplyPending = true;
         emit connectionChanged(answered ? Connection::Answering : Connection::Silent);
-        const Frame frame = nextPollFrame(state_, context().recordingViewShown);
+        const Frame frame = nextPollFrame(state_, recordingViewShown());
         rx_.RxCount = 0;
         writeFrame(frame);
     } else {
@@ -343,25 +343,28 @@ bool Link::portGone() const {
 }
 
 bool Link::waitUntilOrPortGone(const std::function<bool()>& done, int ms) {
-    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    while (!deadline.hasExpired()) {
-        const qint64 step = std::min<qint64>(deadline.remainingTime(), kPortCheckMs);
-        if (waitUntil(done, QDeadlineTimer(step, Qt::PreciseTimer))) {
-            return true;
-        }
-        if (portGone()) {
-            // The component closes a vanished device on its own event; let it run, so that the
-            // step ends with the port closed and the loss reported.
-            waitUntil([this] { return !port_.Open(); },
-                      QDeadlineTimer(kPortCheckMs, Qt::PreciseTimer));
-            return false;
-        }
+    // A vanished device closes the port on the component's own event, which wakes the wait.
+    waitUntil([&] { return done() || portGone(); }, QDeadlineTimer(ms, Qt::PreciseTimer));
+    if (done()) {
+        return true;
     }
-    return done();
+    if (portGone()) {
+        // The device is gone but its close event has not run yet: let it, so that the step
+        // ends with the port closed and the loss reported.
+        waitUntil([this] { return !port_.Open(); },
+                  QDeadlineTimer(kPortCloseGraceMs, Qt::PreciseTimer));
+    }
+    return false;
 }
 
 ReceiveContext Link::context() const {
-    return context_ ? context_() : ReceiveContext{};
+    ReceiveContext c = context_ ? context_() : ReceiveContext{};
+    c.recordingViewShown = recordingViewShown();
+    return c;
+}
+
+bool Link::recordingViewShown() const {
+    return recordingView_ && recordingView_();
 }
 
 void Link::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {

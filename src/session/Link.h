@@ -147,6 +147,11 @@ public:
     // What the front end shows that the receive engine needs; asked on every notification.
     using ContextSource = std::function<ReceiveContext()>;
     void setContextSource(ContextSource source) { context_ = std::move(source); }
+    // Whether the recording view is shown; the tick asks it for every poll, so it must be cheap.
+    // It fills ReceiveContext::recordingViewShown too.
+    void setRecordingViewSource(std::function<bool()> source) {
+        recordingView_ = std::move(source);
+    }
 
     // The link for one exchange, named for whoever is refused meanwhile; nothing while one runs.
     std::optional<Exchange> begin(const QString& name);
@@ -196,6 +201,7 @@ private:
     void endExchange();
     void restartTimer(int ms);
     bool waitUntilOrPortGone(const std::function<bool()>& done, int ms);
+    bool recordingViewShown() const;
     bool portGone() const;
 
     TSerialComPort port_;
@@ -203,6 +209,7 @@ private:
     ReceiveFields rx_;
     QTimer pollTimer_;
     ContextSource context_;
+    std::function<bool()> recordingView_;
     std::vector<std::uint8_t> readBuffer_; // reused, so a notification allocates nothing
 
     bool exchangeRunning_ = false;
