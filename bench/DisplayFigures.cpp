@@ -4,7 +4,6 @@
 
 #include "app/TForm1.h"
 #include "device/HexField.h"
-#include "device/ReceiveDispatcher.h"
 #include "serial/PortMap.h"
 #include "service/MillimetreText.h"
 #include "sim/PtyEndpoint.h"
@@ -75,7 +74,7 @@ void replyToDisplay() {
     const QChar separator = QLocale().decimalPoint().front();
 
     form.ComPort1.OnTriggerAvail = [&](TSerialComPort& cp, quint16 count) {
-        form.receiveDispatcher().ComPort1TriggerAvail(cp, count);
+        form.link().ComPort1TriggerAvail(cp, count);
         const auto now = Clock::now().time_since_epoch().count();
         std::lock_guard lock(mutex);
         held = form.Rx.RxCount;

@@ -4,13 +4,13 @@
 #include "BenchFigure.h"
 
 #include "app/AppStartup.h"
-#include "app/EventWait.h"
-#include "app/Settings.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/ReceiveDispatcher.h"
 #include "device/RequestFrames.h"
-#include "serial/PollCycle.h"
 #include "serial/PortMap.h"
+#include "session/EventWait.h"
+#include "session/Link.h"
+#include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
 #include "sim/Simulator.h"
 
@@ -174,7 +174,7 @@ void pollCadence() {
             if (i > CadenceWarmUp) {
                 const double ms =
                     std::chrono::duration<double, std::milli>(polled - replied).count();
-                deviations.push_back(std::abs(ms - ReceiveDispatcher::kStatusPollMs));
+                deviations.push_back(std::abs(ms - Link::kStatusPollMs));
                 const Clock::time_point tick{Clock::duration(fired.load())};
                 sendTimes.push_back(
                     std::chrono::duration<double, std::milli>(polled - tick).count());
@@ -201,8 +201,7 @@ void pollCadence() {
     std::sort(sendTimes.begin(), sendTimes.end());
     std::printf("%zu polls, status reply written to next poll read, against %d ms; of it, "
                 "timer fired to poll read: median %.3f ms\n",
-                deviations.size(), ReceiveDispatcher::kStatusPollMs,
-                sendTimes[sendTimes.size() / 2]);
+                deviations.size(), Link::kStatusPollMs, sendTimes[sendTimes.size() / 2]);
     printFigure("cadence median deviation", deviations[deviations.size() / 2], "ms", 1.0);
 }
 
@@ -224,15 +223,16 @@ void pollingCpu() {
 void unansweredWaitCpu() {
     sim::PtyEndpoint device; // takes every byte, answers nothing
     BenchWindow window(device.slavePath());
-    PollCycle& poll = window.form.pollCycle();
-    poll.QuietLink(false);
+    std::optional<Exchange> exchange = window.form.link().begin(QStringLiteral("bench"));
+    exchange->quiet();
     const double cpu = threadCpuSeconds();
     const Clock::time_point start = Clock::now();
-    const bool acknowledged = poll.SendAndWaitForAck(writeWordFrame(1, 0));
+    const bool acknowledged =
+        exchange->sendAndWaitForAck(writeWordFrame(1, 0)) == LinkResult::Acknowledged;
     const double wall = secondsSince(start);
     const double used = threadCpuSeconds() - cpu;
     std::printf("acknowledge %s after %.3f s (limit %.3f s)\n", acknowledged ? "came" : "missed",
-                wall, PollCycle::kAckWaitMs / 1000.0);
+                wall, Link::kAckWaitMs / 1000.0);
     printFigure("unanswered wait CPU", used / wall * 100, "%", 1.0);
 }
 

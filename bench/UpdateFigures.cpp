@@ -2,10 +2,10 @@
 #include "BenchFigure.h"
 
 #include "app/AppStartup.h"
-#include "app/EventWait.h"
 #include "app/TForm1.h"
 #include "service/FirmwareUpdate.h"
 #include "service/PositionRecording.h"
+#include "session/EventWait.h"
 #include "tests/gui/SimulatedLink.h"
 
 #include <QFile>

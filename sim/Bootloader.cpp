@@ -18,10 +18,11 @@ std::uint8_t Bootloader::start(Clock::time_point now) {
     return kReady;
 }
 
-void Bootloader::setFaults(const std::map<int, int>& nakBlocks,
-                           const std::set<int>& restartBlocks) {
+void Bootloader::setFaults(const std::map<int, int>& nakBlocks, const std::set<int>& restartBlocks,
+                           int restartAlwaysFrom) {
     nakBlocks_ = nakBlocks;
     restartBlocks_ = restartBlocks;
+    restartAlwaysFrom_ = restartAlwaysFrom;
 }
 
 Bootloader::Take Bootloader::receive(std::uint8_t byte, Clock::time_point now,
@@ -76,7 +77,8 @@ std::uint8_t Bootloader::checkBlock() {
         return kNak;
     }
     const int page = blocksAccepted() + 1;
-    if (restartBlocks_.erase(page) > 0) {
+    const bool restartAlways = restartAlwaysFrom_ > 0 && page >= restartAlwaysFrom_;
+    if (restartBlocks_.erase(page) > 0 || restartAlways) {
         expected_ = 1;
         image_.clear();
         return kReady;

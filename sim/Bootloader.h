@@ -43,8 +43,10 @@ public:
     // The program closed the line.
     void lineClosed();
 
-    // Faults: NAK block p (counted from 1) so many times; answer block p once with 'C'.
-    void setFaults(const std::map<int, int>& nakBlocks, const std::set<int>& restartBlocks);
+    // Faults: NAK block p (counted from 1) so many times; answer block p once with 'C'; answer
+    // every block from `restartAlwaysFrom` on with 'C' (0: never).
+    void setFaults(const std::map<int, int>& nakBlocks, const std::set<int>& restartBlocks,
+                   int restartAlwaysFrom = 0);
 
     // Data of the accepted blocks of the last session (filler included).
     const std::vector<std::uint8_t>& image() const { return image_; }
@@ -65,6 +67,7 @@ private:
     int completed_ = 0;
     std::map<int, int> nakBlocks_;
     std::set<int> restartBlocks_;
+    int restartAlwaysFrom_ = 0;
 };
 
 } // namespace zuvo::sim

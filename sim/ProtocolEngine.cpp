@@ -32,7 +32,8 @@ ProtocolEngine::ProtocolEngine(const SimOptions& options)
     : model_(options.rpm, options.misaligned, options.extraWords, options.inputs),
       status28_(options.status28), oldSpeedUnit_(options.version && *options.version < 60),
       angleTurnBits_(options.angleTurnBits) {
-    bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks);
+    bootloader_.setFaults(options.faults.nakBlocks, options.faults.restartBlocks,
+                          options.faults.restartAlwaysFrom);
     bootloader_.setSticky(options.stickyBootloader);
     model_.setCorruptWord(options.corruptWord);
     model_.setAnswersBlockRead(!options.noBlock);

@@ -1,5 +1,7 @@
 #include "ReplyFaults.h"
 
+#include "ProtocolEngine.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -48,7 +50,9 @@ std::optional<ReplyFaults::Shaped> ReplyFaults::shape(std::vector<std::uint8_t> 
         s.bytes = noise(faults_.garbageBytes);
     }
     s.bytes.insert(s.bytes.end(), reply.begin(), reply.end());
-    s.delay = std::chrono::milliseconds(faults_.delayMs > 0 ? faults_.delayMs : 0);
+    const bool acknowledge = reply.size() == 1 && reply.front() == kAckByte;
+    const int delayMs = acknowledge && faults_.ackDelayMs ? *faults_.ackDelayMs : faults_.delayMs;
+    s.delay = std::chrono::milliseconds(delayMs > 0 ? delayMs : 0);
     return s;
 }
 

@@ -41,12 +41,15 @@ const char* simHelpText() {
            "  --silent            receive everything, answer nothing\n"
            "  --drop N            drop every N-th reply\n"
            "  --delay MS          send every reply MS milliseconds late\n"
+           "  --ack-delay MS      send acknowledges MS milliseconds late (default: --delay)\n"
            "  --garbage N         send N bytes of line noise in front of every reply\n"
            "  --noise-frames      the noise also holds STX, ETX, 0x05 and CR\n"
            "  --angle-turn-bits   the angle field carries turn-count bits above its ten bits\n"
            "  --nak-block N       firmware update: reject block N once with NAK (repeatable)\n"
            "  --restart-block N   firmware update: answer block N once with 'C', the\n"
            "                      bootloader starting over (repeatable)\n"
+           "  --restart-always N  firmware update: answer block N and every later block\n"
+           "                      with 'C', a bootloader that never gets past it\n"
            "  --sticky-bootloader the bootloader stays after a cancelled or failed update\n"
            "                      until the line is closed\n"
            "  --hangup-after MS   close the line MS milliseconds after the start\n"
@@ -120,6 +123,9 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
         } else if (a == "--delay") {
             ok = (n = numeric(0, 600000)).has_value();
             o.faults.delayMs = n.value_or(0);
+        } else if (a == "--ack-delay") {
+            ok = (n = numeric(0, 600000)).has_value();
+            o.faults.ackDelayMs = n;
         } else if (a == "--garbage") {
             ok = (n = numeric(1, 4096)).has_value();
             o.faults.garbageBytes = n.value_or(0);
@@ -133,6 +139,9 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
             if (ok) {
                 o.faults.restartBlocks.insert(*n);
             }
+        } else if (a == "--restart-always") {
+            ok = (n = numeric(1, 1000000)).has_value();
+            o.faults.restartAlwaysFrom = n.value_or(0);
         } else if (a == "--hangup-after") {
             ok = (n = numeric(0, 86400000)).has_value();
             out.hangUpAfterMs = n.value_or(-1);

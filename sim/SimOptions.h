@@ -14,10 +14,12 @@ struct FaultConfig {
     bool silent = false;               // receive everything, answer nothing
     int dropEvery = 0;                 // drop every n-th reply (0: none)
     int delayMs = 0;                   // hold every reply back this long
+    std::optional<int> ackDelayMs;     // hold acknowledges back this long instead of delayMs
     int garbageBytes = 0;              // line noise sent in front of every reply
     bool noiseLooksLikeFrames = false; // the noise also holds STX, ETX, 0x05 and CR
     std::map<int, int> nakBlocks;      // block -> how many times it is rejected with NAK
     std::set<int> restartBlocks;       // blocks answered once with 'C' (bootloader starts over)
+    int restartAlwaysFrom = 0; // from this block on every block is answered with 'C' (0: off)
 };
 
 struct SimOptions {

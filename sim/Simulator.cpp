@@ -234,7 +234,8 @@ void Simulator::flushDue(Clock::time_point now) {
 void Simulator::setFault(const FaultConfig& faults) {
     std::lock_guard lock(mutex_);
     faults_.configure(faults);
-    engine_.bootloader().setFaults(faults.nakBlocks, faults.restartBlocks);
+    engine_.bootloader().setFaults(faults.nakBlocks, faults.restartBlocks,
+                                   faults.restartAlwaysFrom);
     silent_ = faults.silent;
 }
 

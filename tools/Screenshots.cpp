@@ -3,12 +3,12 @@
 // COM-Port dialog and of the status bar explaining a port that does not open into FOLDER. The
 // pictures of the README are made so, and so stay current.
 #include "app/AppStartup.h"
-#include "app/EventWait.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "device/DeviceState.h"
-#include "serial/PollCycle.h"
 #include "serial/PortMap.h"
+#include "session/EventWait.h"
 #include "sim/Simulator.h"
 
 #include <QAction>

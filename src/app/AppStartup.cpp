@@ -1,12 +1,12 @@
 #include "app/AppStartup.h"
 
-#include "app/EventWait.h"
 #include "app/InstanceGuard.h"
 #include "app/PortTroubleLine.h"
-#include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "params/ParameterFiles.h"
+#include "session/EventWait.h"
+#include "session/Settings.h"
 #include "ui_TForm1.h"
 #include "ui_TForm2.h"
 
@@ -76,10 +76,8 @@ void AppStartup::FormCreate(const QStringList& arguments) {
         PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
     }
 
-    form_.Timeout.stop();
     // Still the design interval: the first poll comes two seconds from now.
-    form_.Timer2.start();
-    form_.Timeout.stop();
+    form_.link().startPolling();
 
     const QString file = parameterFileArgument(arguments);
     if (!file.isEmpty()) {
@@ -147,16 +145,8 @@ void AppStartup::FormShow() {
 }
 
 void AppStartup::FormDestroy() {
-    QTimer& timer2 = form_.Timer2;
-    timer2.stop();
-    // A status reply still on its way stops Timeout early.
-    form_.Timeout.setInterval(kShutdownGraceMs);
-    form_.Timeout.start();
-    waitWhileActive(form_.Timeout, [&timer2] { timer2.stop(); });
-    try {
-        form_.ComPort1.setOpen(false);
-    } catch (const std::exception&) {
-    }
+    // Polling stops for good; a status reply still on its way ends the grace early.
+    form_.link().shutDown(kShutdownGraceMs);
 }
 
 void AppStartup::setForm2(TForm2* form2) {

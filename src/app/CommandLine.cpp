@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
-#include "app/Settings.h"
 #include "serial/PortListing.h"
 #include "serial/PortMap.h"
+#include "session/Settings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/InstanceGuard.h"
 
-#include "app/EventWait.h"
+#include "session/EventWait.h"
 
 #include <QApplication>
 #include <QDialog>

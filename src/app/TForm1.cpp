@@ -1,6 +1,8 @@
 #include "app/TForm1.h"
 
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
+#include "app/TComSelectForm.h"
 #include "device/LiveDisplay.h"
 #include "device/ReceiveDispatcher.h"
 #include "device/SectorAnalysis.h"
@@ -9,7 +11,6 @@
 #include "params/EditorMapping.h"
 #include "params/ParameterFiles.h"
 #include "params/ParameterTransfer.h"
-#include "serial/PollCycle.h"
 #include "service/Commissioning.h"
 #include "service/FirmwareUpdate.h"
 #include "service/ModuleReplacement.h"
@@ -50,20 +51,22 @@ QFileDialog* makeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), ui((initPictures(), new Ui::TForm1)),
+    : QMainWindow(parent), ui((initPictures(), new Ui::TForm1)), Timer2(link_.pollTimer()),
       OpenDialog1(makeFileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen,
                                  "Zuvo data file (*.ZDF)", "ZDF")),
       SaveDialog1(makeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave,
                                  "Zuvo data file (*.ZDF)", "ZDF")),
       OpenDialog2(makeFileDialog(this, "OpenDialog2", QFileDialog::AcceptOpen,
                                  "BIN-Dateien (*.BIN)", "BIN")),
-      views_(*ui), snapshot_(*ui) {
+      ComPort1(link_.port()), State(link_.state()), Rx(link_.rx()), views_(*ui), snapshot_(*ui) {
     ui->setupUi(this);
     serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
     LabelAutoSize::apply(this);
     CompactComboStyle::apply(this);
     setUpTimers();
+    // A port opened without a number asks the user with the port-selection dialog.
+    ComPort1.setPortChooser(&TComSelectForm::askForPort);
 
     // Bound spinners step the number in their edit.
     ui->UpDown1->setAssociate(ui->Turns);
@@ -116,10 +119,6 @@ void TForm1::setUpTimers() {
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(kTimer2DesignMs);
-    Timeout.setObjectName("Timeout");
-    Timeout.setTimerType(Qt::PreciseTimer);
-    Timeout.setInterval(kTimeoutDesignMs);
-    Timeout.setSingleShot(true);
 }
 
 void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) {

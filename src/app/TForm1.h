@@ -1,8 +1,9 @@
 #pragma once
-// The main window: the hub that owns every control, the two timers, the file dialogs, the serial
-// port, the receive fields and the program-wide records. Feature classes (spokes) hold a
-// reference to it and work through `ui`; the window itself only handles what changes its own
-// look (service mode, views, the picture snapshot, the web label).
+// The main window: the hub that owns every control, the file dialogs, the link to the controller
+// (the serial port, the poll timer, the receive fields and the device state live in it) and the
+// parameter block. Feature classes (spokes) hold a reference to it and work through `ui`; the
+// window itself only handles what changes its own look (service mode, views, the picture
+// snapshot, the web label).
 
 #include "app/PictureSnapshot.h"
 #include "app/ServiceMode.h"
@@ -12,6 +13,7 @@
 #include "device/ReceiveFields.h"
 #include "params/ParameterBlock.h"
 #include "serial/TSerialComPort.h"
+#include "session/Link.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -50,18 +52,21 @@ public:
     static constexpr QSize kClientSize{762, 467};
     // Design interval of the poll timer; the poll cycle sets its working intervals.
     static constexpr int kTimer2DesignMs = 2000;
-    static constexpr int kTimeoutDesignMs = 100;
 
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
+private:
+    // The link to the controller. Made first, so that it outlives everything that uses it.
+    Link link_;
+
+public:
     // The generated controls, named as on the form.
     Ui::TForm1* const ui;
 
-    // Poll timer (disabled until start-up arms it).
-    QTimer Timer2;
-    // One-shot wait timer: it switches itself off when it fires.
-    QTimer Timeout;
+    Link& link() { return link_; }
+    // The link's poll timer (disabled until start-up arms it).
+    QTimer& Timer2;
 
     // Parameter files (open and save) and firmware images.
     QFileDialog* const OpenDialog1;
@@ -82,12 +87,12 @@ public:
     // Runs on every showing of the window.
     void FormShow();
 
-    // The serial port to the controller. Declared before the spokes, so that it outlives them.
-    TSerialComPort ComPort1;
-    // The program-wide records and the bytes received but not yet consumed.
-    DeviceState State;
+    // The serial port to the controller, the device state and the bytes received but not yet
+    // consumed: the link's own.
+    TSerialComPort& ComPort1;
+    DeviceState& State;
+    ReceiveFields& Rx;
     ParameterBlock Params;
-    ReceiveFields Rx;
     // The start-up port number as one digit character.
     char ComDigit = '1';
 

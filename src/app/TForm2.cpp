@@ -1,12 +1,12 @@
 #include "app/TForm2.h"
 
-#include "app/EventWait.h"
 #include "app/InstanceGuard.h"
+#include "app/PollCycle.h"
 #include "app/PortTroubleLine.h"
-#include "app/Settings.h"
 #include "app/TForm1.h"
-#include "serial/PollCycle.h"
 #include "serial/PortMap.h"
+#include "session/EventWait.h"
+#include "session/Settings.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
@@ -131,8 +131,9 @@ void TForm2::FormShow() {
         return;
     }
     // Closing the port under a running command would break its exchange; the list then stays
-    // as it was.
-    if (exchangeRunning()) {
+    // as it was. The probe holds the link itself, so that no poll goes to a probed port.
+    std::optional<Exchange> exchange = form_->link().begin(QStringLiteral("COM port selection"));
+    if (!exchange) {
         refreshPortView();
         return;
     }
@@ -186,21 +187,28 @@ void TForm2::Button1Click() {
         return;
     }
     // A running command keeps its port; the click is refused, as every second command is.
-    if (exchangeRunning()) {
+    std::optional<Exchange> exchange =
+        form_->pollCycle().beginCommand(QStringLiteral("COM port selection"));
+    if (!exchange) {
         return;
     }
     TSerialComPort& port = form_->ComPort1;
     const PortChoice choice = parsePortChoice(ui->ComboBox1->currentText(), port.ComNumber());
     if (choice.number != port.ComNumber()) {
         bool switched = false;
+        QString failure;
         try {
             port.setOpen(false);
             port.setComNumber(static_cast<quint16>(choice.number));
             port.setOpen(true);
             switched = true;
         } catch (const std::exception& error) {
-            showMessage_(notAvailableText(choice.text),
-                         diagnosePortFailure(choice.number, error, systemRoot_).details);
+            failure = diagnosePortFailure(choice.number, error, systemRoot_).details;
+        }
+        // The message box is modal: the link is given back before it opens.
+        exchange.reset();
+        if (!switched) {
+            showMessage_(notAvailableText(choice.text), failure);
         }
         // The dialog stays open when the choice cannot be kept; OK again hides it.
         if (switched && !storeComPort(choice.text)) {

@@ -12,6 +12,9 @@ constexpr int kExitFromRight = 79;
 Views::Views(Ui::TForm1& ui) : ui_(ui) {}
 
 void Views::show(View view) {
+    if (locked_ && view == View::Recording) {
+        return;
+    }
     ui_.PageControl1->setVisible(view == View::Normal);
     ui_.Panel1->setVisible(view != View::Recording);
     ui_.GroupBox2->setVisible(view == View::Update);

@@ -19,8 +19,14 @@ class Views {
 public:
     explicit Views(Ui::TForm1& ui);
 
+    // Shows `view`; the recording view not while the views are locked.
     void show(View view);
     View current() const;
+
+    // While a firmware update runs, the user cannot change the view: only the update switches
+    // between its own view and the normal one.
+    void setLocked(bool locked) { locked_ = locked; }
+    bool locked() const { return locked_; }
 
     // Lays the recording view over a client area of `clientSize` (status bar excluded): the
     // picture fills it above the 32-pixel strip, and "Exit" keeps its distance to the right edge.
@@ -30,6 +36,7 @@ public:
 
 private:
     Ui::TForm1& ui_;
+    bool locked_ = false;
 };
 
 } // namespace zuvo

@@ -3,10 +3,10 @@
 #include "app/AppStartup.h"
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
-#include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "serial/PortMap.h"
+#include "session/Settings.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -6,110 +6,57 @@
 #include "device/SectorAnalysis.h"
 #include "device/StatusDecoding.h"
 #include "params/EditorMapping.h"
-#include "params/ParameterTransfer.h"
-#include "serial/PollCycle.h"
 #include "service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
 
 ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
-    form_.ComPort1.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
-        ComPort1TriggerAvail(cp, count);
-    };
-}
-
-void ReceiveDispatcher::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {
-    form_.liveDisplay().bytesArrived();
-    std::span<const std::uint8_t> bytes;
-    // A port that is closing hands out nothing; its bytes are not read as zeros.
-    if (count > 0 && cp.Open()) {
-        readBuffer_.resize(count);
-        try {
-            cp.GetBlock(readBuffer_.data(), count);
-            bytes = readBuffer_;
-        } catch (const std::exception&) {
-            // A failed read brings nothing; what the buffer holds is still looked at.
-        }
-    }
-    receive(bytes);
-}
-
-void ReceiveDispatcher::receive(std::span<const std::uint8_t> bytes) {
-    const bool blockWanted = form_.State.ParamReadPending;
-    const ReceiveOutcome outcome = receiveBytes(form_.Rx, form_.State, bytes, context());
-    if (outcome.parameterBlock && form_.parameterTransfer().sending()) {
-        // A block arriving while the block is being sent would change the words under the
-        // send and the pages the user sent from: it is dropped, and a read that was wanted
-        // stays wanted, so the block is read once the send has ended.
-        form_.State.ParamReadPending = blockWanted;
-        ReceiveOutcome kept = outcome;
-        kept.parameterBlock.reset();
-        form_.liveDisplay().replyRecognised();
-        apply(kept);
-        return;
-    }
-    apply(outcome);
+    Link& link = form_.link();
+    LiveDisplay& display = form_.liveDisplay();
+    link.setContextSource([this] { return context(); });
+    link.setRecordingViewSource([this] { return form_.views().current() == View::Recording; });
+    QObject::connect(&link, &Link::bytesArrived, &form_, [&display] { display.bytesArrived(); });
+    QObject::connect(&link, &Link::replyRecognised, &form_,
+                     [&display] { display.replyRecognised(); });
+    QObject::connect(&link, &Link::sensorWordsReceived, &form_, [this](const SensorWordsReceived&) {
+        form_.sectorAnalysis().sensorWordsReply();
+    });
+    QObject::connect(&link, &Link::statusReceived, &form_,
+                     [this](const StatusReceived& status) { applyStatus(status); });
+    QObject::connect(&link, &Link::blockReceived, &form_,
+                     [this](const ParameterBlockReply& block) { applyBlock(block); });
+    QObject::connect(&link, &Link::captionReceived, &form_,
+                     [&display](const std::string& caption) { display.showCaption(caption); });
+    QObject::connect(&link, &Link::versionReceived, &form_,
+                     [&display](std::uint8_t version) { display.showVersion(version); });
 }
 
 ReceiveContext ReceiveDispatcher::context() const {
     const Ui::TForm1& ui = *form_.ui;
     ReceiveContext c;
     c.testValuesTabShown = ui.PageControl1->isTabVisible(ui.PageControl1->indexOf(ui.TabSheet4));
-    c.recordingViewShown = form_.views().current() == View::Recording;
     c.sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0;
     c.turns = form_.liveDisplay().turns();
     c.strokeMm = form_.liveDisplay().strokeMm();
+    // A long reply in service mode shows the turn count; from then on it must convert.
+    c.turnCountShown =
+        form_.liveDisplay().revolutionIndicatorsShown() || form_.serviceMode().isOn();
     return c;
 }
 
-void ReceiveDispatcher::apply(const ReceiveOutcome& outcome) {
-    LiveDisplay& display = form_.liveDisplay();
-    if (outcome.sensorWords) {
-        form_.sectorAnalysis().sensorWordsReply();
-        form_.pollCycle().ResumePolling(outcome.sensorWords->pollIntervalMs);
-    }
-    if (outcome.status) {
-        applyStatus(*outcome.status);
-    }
-    if (outcome.parameterBlock) {
-        display.replyRecognised();
-        form_.Params.storeReceivedWords(outcome.parameterBlock->words);
-        form_.ui->Kali_10V->setValue(outcome.parameterBlock->kali10V);
-        form_.ui->Kali_4mA->setValue(outcome.parameterBlock->kali4mA);
-        form_.editorMapping().ShowReceivedBlock();
-    }
-    if (outcome.caption) {
-        display.showCaption(*outcome.caption);
-    }
-    if (outcome.version) {
-        display.showVersion(*outcome.version);
-    }
+void ReceiveDispatcher::applyBlock(const ParameterBlockReply& block) {
+    form_.Params.storeReceivedWords(block.words);
+    form_.ui->Kali_10V->setValue(block.kali10V);
+    form_.ui->Kali_4mA->setValue(block.kali4mA);
+    form_.editorMapping().ShowReceivedBlock();
 }
 
-// The settle wait ends with any status reply; polling speeds up only after a whole one.
 void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
-    LiveDisplay& display = form_.liveDisplay();
-    display.replyRecognised();
     if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
-        display.showRevolutionIndicators();
-    }
-    // The next poll is timed from the reply's arrival, not from the end of the drawing.
-    if (statusComplete(status)) {
-        form_.pollCycle().ResumePolling(kStatusPollMs);
+        form_.liveDisplay().showRevolutionIndicators();
     }
     showStatusFields(status);
-    form_.Timeout.stop();
-}
-
-// Every field the display goes through converted: the reply counts as whole.
-bool ReceiveDispatcher::statusComplete(const StatusReceived& status) const {
-    const StatusReply& f = status.fields;
-    const bool turnCountReadable = !form_.liveDisplay().revolutionIndicatorsShown() ||
-                                   f.reedTurnCount || f.length != kStatusReplyWithTurnCountLength;
-    return f.statusByte && f.reedState && f.angleField && status.rpm && f.position &&
-           status.strokeFraction && status.positionMm && status.winkelDigit && turnCountReadable &&
-           f.inputs;
 }
 
 // The fields in their order; the first one that did not convert ends the display of this

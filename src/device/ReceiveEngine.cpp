@@ -11,6 +11,15 @@ bool ReceiveOutcome::empty() const {
     return !sensorWords && !status && !parameterBlock && !acknowledged && !caption && !version;
 }
 
+bool isStatusComplete(const StatusReceived& status, bool turnCountShown) {
+    const StatusReply& f = status.fields;
+    const bool turnCountReadable =
+        !turnCountShown || f.reedTurnCount || f.length != kStatusReplyWithTurnCountLength;
+    return f.statusByte && f.reedState && f.angleField && status.rpm && f.position &&
+           status.strokeFraction && status.positionMm && status.winkelDigit && turnCountReadable &&
+           f.inputs;
+}
+
 void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
                     const ReceiveContext& context) {
     std::uint8_t* const buffer = rx.RxBuffer.data();

@@ -25,6 +25,8 @@ struct ReceiveContext {
     bool sensorOnMotorAxis = false;  // the speed is shown in steps of 5 RPM
     int turns = 0;                   // sensor revolutions over the stroke; below 1 when unknown
     double strokeMm = 0.0;           // stroke length
+    // The reed turn count is shown, or will be with the first long reply (service mode).
+    bool turnCountShown = false;
 };
 
 struct SensorWordsReceived {
@@ -64,6 +66,10 @@ struct ReceiveOutcome {
     bool empty() const;
     friend bool operator==(const ReceiveOutcome&, const ReceiveOutcome&) = default;
 };
+
+// Every field the display goes through converted: the reply counts as whole, and polling speeds
+// up after it. The turn count matters only while it is shown.
+bool isStatusComplete(const StatusReceived& status, bool turnCountShown);
 
 // Poll intervals after a sensor-words reply.
 inline constexpr int kSensorWordsPollMs = 10;

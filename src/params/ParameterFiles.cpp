@@ -1,6 +1,5 @@
 #include "params/ParameterFiles.h"
 
-#include "app/EventWait.h"
 #include "app/TForm1.h"
 #include "params/AnalogThrustPage.h"
 #include "params/BlockFile.h"
@@ -9,6 +8,7 @@
 #include "params/FileNumber.h"
 #include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
+#include "session/EventWait.h"
 
 #include "ui_TForm1.h"
 

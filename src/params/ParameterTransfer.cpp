@@ -1,9 +1,9 @@
 #include "params/ParameterTransfer.h"
 
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
 #include "params/EditorMapping.h"
-#include "serial/PollCycle.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
@@ -36,17 +36,20 @@ void ParameterTransfer::setPanel1Color(std::uint32_t color) {
 }
 
 void ParameterTransfer::SaveParamClick() {
-    PollCycle& link = form_.pollCycle();
     // Another exchange (this send, clicked again during its waits, or another command) owns the
-    // link: a second send inside it would interleave its frames and restart polling under it.
-    if (!link.tryBeginExchange()) {
+    // link: a second send inside it would interleave its frames.
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Send Parameter-Block"));
+    if (!exchange) {
         return;
     }
-    sending_ = true;
+    // A block arriving now would change the words under the send and the pages sent from.
+    exchange->holdBlockReplies();
+    exchange->resumeWith(kAfterSendPollMs);
     Ui::TForm1& ui = *form_.ui;
     ParameterBlock& block = form_.Params;
     ui.ReadParam->setEnabled(false);
-    link.QuietLink(true);
+    exchange->quiet();
 
     const int last = lastSentWord(form_.State.ExtraWordCount);
     const ParameterBlock before = block;
@@ -58,9 +61,10 @@ void ParameterTransfer::SaveParamClick() {
         const std::vector<std::uint16_t> words(block.Slots.begin() + 1,
                                                block.Slots.begin() + last + 1);
         for (int n = 1; n <= last; ++n) {
-            if (!link.SendAndWaitForAck(writeWordFrame(static_cast<std::uint8_t>(n),
-                                                       words[static_cast<std::size_t>(n - 1)]))) {
-                link.showNoResponse();
+            const Frame frame = writeWordFrame(static_cast<std::uint8_t>(n),
+                                               words[static_cast<std::size_t>(n - 1)]);
+            if (exchange->sendAndWaitForAck(frame) != LinkResult::Acknowledged) {
+                form_.pollCycle().showNoResponse();
                 setPanel1Color(tc::Red);
                 break; // the words after n are not sent
             }
@@ -70,21 +74,16 @@ void ParameterTransfer::SaveParamClick() {
     }
 
     ui.ReadParam->setEnabled(true);
-    link.ResumePolling(kAfterSendPollMs);
-    sending_ = false;
-    link.endExchange();
+    exchange.reset();
     if (!ready) {
         prompts.message(notSent(form_.editorMapping().refusalText()));
     }
 }
 
 void ParameterTransfer::ReadParamClick() {
-    PollCycle& link = form_.pollCycle();
     form_.State.ParamReadPending = true;
     // A command that owns the link resumes polling itself when it ends; the read follows then.
-    if (!link.exchangeRunning()) {
-        link.ResumePolling(kAfterReadPollMs);
-    }
+    form_.pollCycle().ResumePolling(kAfterReadPollMs);
 }
 
 } // namespace zuvo

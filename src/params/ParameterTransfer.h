@@ -20,11 +20,6 @@ public:
     void SaveParamClick();
     void ReadParamClick();
 
-    // True from the start to the end of a send. A parameter block that arrives meanwhile (a late
-    // answer to an earlier poll) is dropped by the receive side: the read stays pending and is
-    // repeated once polling resumes.
-    bool sending() const { return sending_; }
-
     // Panel1's colour, the outcome of the last send: white once it started, red when it stopped
     // for lack of an acknowledge.
     void setPanel1Color(std::uint32_t color);
@@ -33,7 +28,6 @@ public:
 
 private:
     TForm1& form_;
-    bool sending_ = false;
 };
 
 } // namespace zuvo

@@ -3,7 +3,6 @@
 #include "serial/PortMap.h"
 #include "serial/PosixSerialDevice.h"
 #include "serial/SerialEngine.h"
-#include "serial/TComSelectForm.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -82,7 +81,7 @@ void TSerialComPort::setOpen(bool open) {
 
 void TSerialComPort::openPort() {
     if (comNumber_ == 0) {
-        const int chosen = promptForPort_ ? TComSelectForm::askForPort() : 0;
+        const int chosen = promptForPort_ && chooser_ ? chooser_() : 0;
         if (chosen <= 0) {
             throw ESerialError(serial_text::NotSet);
         }

@@ -17,6 +17,8 @@ class TSerialComPort : public QObject {
     Q_OBJECT
 public:
     using DeviceFactory = std::function<std::unique_ptr<SerialDevice>()>;
+    // Asks the user for a port number when the port is opened without one; 0 for none.
+    using PortChooser = std::function<int()>;
 
     explicit TSerialComPort(QObject* parent = nullptr);
     ~TSerialComPort() override;
@@ -45,6 +47,8 @@ public:
     void setRTS(bool v);
     bool PromptForPort() const { return promptForPort_; }
     void setPromptForPort(bool v) { promptForPort_ = v; }
+    // Who is asked while PromptForPort is set; without one nobody is asked.
+    void setPortChooser(PortChooser chooser) { chooser_ = std::move(chooser); }
 
     void FlushInBuffer();
     void FlushOutBuffer();
@@ -97,6 +101,7 @@ private:
     quint64 session_ = 0;
     std::unique_ptr<SerialEngine> engine_;
     DeviceFactory factory_;
+    PortChooser chooser_;
 };
 
 } // namespace zuvo

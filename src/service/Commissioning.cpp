@@ -1,14 +1,11 @@
 #include "service/Commissioning.h"
 
-#include "app/EventWait.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
 #include "params/EditorMapping.h"
-#include "serial/PollCycle.h"
 #include "service/TestData.h"
 #include "ui_TForm1.h"
-
-#include <QDeadlineTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -41,19 +38,19 @@ Commissioning::Commissioning(TForm1& form) : form_(form) {
 }
 
 void Commissioning::LMDButton1Click() {
-    PollCycle& link = form_.pollCycle();
-    if (!link.tryBeginExchange()) {
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Set Zero Position"));
+    if (!exchange) {
         return;
     }
-    link.QuietLink(false);
+    exchange->resumeWith(kZeroResumeMs);
+    exchange->quiet();
     // The compass holds the raw digit; the direction bit counts only while its button is shown.
     const double shown = std::clamp(form_.ui->Winkel->value(), 0.0, 1023.0);
     const bool counterClockwise = form_.ui->BT->isChecked() && !form_.ui->BT->isHidden();
     const auto word =
         zeroPositionWord(static_cast<std::uint32_t>(std::lround(shown)), counterClockwise);
-    link.SendCommandFrame(writeWordFrame(kZeroWordIndex, word));
-    link.ResumePolling(kZeroResumeMs);
-    link.endExchange();
+    exchange->send(writeWordFrame(kZeroWordIndex, word));
 }
 
 void Commissioning::Kali_4mAChange() {
@@ -65,13 +62,15 @@ void Commissioning::Kali_10VChange() {
 }
 
 void Commissioning::KalibrierungClick() {
-    PollCycle& link = form_.pollCycle();
-    if (!link.tryBeginExchange()) {
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Calibration"));
+    if (!exchange) {
         return;
     }
+    exchange->resumeWith(kCalibrationResumeMs);
     Ui::TForm1& ui = *form_.ui;
     ui.ReadParam->setEnabled(false);
-    link.QuietLink(false);
+    exchange->quiet();
     // The block keeps the editor's values; none of it is sent here.
     form_.editorMapping().SetVars();
     const std::pair<std::uint8_t, int> points[] = {
@@ -80,19 +79,18 @@ void Commissioning::KalibrierungClick() {
     };
     for (const auto& [index, position] : points) {
         const auto value = static_cast<std::uint16_t>(std::clamp(position, 0, 0xFFFF));
-        if (!link.SendAndWaitForAck(writeWordFrame(index, value))) {
-            link.showNoResponse();
+        if (exchange->sendAndWaitForAck(writeWordFrame(index, value)) != LinkResult::Acknowledged) {
+            form_.pollCycle().showNoResponse();
             break;
         }
     }
     ui.ReadParam->setEnabled(true);
-    link.ResumePolling(kCalibrationResumeMs);
-    link.endExchange();
 }
 
 void Commissioning::askRelayTest(int selector) {
     // The poll tick sends it; while another exchange runs the tick is not polling.
     if (form_.pollCycle().exchangeRunning()) {
+        form_.pollCycle().showBusy();
         return;
     }
     form_.State.PollSelector = static_cast<std::int8_t>(selector);
@@ -106,36 +104,21 @@ void Commissioning::Button3Click() {
     askRelayTest(2);
 }
 
-void Commissioning::collectUntilSilent() {
-    std::uint32_t seen = form_.Rx.RxCount;
-    for (;;) {
-        const QDeadlineTimer quiet(kTestDataSilenceMs, Qt::PreciseTimer);
-        waitUntil([&] { return form_.Rx.RxCount != seen; }, quiet);
-        if (form_.Rx.RxCount == seen) {
-            return;
-        }
-        seen = form_.Rx.RxCount;
-    }
-}
-
 void Commissioning::Button10Click() {
-    PollCycle& link = form_.pollCycle();
-    if (!link.tryBeginExchange()) {
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Read/Reset - Testdata"));
+    if (!exchange) {
         return;
     }
-    link.QuietLink(true);
-    form_.Rx.AckReceived = false;
-    form_.Rx.RxCount = 0;
-    link.SendCommandFrame(testDataFrame());
-    collectUntilSilent();
-
-    const std::size_t count = std::min<std::size_t>(form_.Rx.RxCount, kRxBufferSize);
-    if (const auto lines =
-            testDataLines(std::span<const std::uint8_t>(form_.Rx.RxBuffer.data(), count))) {
-        form_.ui->Memo4->setPlainText(lines->join(QLatin1Char('\n')));
+    exchange->resumeWith(kTestDataResumeMs);
+    exchange->quiet();
+    const LinkAnswer<std::vector<std::uint8_t>> text =
+        exchange->collectUntilSilent(testDataFrame(), kTestDataSilenceMs);
+    if (text.value) {
+        if (const auto lines = testDataLines(*text.value)) {
+            form_.ui->Memo4->setPlainText(lines->join(QLatin1Char('\n')));
+        }
     }
-    link.ResumePolling(kTestDataResumeMs);
-    link.endExchange();
 }
 
 } // namespace zuvo

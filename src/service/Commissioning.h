@@ -27,8 +27,6 @@ public:
 
 private:
     void askRelayTest(int selector);
-    // Lets the receive side collect until no byte has come for kTestDataSilenceMs.
-    void collectUntilSilent();
 
     TForm1& form_;
 };

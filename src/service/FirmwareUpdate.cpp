@@ -1,10 +1,10 @@
 #include "service/FirmwareUpdate.h"
 
-#include "app/EventWait.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/ReceiveEngine.h"
 #include "device/RequestFrames.h"
-#include "serial/PollCycle.h"
+#include "session/EventWait.h"
+#include "session/Link.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
 
@@ -57,17 +57,25 @@ QString FirmwareUpdate::confirmationText() {
 }
 
 void FirmwareUpdate::FlashUpdate1Click() {
-    // One exchange with the controller at a time; the update holds the link from start to end.
-    if (running_ || !form_.pollCycle().tryBeginExchange()) {
+    if (running_) {
         return;
     }
+    // One exchange with the controller at a time; the update holds the link from start to end.
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Flash Update"));
+    if (!exchange) {
+        return;
+    }
+    exchange_ = &*exchange;
+    // Polling restarts at the end whatever the timer did before.
+    exchange_->resumeWith(form_.Timer2.interval());
     running_ = true;
     cancelled_ = false;
     lockWindow(true);
     run();
     backToNormal();
     lockWindow(false);
-    form_.pollCycle().endExchange();
+    exchange_ = nullptr;
     running_ = false;
 }
 
@@ -85,13 +93,11 @@ void FirmwareUpdate::Button5Click() {
 }
 
 void FirmwareUpdate::run() {
-    form_.Timer2.stop();
     handlePendingEvents();
     if (!confirm()) {
         return;
     }
-    form_.Timer2.stop();
-    // A poll reply still on its way must not restart polling.
+    // A poll reply still on its way is not taken for the bootloader's.
     pause(kSettleMs);
     flashMode_ = false;
     transferOn_ = true;
@@ -105,14 +111,9 @@ void FirmwareUpdate::run() {
     form_.ui->ProgressBar1->setValue(0);
 
     // From here on every byte received is the bootloader's: none of its answers is a frame.
-    form_.Rx.RxCount = 0;
-    normalReceive_ = form_.ComPort1.OnTriggerAvail;
-    form_.ComPort1.OnTriggerAvail = [this](TSerialComPort& port, quint16 count) {
-        receiveRaw(port, count);
-    };
-    try {
-        form_.ComPort1.setParity(TParity::pOdd);
-    } catch (const ESerialError&) {
+    exchange_->setReceiveMode(ReceiveMode::Raw);
+    clearReceived();
+    if (exchange_->setParity(TParity::pOdd) == LinkResult::PortLost) {
         loseLink();
     }
     handlePendingEvents();
@@ -158,16 +159,20 @@ bool FirmwareUpdate::readImage(const QString& path) {
 bool FirmwareUpdate::waitForBootloader() {
     for (unsigned round = 0; round < limits_.rounds && !flashMode_; ++round) {
         form_.ui->Label25->setText(enterFlashModeLabel(round));
-        form_.Rx.RxCount = 0;
+        clearReceived();
         handlePendingEvents();
-        waitForBytes(kBootloaderRoundMs,
-                     [this] { return cancelled_ || isBootloaderWaitOver(received()); });
-        if (cancelled_ || portLost()) {
+        // A cancel ends the wait at the end of this round, not at once: a ready sign in the
+        // same round still gets its EOT.
+        waitForBytes(kBootloaderRoundMs, [this] { return isBootloaderWaitOver(received()); });
+        if (portLost()) {
             return false;
         }
         if (isBootloaderReady(received())) {
             flashMode_ = true;
             return true;
+        }
+        if (cancelled_) {
+            return false;
         }
         if (isLastRound(round, limits_)) {
             message(bootloaderGiveUpMessage(received()));
@@ -179,7 +184,7 @@ bool FirmwareUpdate::waitForBootloader() {
 
 bool FirmwareUpdate::transfer() {
     handlePendingEvents();
-    form_.Rx.RxCount = 0;
+    clearReceived();
     const auto size = static_cast<std::uint64_t>(image_.size());
     const std::uint64_t pages = xmodemPageCount(size);
     const std::uint64_t shownPages = xmodemProgressMaximum(size);
@@ -190,6 +195,7 @@ bool FirmwareUpdate::transfer() {
 
     std::uint64_t index = 0;
     unsigned silentInRow = 0;
+    unsigned restarts = 0;
     while (index < pages && transferOn_) {
         const std::uint64_t offset = index * kXmodemPageSize;
         const std::span<const std::uint8_t> page(
@@ -201,12 +207,11 @@ bool FirmwareUpdate::transfer() {
 
         for (unsigned round = 0;; ++round) {
             form_.ui->Label25->setText(pageLabel(pageNumber, shownPages, round));
-            form_.Rx.RxCount = 0;
-            form_.Rx.RxBuffer[0] = 0;
+            clearReceived();
             handlePendingEvents();
             send(block.data(), block.size());
             handlePendingEvents();
-            waitForBytes(kBlockRoundMs, [this] { return form_.Rx.RxCount > 0; });
+            waitForBytes(kBlockRoundMs, [this] { return !received().empty(); });
             portLost();
 
             const BlockRound next = blockRound(received(), pageNumber, round, silentInRow, crc,
@@ -219,8 +224,17 @@ bool FirmwareUpdate::transfer() {
                 message(next.giveUpMessage);
                 return false;
             }
+            if (next.next == BlockNext::FirstPage && restartsExhausted(++restarts, limits_)) {
+                message(restartGiveUpMessage(restarts));
+                return false;
+            }
             pause(next.pauseMs);
             if (next.next == BlockNext::SendAgain) {
+                // Cancel during the pause: no further block, the transfer ends with EOT.
+                if (cancelled_ || !transferOn_) {
+                    transferOn_ = false;
+                    break;
+                }
                 continue;
             }
             if (next.next == BlockNext::NextPage) {
@@ -237,36 +251,28 @@ bool FirmwareUpdate::transfer() {
 }
 
 void FirmwareUpdate::endTransfer() {
-    form_.Rx.RxCount = 0;
+    clearReceived();
     if (form_.ComPort1.Open()) {
-        try {
-            form_.ComPort1.PutChar(kXmodemEot);
-        } catch (const ESerialError&) {
+        const std::uint8_t eot[] = {kXmodemEot};
+        if (exchange_->writeRaw(eot) == LinkResult::PortLost) {
             loseLink();
         }
     }
-    form_.Rx.RxCount = 0;
+    clearReceived();
     // Whatever the bootloader answers ends the wait; no answer reports success.
-    waitForBytes(kFinalWaitMs, [this] { return form_.Rx.RxCount > 0; });
+    waitForBytes(kFinalWaitMs, [this] { return !received().empty(); });
 }
 
 void FirmwareUpdate::backToNormal() {
     flashMode_ = false;
     transferOn_ = false;
     image_.clear();
-    if (normalReceive_) {
-        form_.ComPort1.OnTriggerAvail = std::move(normalReceive_);
-        normalReceive_ = nullptr;
-    }
-    // The bootloader's last bytes are no reply for the window.
-    form_.Rx.RxCount = 0;
-    try {
-        form_.ComPort1.setParity(TParity::pNone);
-    } catch (const ESerialError&) {
-        // A closed port takes the setting at its next opening.
-    }
-    form_.Timer2.stop();
-    form_.Timer2.start();
+    // The bootloader's last bytes are no reply for the window. A closed port takes the parity
+    // at its next opening.
+    clearReceived();
+    exchange_->setParity(TParity::pNone);
+    // The link's end takes the frames again and resumes polling with the timer's interval.
+    exchange_->end();
     handlePendingEvents();
     form_.views().show(View::Normal);
 }
@@ -307,32 +313,32 @@ void FirmwareUpdate::pause(int ms) {
 }
 
 void FirmwareUpdate::waitForBytes(int ms, const std::function<bool()>& enough) {
-    waitUntil(enough, QDeadlineTimer(ms, Qt::PreciseTimer), [this] { form_.Timer2.stop(); });
+    exchange_->waitFor(ms, enough);
 }
 
 ReceivedBytes FirmwareUpdate::received() const {
-    return ReceivedBytes(form_.Rx.RxBuffer.data(),
-                         std::min<std::size_t>(form_.Rx.RxCount, kRxBufferSize));
+    return exchange_->received();
+}
+
+void FirmwareUpdate::clearReceived() {
+    exchange_->clearReceived();
 }
 
 FirmwareUpdate::Sent FirmwareUpdate::send(const std::uint8_t* bytes, std::size_t size) {
-    TSerialComPort& port = form_.ComPort1;
-    try {
-        if (port.GetOutBuffFree() < size) {
-            setStatus(*form_.ui, QStringLiteral("USB waiting"));
-            return Sent::BufferFull;
-        }
-        port.PutBlock(bytes, static_cast<quint16>(size));
-        return Sent::Ok;
-    } catch (const ESerialError&) {
+    switch (exchange_->writeRaw(std::span<const std::uint8_t>(bytes, size))) {
+    case LinkResult::QueueFull:
+        setStatus(*form_.ui, QStringLiteral("USB waiting"));
+        return Sent::BufferFull;
+    case LinkResult::PortLost:
         loseLink();
         return Sent::PortLost;
+    default:
+        return Sent::Ok;
     }
 }
 
 bool FirmwareUpdate::portLost() {
-    const TSerialComPort& port = form_.ComPort1;
-    if (port.Open() && !port.DeviceGone()) {
+    if (!exchange_->portGone()) {
         return false;
     }
     loseLink();
@@ -341,10 +347,7 @@ bool FirmwareUpdate::portLost() {
 
 void FirmwareUpdate::loseLink() {
     // Without a port every further round would fail alike; the poll cycle reopens it later.
-    try {
-        form_.ComPort1.setOpen(false);
-    } catch (const ESerialError&) {
-    }
+    exchange_->closePort();
     transferOn_ = false;
     setStatusRed(*form_.ui, QStringLiteral("USB disconnected"));
 }
@@ -353,16 +356,8 @@ void FirmwareUpdate::lockWindow(bool locked) {
     form_.ui->MainMenu1->setEnabled(!locked);
     form_.ui->ReadParam->setEnabled(!locked);
     form_.ui->SaveParam->setEnabled(!locked);
-}
-
-void FirmwareUpdate::receiveRaw(TSerialComPort& port, quint16 count) {
-    std::vector<std::uint8_t> bytes(count);
-    try {
-        port.GetBlock(bytes.data(), count);
-    } catch (const ESerialError&) {
-        return;
-    }
-    appendReceived(form_.Rx, bytes, ReceiveContext{});
+    // No view of the user's own (the recording view) while the update runs.
+    form_.views().setLocked(locked);
 }
 
 } // namespace zuvo

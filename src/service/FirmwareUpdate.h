@@ -4,6 +4,7 @@
 
 #include "service/UpdateRounds.h"
 #include "service/Xmodem.h"
+#include "session/Link.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +14,6 @@
 namespace zuvo {
 
 class TForm1;
-class TSerialComPort;
 
 class FirmwareUpdate {
 public:
@@ -54,10 +54,11 @@ private:
     QString chooseFile();
     void message(const QString& text);
 
-    // Waits that keep the window alive; the poll timer stays stopped all the while.
+    // Waits that keep the window alive; nothing polls while the update holds the link.
     void pause(int ms);
     void waitForBytes(int ms, const std::function<bool()>& enough);
     ReceivedBytes received() const;
+    void clearReceived();
 
     enum class Sent { Ok, BufferFull, PortLost };
     // Sends raw bytes; a port error closes the port and ends the transfer.
@@ -66,12 +67,11 @@ private:
     bool portLost();
     void loseLink();
     void lockWindow(bool locked);
-    void receiveRaw(TSerialComPort& port, quint16 count);
 
     TForm1& form_;
     Hooks hooks_;
-    // The window's receive handler, put back when the update ends.
-    std::function<void(TSerialComPort&, quint16)> normalReceive_;
+    // The link, held from the start of the procedure to its end.
+    Exchange* exchange_ = nullptr;
     UpdateLimits limits_;
     QByteArray image_;
     bool running_ = false;

@@ -1,11 +1,11 @@
 #include "service/ModuleReplacement.h"
 
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
 #include "params/EditorMapping.h"
 #include "params/ParameterTransfer.h"
 #include "params/UserPrompts.h"
-#include "serial/PollCycle.h"
 #include "service/PositionInput.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
@@ -16,9 +16,6 @@
 namespace zuvo {
 
 namespace {
-
-// Polling briefly restarts fast before the link is quietened for the write.
-constexpr int kPreQuietMs = 200;
 
 QChar decimalSeparator() {
     return QLocale().decimalPoint().at(0);
@@ -100,22 +97,22 @@ void ModuleReplacement::SetPosiotn1Click() {
         messageBox_(noMemoryPositionMessage());
         return;
     }
-    PollCycle& link = form_.pollCycle();
-    if (!link.tryBeginExchange()) {
+    std::optional<Exchange> exchange =
+        form_.pollCycle().beginCommand(QStringLiteral("Set Position"));
+    if (!exchange) {
         return;
     }
+    exchange->resumeWith(kResumeMs);
     Ui::TForm1& ui = *form_.ui;
-    link.ResumePolling(kPreQuietMs);
     ui.ReadParam->setEnabled(false);
-    link.QuietLink(true);
+    exchange->quiet();
     form_.parameterTransfer().setPanel1Color(tc::White);
-    if (!link.SendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts))) {
-        link.showNoResponse();
+    if (exchange->sendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts)) !=
+        LinkResult::Acknowledged) {
+        form_.pollCycle().showNoResponse();
         form_.parameterTransfer().setPanel1Color(tc::Red);
     }
     ui.ReadParam->setEnabled(true);
-    link.ResumePolling(kResumeMs);
-    link.endExchange();
 }
 
 } // namespace zuvo

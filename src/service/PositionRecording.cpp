@@ -71,7 +71,7 @@ void PositionRecording::takeSample(std::int32_t positionCounts, double strokeFra
 }
 
 void PositionRecording::enter() {
-    if (!form_.serviceMode().isOn()) {
+    if (!form_.serviceMode().isOn() || form_.views().locked()) {
         return;
     }
     form_.serviceMode().setOn(false);

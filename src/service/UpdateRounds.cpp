@@ -95,6 +95,15 @@ SilentRound silentRound(std::uint64_t page, unsigned round, unsigned silentInRow
     return result;
 }
 
+bool restartsExhausted(unsigned restarts, const UpdateLimits& limits) {
+    return restarts >= limits.restarts;
+}
+
+QString restartGiveUpMessage(unsigned restarts) {
+    return QStringLiteral(" µC restarts the transfer again and again (") +
+           QString::number(restarts) + QStringLiteral(") ");
+}
+
 BlockRound blockRound(ReceivedBytes received, std::uint64_t page, unsigned round,
                       unsigned silentInRow, std::uint16_t blockCrc, bool cancelled,
                       const UpdateLimits& limits) {

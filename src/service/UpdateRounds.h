@@ -15,6 +15,7 @@ using ReceivedBytes = std::span<const std::uint8_t>;
 struct UpdateLimits {
     unsigned rounds = 1000;      // rounds of waiting for the bootloader, and sends of one block
     unsigned silentRounds = 100; // silent rounds in a row before a later block says so
+    unsigned restarts = 10;      // restarts of the bootloader before the last block is reached
 };
 
 // ---- Waiting for the bootloader.
@@ -68,6 +69,13 @@ SilentRound silentRound(std::uint64_t page, unsigned round, unsigned silentInRow
 
 // The block's rounds are used up after this one.
 bool isLastRound(unsigned round, const UpdateLimits& limits);
+
+// A bootloader that starts over on every attempt would be fed the image forever: the update
+// gives up at its `limits.restarts`-th restart before the last block was accepted.
+bool restartsExhausted(unsigned restarts, const UpdateLimits& limits);
+
+// The message then.
+QString restartGiveUpMessage(unsigned restarts);
 
 enum class BlockNext {
     SendAgain, // the same block in the next round

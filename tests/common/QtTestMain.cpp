@@ -1,14 +1,16 @@
-// GoogleTest entry point for tests that need a Qt application object (event loop, widgets).
-// Folders that link no widgets define ZUVO_TEST_GUI_ONLY and get a QGuiApplication (painting,
-// fonts) instead.
-#ifdef ZUVO_TEST_GUI_ONLY
+// GoogleTest entry point for tests that need a Qt application object: an event loop, and the
+// widgets for the folders that link them. Folders that paint without widgets define
+// ZUVO_TEST_GUI_ONLY and get a QGuiApplication (painting, fonts).
+#if defined(ZUVO_TEST_GUI_ONLY)
 #include <QGuiApplication>
 using TestApplication = QGuiApplication;
-#else
+#elif defined(QT_WIDGETS_LIB)
 #include <QApplication>
 using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
 #endif
-#include <QLocale>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

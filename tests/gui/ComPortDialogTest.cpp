@@ -2,12 +2,12 @@
 // port, and the messages of what fails.
 
 #include "SimulatedLink.h"
+#include "app/PollCycle.h"
 #include "app/PortTroubleLine.h"
-#include "app/Settings.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "serial/FakeSystemTree.h"
-#include "serial/PollCycle.h"
+#include "session/Settings.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,9 +17,12 @@
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace zuvo;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -140,6 +143,24 @@ TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
     EXPECT_TRUE(form.ComPort1.Open());
 }
 
+// The probe closes and opens every port in turn: it holds the link meanwhile, so that no poll
+// goes to the controller or to any other probed adapter, and polling goes on afterwards.
+TEST_F(ComPortDialogTest, TheProbeSendsNoPoll) {
+    form.pollCycle().ResumePolling(10);
+    ASSERT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 2; }, 3000));
+    form.Timer2.stop();
+    std::this_thread::sleep_for(50ms); // what was sent has reached the simulator's log
+    link.sim.clearLog();
+    other.clearLog();
+    form.Timer2.start(1); // a tick is due in every event round of the probe
+    showDialog();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(link.sim.requests().empty());
+    EXPECT_TRUE(other.requests().empty());
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 0; }, 3000));
+}
+
 TEST_F(ComPortDialogTest, ThePortMapViewNoticesAnAdapterThatWentAway) {
     showDialog();
     ASSERT_FALSE(portView()->text().contains("(gone)"));
@@ -236,14 +257,16 @@ TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain
 }
 
 TEST_F(ComPortDialogTest, ARunningExchangeKeepsItsPort) {
-    ASSERT_TRUE(form.pollCycle().tryBeginExchange());
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("Calibration"));
+    ASSERT_TRUE(exchange);
     showDialog();
     EXPECT_TRUE(form.ComPort1.Open()); // no probe closed it
     EXPECT_EQ(form.ComPort1.ComNumber(), 1);
     pressOk("COM3");
     EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_TRUE(dialog->isVisible()); // the click was refused
-    form.pollCycle().endExchange();
+    EXPECT_TRUE(dialog->isVisible()); // the click was refused, and says why
+    EXPECT_EQ(statusBar()->currentMessage(), " Controller busy: Calibration is running ");
+    exchange.reset();
 
     pressOk("COM3");
     EXPECT_EQ(form.ComPort1.ComNumber(), 3);

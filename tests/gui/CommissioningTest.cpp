@@ -3,9 +3,9 @@
 
 #include "service/Commissioning.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "gui/SimulatedLink.h"
-#include "serial/PollCycle.h"
 #include "widgets/CompassGauge.h"
 
 #include <QElapsedTimer>
@@ -119,7 +119,7 @@ TEST_F(CommissioningTest, ZeroPositionAwaitsNoAcknowledge) {
     QElapsedTimer clock;
     clock.start();
     control<QPushButton>("LMDButton1")->click();
-    EXPECT_LT(clock.elapsed(), PollCycle::kAckWaitMs);
+    EXPECT_LT(clock.elapsed(), Link::kAckWaitMs);
     EXPECT_TRUE(
         runUntil([this] { return requestsStartingWith(link.sim, "SP00").size() == 1; }, 2000));
     EXPECT_NE(control<QStatusBar>("StatusBar1")->currentMessage(), kNoResponse);

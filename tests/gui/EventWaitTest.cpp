@@ -1,4 +1,4 @@
-#include "app/EventWait.h"
+#include "session/EventWait.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

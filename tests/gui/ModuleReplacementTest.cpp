@@ -3,9 +3,9 @@
 
 #include "service/ModuleReplacement.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "gui/SimulatedLink.h"
-#include "serial/PollCycle.h"
 #include "service/PositionInput.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/TColor.h"

@@ -3,11 +3,11 @@
 #include "params/ParameterTransfer.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
 #include "device/ReceiveDispatcher.h"
 #include "params/EditorMapping.h"
-#include "serial/PollCycle.h"
 #include "widgets/TColor.h"
 
 #include <QElapsedTimer>
@@ -77,7 +77,7 @@ protected:
         EXPECT_TRUE(form.Timer2.isActive());
         EXPECT_EQ(form.Timer2.interval(), 1500);
         EXPECT_FALSE(form.pollCycle().exchangeRunning());
-        EXPECT_FALSE(form.parameterTransfer().sending());
+        EXPECT_FALSE(form.link().exchangeRunning());
     }
 
     SimulatedLink link;
@@ -141,7 +141,7 @@ TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDist
     link.sim.setFault(slow);
     int clicksDuringSend = 0;
     QTimer::singleShot(40, &form, [&] {
-        ASSERT_TRUE(form.parameterTransfer().sending());
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
         ++clicksDuringSend;
         QTest::mouseClick(saveParam, Qt::LeftButton);
         form.Params.Slots[1] = 777;
@@ -240,8 +240,8 @@ TEST_F(ParameterTransferTest, ABlockReceivedDuringTheSendIsDroppedAndAWantedRead
     form.State.ParamReadPending = true;
     bool delivered = false;
     QTimer::singleShot(40, &form, [&] {
-        ASSERT_TRUE(form.parameterTransfer().sending());
-        form.receiveDispatcher().receive(block);
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
+        form.link().receive(block);
         delivered = true;
     });
     form.parameterTransfer().SaveParamClick();

@@ -3,11 +3,13 @@
 
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
-#include "serial/PollCycle.h"
 #include "widgets/LedIndicator.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStatusBar>
@@ -107,50 +109,51 @@ TEST_F(PollCycleLostReplyTest, OneLostReplyEndsTheSensorCheckWithoutARedLamp) {
 
 TEST_F(PollCycleLinkTest, QuietLinkLetsTheOutstandingReplyArriveAndStopsPolling) {
     ASSERT_TRUE(runUntilRequests(3, 4000));
-    PollCycle& poll = form.pollCycle();
-    form.Timer2.stop();
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
+    ASSERT_TRUE(exchange);
+    EXPECT_FALSE(form.Timer2.isActive());
     ASSERT_TRUE(runUntil([&] { return !form.State.ReplyPending; }, 1000));
 
     // A poll just went out: its status reply ends the wait long before the 200 ms.
     form.State.ReplyPending = true;
-    ASSERT_TRUE(poll.SendCommandFrame(pollFrame('R', 'V')));
+    ASSERT_EQ(exchange->send(pollFrame('R', 'V')), LinkResult::Sent);
     QElapsedTimer clock;
     clock.start();
-    poll.QuietLink(true);
+    exchange->quiet();
     EXPECT_LT(clock.elapsed(), 150);
     EXPECT_FALSE(form.State.ReplyPending);
-    EXPECT_FALSE(form.Timer2.isActive()) << "the reply re-armed it; the wait stops it again";
-    EXPECT_FALSE(form.Timeout.isActive());
+    EXPECT_FALSE(form.Timer2.isActive()) << "a reply during an exchange does not re-arm it";
 
     // Nothing answers: the whole settle time passes.
     link.sim.setFault(silence());
     form.State.ReplyPending = true;
     clock.restart();
-    poll.QuietLink(false);
-    EXPECT_GE(clock.elapsed(), PollCycle::kSettleMs - 5);
-    EXPECT_LT(clock.elapsed(), PollCycle::kSettleMs + 150);
+    exchange->quiet();
+    EXPECT_GE(clock.elapsed(), Link::kSettleMs - 5);
+    EXPECT_LT(clock.elapsed(), Link::kSettleMs + 150);
     EXPECT_FALSE(form.Timer2.isActive());
 
-    poll.ResumePolling(1500);
+    exchange->resumeWith(1500);
+    exchange.reset();
     EXPECT_TRUE(form.Timer2.isActive());
     EXPECT_EQ(form.Timer2.interval(), 1500);
 }
 
 TEST_F(PollCycleLinkTest, AWriteWaitsForItsAcknowledgeOrGivesUpAfterTheLimit) {
     ASSERT_TRUE(runUntilRequests(2, 4000));
-    PollCycle& poll = form.pollCycle();
-    poll.QuietLink(true);
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
+    exchange->quiet();
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(poll.SendAndWaitForAck(writeWordFrame(5, 0x00C8)));
+    EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(5, 0x00C8)), LinkResult::Acknowledged);
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(link.sim.parameterWord(5), 0x00C8);
 
     link.sim.setFault(silence());
     clock.restart();
-    EXPECT_FALSE(poll.SendAndWaitForAck(writeWordFrame(6, 0x0001)));
-    EXPECT_GE(clock.elapsed(), PollCycle::kAckWaitMs - 5);
-    EXPECT_LT(clock.elapsed(), PollCycle::kAckWaitMs + 300);
+    EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(6, 0x0001)), LinkResult::NoAcknowledge);
+    EXPECT_GE(clock.elapsed(), Link::kAckWaitMs - 5);
+    EXPECT_LT(clock.elapsed(), Link::kAckWaitMs + 300);
 }
 
 TEST_F(PollCycleLinkTest, FailuresOnTheLineAreReported) {
@@ -160,23 +163,51 @@ TEST_F(PollCycleLinkTest, FailuresOnTheLineAreReported) {
 
     form.ComPort1.setOpen(false);
     form.Rx.AckReceived = true;
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(form.pollCycle().SendAndWaitForAck(writeWordFrame(1, 1)));
+    EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(1, 1)), LinkResult::PortLost);
     EXPECT_LT(clock.elapsed(), 1000) << "a frame that never left is not waited for";
     EXPECT_FALSE(form.Rx.AckReceived);
     EXPECT_EQ(status(), "USB disconnected");
 }
 
+// Every command that would write to the port is refused while another exchange runs, and says
+// so in the status bar; the controller hears nothing of it.
+TEST_F(PollCycleLinkTest, ARefusedCommandSaysTheControllerIsBusy) {
+    ASSERT_TRUE(runUntilRequests(2, 4000));
+    form.State.MemoryPositionCounts = 1024;
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("Send Parameter-Block"));
+    ASSERT_TRUE(exchange);
+    const char* const controls[] = {"SaveParam", "LMDButton1", "Kalibrierung", "Button10",
+                                    "Button2",   "Button3",    "SetPosiotn1",  "FlashUpdate1"};
+    for (const char* name : controls) {
+        SCOPED_TRACE(name);
+        form.statusBar()->clearMessage();
+        link.sim.clearLog();
+        if (auto* button = form.findChild<QAbstractButton*>(QString::fromLatin1(name))) {
+            button->click();
+        } else {
+            auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
+            ASSERT_NE(action, nullptr);
+            action->trigger();
+        }
+        EXPECT_EQ(status(), " Controller busy: Send Parameter-Block is running ");
+        pauseFor(50);
+        EXPECT_TRUE(link.sim.requests().empty());
+        EXPECT_EQ(form.State.PollSelector, 0);
+    }
+}
+
 TEST_F(PollCycleLinkTest, OneExchangeAtATime) {
-    PollCycle& poll = form.pollCycle();
-    ASSERT_TRUE(poll.tryBeginExchange());
-    EXPECT_TRUE(poll.exchangeRunning());
-    EXPECT_FALSE(poll.tryBeginExchange());
-    poll.endExchange();
-    EXPECT_FALSE(poll.exchangeRunning());
-    EXPECT_TRUE(poll.tryBeginExchange());
-    poll.endExchange();
+    Link& link = form.link();
+    std::optional<Exchange> exchange = link.begin(QStringLiteral("test"));
+    ASSERT_TRUE(exchange);
+    EXPECT_TRUE(form.pollCycle().exchangeRunning());
+    EXPECT_FALSE(link.begin(QStringLiteral("second")));
+    exchange.reset();
+    EXPECT_FALSE(form.pollCycle().exchangeRunning());
+    EXPECT_TRUE(link.begin(QStringLiteral("third")));
 }
 
 } // namespace

@@ -5,9 +5,9 @@
 
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/Views.h"
-#include "serial/PollCycle.h"
 #include "widgets/LedIndicator.h"
 
 #include <QApplication>
@@ -112,11 +112,11 @@ TEST_F(PollCycleTickTest, EveryEleventhAnsweredPollAsksForTheSensorWords) {
     form.State.ParamReadPending = true;
     form.State.SensorPollCounter = 9;
     EXPECT_EQ(answeredTick(), "PV");
-    EXPECT_EQ(form.Timer2.interval(), PollCycle::kParamReadTickMs);
+    EXPECT_EQ(form.Timer2.interval(), Link::kParamReadTickMs);
     EXPECT_EQ(answeredTick(), "PX");
     form.State.ParamReadPending = false;
     answeredTick();
-    EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+    EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
 }
 
 TEST_F(PollCycleTickTest, FirstLostReplyOfTheSensorCheckOnlyEndsTheCheck) {
@@ -131,7 +131,7 @@ TEST_F(PollCycleTickTest, FirstLostReplyOfTheSensorCheckOnlyEndsTheCheck) {
     EXPECT_FALSE(form.State.ParamReadPending);
     EXPECT_TRUE(lamp->isChecked()) << "no red lamp for the forgiven reply";
     EXPECT_EQ(form.State.MissedPolls, 0) << "a forgiven reply counts as answered";
-    EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+    EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
 
     // The next lost reply is a link loss: red lamp, block and sensor check asked for again.
     form.Rx.RxCount = 5;
@@ -142,7 +142,7 @@ TEST_F(PollCycleTickTest, FirstLostReplyOfTheSensorCheckOnlyEndsTheCheck) {
     EXPECT_TRUE(form.State.SensorCheckPhase);
     EXPECT_EQ(form.Rx.RxCount, 0u);
     EXPECT_EQ(form.State.MissedPolls, 1);
-    EXPECT_EQ(form.Timer2.interval(), PollCycle::kParamReadTickMs);
+    EXPECT_EQ(form.Timer2.interval(), Link::kParamReadTickMs);
 }
 
 TEST_F(PollCycleTickTest, WithALoadedFileLostRepliesKeepPollingTheStatus) {
@@ -152,7 +152,7 @@ TEST_F(PollCycleTickTest, WithALoadedFileLostRepliesKeepPollingTheStatus) {
     EXPECT_EQ(answeredTick(), "RV");
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(lostTick(), "RV");
-        EXPECT_EQ(form.Timer2.interval(), PollCycle::kTickMs);
+        EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
     }
     EXPECT_FALSE(lamp->isChecked());
     EXPECT_FALSE(form.State.ParamReadPending);

@@ -4,8 +4,8 @@
 #include "app/PortTroubleLine.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "serial/PollCycle.h"
 #include "serial/SerialTypes.h"
 
 #include <QApplication>

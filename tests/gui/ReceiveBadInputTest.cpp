@@ -23,7 +23,7 @@ protected:
         ReceiveLinkTest::SetUp();
         // Watches the buffer after every notification.
         form.ComPort1.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
-            form.receiveDispatcher().ComPort1TriggerAvail(cp, count);
+            form.link().ComPort1TriggerAvail(cp, count);
             maxHeld = std::max(maxHeld, form.Rx.RxCount);
             taken += count;
         };

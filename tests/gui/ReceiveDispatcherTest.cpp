@@ -7,11 +7,13 @@
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 
 using namespace zuvo;
 using namespace zuvo::test;
@@ -27,15 +29,12 @@ std::vector<std::uint8_t> part(const std::vector<std::uint8_t>& bytes, std::size
 }
 
 TEST_F(ReceiveDispatcherTest, StatusReplyInTwoPiecesIsDecodedOnceWhenComplete) {
-    form.Timeout.setInterval(60000);
-    form.Timeout.start();
     form.State.ReplyPending = true;
     const auto reply = statusFrame(StatusFields().status(0x01).reedState(2).speed(700));
     ASSERT_EQ(reply.size(), 24u);
 
     ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
     EXPECT_TRUE(form.State.ReplyPending);
-    EXPECT_TRUE(form.Timeout.isActive());
     EXPECT_EQ(control<LedIndicator>("AbLED1")->colorOff(),
               tcolor(0x0080FF)); // bytes, but no reply yet
     EXPECT_FALSE(control<LedIndicator>("AbLED1")->isChecked());
@@ -45,9 +44,8 @@ TEST_F(ReceiveDispatcherTest, StatusReplyInTwoPiecesIsDecodedOnceWhenComplete) {
     EXPECT_EQ(form.Rx.RxCount, 0u);
     EXPECT_EQ(control<QLabel>("Label11")->text(), "2");
     EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
-    EXPECT_FALSE(form.Timeout.isActive());
     EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), ReceiveDispatcher::kStatusPollMs);
+    EXPECT_EQ(form.Timer2.interval(), Link::kStatusPollMs);
 }
 
 TEST_F(ReceiveDispatcherTest, GarbageInFrontOfAReply) {
@@ -82,16 +80,25 @@ TEST_F(ReceiveDispatcherTest, MalformedFieldEndsTheDisplayButStillEndsTheSettleW
     ASSERT_TRUE(sendStatus(StatusFields().reedState(1).speed(700)));
     const QString speedBefore = control<QLabel>("Label18")->text();
     form.Timer2.stop();
-    form.Timeout.setInterval(60000);
-    form.Timeout.start();
 
     auto reply = statusFrame(StatusFields().reedState(3).speed(500));
     reply[9] = 'G'; // the speed field
     ASSERT_TRUE(sendWhole(reply));
     EXPECT_EQ(control<QLabel>("Label11")->text(), "3"); // fields before it are shown
     EXPECT_EQ(control<QLabel>("Label18")->text(), speedBefore);
-    EXPECT_FALSE(form.Timeout.isActive());
     EXPECT_FALSE(form.Timer2.isActive()); // the poll timer keeps its state
+
+    // A command settling the link waits for the answer to the last poll; this one ends it.
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
+    form.State.ReplyPending = true;
+    reply = statusFrame(StatusFields().reedState(4).speed(500));
+    reply[9] = 'G';
+    QTimer::singleShot(20, &form, [&] { link.sim.sendRaw(reply); });
+    QElapsedTimer clock;
+    clock.start();
+    exchange->quiet();
+    EXPECT_LT(clock.elapsed(), Link::kSettleMs - 50);
+    EXPECT_EQ(control<QLabel>("Label11")->text(), "4");
 }
 
 TEST_F(ReceiveDispatcherTest, PositionTextFollowsTheLocalesSeparator) {

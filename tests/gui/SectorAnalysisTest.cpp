@@ -292,13 +292,13 @@ TEST_F(SectorAnalysisTest, TheSectorStripGoesByWhatTheScreenShows) {
                           Case{"needle came back to zero", 500, 10, true}}) {
         form.State = DeviceState{};
         form.State.SectorAnalysisOn = true;
-        form.receiveDispatcher().receive(replay::statusReply({.angle = c.wholeAt}));
-        form.receiveDispatcher().receive(brokenAt(c.brokenAt));
+        form.link().receive(replay::statusReply({.angle = c.wholeAt}));
+        form.link().receive(brokenAt(c.brokenAt));
         ASSERT_EQ(control<CompassGauge>("Winkel").value(), c.brokenAt) << c.name;
         ASSERT_EQ(form.State.PrevWinkelDigit, c.wholeAt) << c.name;
 
         strip().setPicture(QImage());
-        form.receiveDispatcher().receive(words);
+        form.link().receive(words);
         EXPECT_EQ(strip().picture().isNull(), !c.drawn) << c.name;
         const EdgeTable expected = c.drawn ? EdgeTable{20, 110, 200, 290} : EdgeTable{};
         EXPECT_EQ(form.State.Reed1Edges, expected) << c.name;

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "session/Settings.h"
 #include "common/ScratchFile.h"
 #include "serial/PortMap.h"
 

@@ -3,8 +3,8 @@
 // map calls COM1, a settings file and a runtime folder of the test's own, and a wait that keeps
 // the window's event loop running.
 
-#include "app/EventWait.h"
 #include "serial/PortMap.h"
+#include "session/EventWait.h"
 #include "sim/Simulator.h"
 
 #include <QDeadlineTimer>

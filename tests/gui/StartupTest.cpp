@@ -3,13 +3,13 @@
 
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
-#include "app/Settings.h"
+#include "app/PollCycle.h"
+#include "app/TComSelectForm.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "device/RequestFrames.h"
-#include "serial/PollCycle.h"
 #include "serial/PosixSerialDevice.h"
-#include "serial/TComSelectForm.h"
+#include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
 
 #include <QApplication>
@@ -67,7 +67,6 @@ TEST(StartupTest, StartValuesAfterFormCreate) {
     EXPECT_EQ(form.ComPort1.Baud(), 9600);
     EXPECT_TRUE(form.Timer2.isActive());
     EXPECT_EQ(form.Timer2.interval(), 2000);
-    EXPECT_FALSE(form.Timeout.isActive());
     EXPECT_FALSE(form.analogHandlersAttached);
     EXPECT_TRUE(statusOf(form).isEmpty());
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
@@ -262,7 +261,6 @@ TEST(StartupTest, ClosingTheWindowStopsPollingAndClosesThePort) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(form.ComPort1.Open());
     EXPECT_FALSE(form.Timer2.isActive());
-    EXPECT_FALSE(form.Timeout.isActive());
 }
 
 TEST(StartupTest, AStatusReplyEndsTheClosingGraceEarly) {
@@ -273,14 +271,15 @@ TEST(StartupTest, AStatusReplyEndsTheClosingGraceEarly) {
     // A status poll just went out when the window closes.
     form.State.ParamReadPending = false;
     form.State.ReplyPending = true;
-    ASSERT_TRUE(form.pollCycle().SendCommandFrame(pollFrame('R', 'V')));
+    ASSERT_EQ(form.link().begin(QStringLiteral("poll"))->send(pollFrame('R', 'V')),
+              LinkResult::Sent);
     QElapsedTimer clock;
     clock.start();
     form.appStartup().FormDestroy();
     EXPECT_LT(clock.elapsed(), AppStartup::kShutdownGraceMs - 100);
     EXPECT_FALSE(form.State.ReplyPending);
     EXPECT_FALSE(form.ComPort1.Open());
-    EXPECT_FALSE(form.Timer2.isActive()) << "the reply re-armed it; the grace stops it again";
+    EXPECT_FALSE(form.Timer2.isActive()) << "nothing restarts polling once the window closes";
 }
 
 TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {

@@ -3,10 +3,10 @@
 // the line is hung up and the link removed, later a new line appears under the same name.
 
 #include "app/AppStartup.h"
-#include "app/EventWait.h"
+#include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "serial/PollCycle.h"
 #include "serial/PortMap.h"
+#include "session/EventWait.h"
 #include "sim/Simulator.h"
 #include "widgets/LedIndicator.h"
 
@@ -82,14 +82,14 @@ TEST_F(UnplugTest, TheDeadPortIsLetGoAtOnceAndTakenAgainOnTheNextTick) {
     clock.restart();
     // The block had been read: the ticks come every 400 ms while the port is closed.
     const int tickMs = form.Timer2.interval();
-    ASSERT_EQ(tickMs, PollCycle::kTickMs);
+    ASSERT_EQ(tickMs, Link::kTickMs);
     ASSERT_TRUE(runUntil([&] { return form.ComPort1.Open(); }, 3000));
     const qint64 reopenedMs = clock.elapsed();
     EXPECT_LE(reopenedMs, tickMs + 150) << "reopened by the first tick after the node is back";
     EXPECT_EQ(status(), "USB connected");
     // That tick spends itself on the opening; the next one polls the new line.
     ASSERT_TRUE(runUntil([&] { return sim->requestCount() > 0; }, 3000));
-    EXPECT_LE(clock.elapsed(), reopenedMs + PollCycle::kTickMs + 150);
+    EXPECT_LE(clock.elapsed(), reopenedMs + Link::kTickMs + 150);
     EXPECT_TRUE(runUntil([&] { return lamp->isChecked(); }, 3000));
 }
 
@@ -104,14 +104,17 @@ TEST_F(UnplugTest, PulledInTheMiddleOfASend) {
     QTimer::singleShot(300, [this] { pullOut(); });
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(form.pollCycle().tryBeginExchange());
-    form.pollCycle().QuietLink(true);
-    EXPECT_FALSE(
-        form.pollCycle().SendAndWaitForAck({0x02, 'S', 'P', '0', '0', '0', '0', '0', '0', 0x03}));
-    form.pollCycle().endExchange();
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
+    ASSERT_TRUE(exchange);
+    exchange->quiet();
+    exchange->resumeWith(1500);
+    EXPECT_EQ(exchange->sendAndWaitForAck({0x02, 'S', 'P', '0', '0', '0', '0', '0', '0', 0x03}),
+              LinkResult::PortLost);
+    // The step ends with the device, not with the acknowledge's time limit.
+    EXPECT_LT(clock.elapsed(), Link::kAckWaitMs);
+    exchange.reset();
     EXPECT_FALSE(form.ComPort1.Open());
     EXPECT_EQ(status(), "USB disconnected");
-    form.pollCycle().ResumePolling(1500);
 
     runUntil([] { return false; }, 1000);
     plugIn();

@@ -5,8 +5,8 @@
 // marker and outlives this one ("HOLDER <pid>"). With --start-up-ms the close handler is set
 // only after N ms of handling events, as the window's start-up does ("STARTING" before).
 // Everything ends on its own within a minute.
-#include "app/EventWait.h"
 #include "app/InstanceGuard.h"
+#include "session/EventWait.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "serial/TComSelectForm.h"
+#include "app/TComSelectForm.h"
 
 #include "serial/AdapterName.h"
 #include "serial/PortMap.h"

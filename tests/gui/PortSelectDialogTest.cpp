@@ -1,7 +1,7 @@
-// The port-selection dialog and opening without a port number.
-#include "SerialTestSupport.h"
+// The port-selection dialog, and a port opened without a number asking through it.
+#include "serial/SerialTestSupport.h"
 
-#include "serial/TComSelectForm.h"
+#include "app/TComSelectForm.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,6 +84,7 @@ TEST_F(SerialPortSelect, ListsOnlyPortsThatOpen) {
 
 TEST_F(SerialPortSelect, OpeningWithoutANumberAsks) {
     TSerialComPort port;
+    port.setPortChooser(TComSelectForm::askForPort);
     answerDialog("CancelButton");
     EXPECT_EQ(failure([&] { port.setOpen(true); }), serial_text::NotSet);
     EXPECT_FALSE(port.Open());
@@ -101,6 +102,7 @@ TEST_F(SerialPortSelect, OkWithNothingListedFailsLikeCancel) {
     PortMap::global().setOverride(3, QStringLiteral("/nonexistent/a"));
     PortMap::global().setOverride(12, QStringLiteral("/nonexistent/b"));
     TSerialComPort port;
+    port.setPortChooser(TComSelectForm::askForPort);
     answerDialog("OKButton");
     EXPECT_EQ(failure([&] { port.setOpen(true); }), serial_text::NotSet);
     EXPECT_FALSE(port.Open());

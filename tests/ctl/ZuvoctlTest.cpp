@@ -1,0 +1,159 @@
+// zuvoctl as a script uses it: run as a process against the simulated actuator, its output read
+// and, for --json, parsed.
+
+#include "serial/PortMap.h"
+#include "session/Link.h"
+#include "sim/Simulator.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zuvo;
+
+namespace {
+
+struct CtlRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ZuvoctlTest : public ::testing::Test {
+protected:
+    explicit ZuvoctlTest(sim::SimOptions options = standingStill()) : sim(std::move(options)) {
+        sim.start();
+    }
+
+    static sim::SimOptions standingStill() {
+        sim::SimOptions options;
+        options.rpm = 0;
+        return options;
+    }
+
+    QString simPath() const { return QString::fromStdString(sim.slavePath()); }
+
+    // COM1 is the simulator, COM2 a device that does not exist; the rest the defaults.
+    CtlRun zuvoctl(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(
+            "ZUVO_PORTS",
+            QStringLiteral("1=%1,2=%2").arg(simPath(), folder.filePath("no-such-tty")));
+        environment.insert("ZUVO_SETTINGS", folder.filePath("ZUVO.conf"));
+        environment.insert("LC_ALL", "C");
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(ZUVOCTL), arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    QTemporaryDir folder;
+    sim::Simulator sim;
+};
+
+TEST_F(ZuvoctlTest, PortsListsEveryNumberWithItsDevice) {
+    const CtlRun run = zuvoctl({"ports"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 8);
+    // Columns: number, device, adapter ("-" when the kernel names none), by-id link.
+    const auto columns = [&](int i) {
+        return lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    };
+    EXPECT_EQ(columns(0).mid(0, 3), (QStringList{"COM1", simPath(), "-"}));
+    EXPECT_EQ(columns(1).mid(0, 4),
+              (QStringList{"COM2", folder.filePath("no-such-tty"), "not", "present"}));
+    EXPECT_EQ(columns(2).mid(0, 2), (QStringList{"COM3", "/dev/ttyUSB2"}));
+}
+
+TEST_F(ZuvoctlTest, StatusJsonIsTheReplyAsTheWindowShowsIt) {
+    sim.setParameterWord(1, 500);    // stroke 500 mm
+    sim.setParameterWord(2, 1000);   // 100 sensor turns over it
+    sim.setPosition(2 * 1024 + 256); // two turns and a quarter: the angle is the low ten bits
+    const CtlRun run = zuvoctl({"status", "--json", "--port", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QJsonParseError error{};
+    const QJsonObject status = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    EXPECT_EQ(status["port"].toInt(), 1);
+    EXPECT_EQ(status["device"].toString(), simPath());
+    EXPECT_EQ(status["position_counts"].toInt(), 2 * 1024 + 256);
+    EXPECT_EQ(status["revolutions"].toInt(), 2);
+    EXPECT_EQ(status["angle"].toInt(), 256);
+    EXPECT_EQ(status["speed_rpm"].toInt(), 0);
+    // The position in mm follows the controller's own stroke and turns, as in the window.
+    EXPECT_DOUBLE_EQ(status["stroke_fraction"].toDouble(), 2304.0 / (100 * 1024));
+    EXPECT_DOUBLE_EQ(status["position_mm"].toDouble(), 11.25);
+    EXPECT_FALSE(status["inputs"].toObject()["temperature_warning"].toBool());
+}
+
+TEST_F(ZuvoctlTest, StatusWithoutJsonIsText) {
+    const CtlRun run = zuvoctl({"status"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression("^Position +[0-9-]+\\.[0-9]{2}mm$",
+                                                    QRegularExpression::MultilineOption)))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(
+        QRegularExpression("^Speed +0 RPM$", QRegularExpression::MultilineOption)));
+}
+
+TEST_F(ZuvoctlTest, FailuresSayWhatIsWrong) {
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {{"status", "--port", "2"}, 2, "does not exist"},
+        {{"status", "--colour"}, 1, "unknown option: --colour"},
+        {{"flash"}, 1, "usage: zuvoctl"},
+    };
+    for (const auto& c : cases) {
+        const CtlRun run = zuvoctl(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.says;
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
+    }
+}
+
+TEST_F(ZuvoctlTest, SilentControllerIsNoAnswer) {
+    sim::FaultConfig faults;
+    faults.silent = true;
+    sim.setFault(faults);
+    const CtlRun run = zuvoctl({"status", "--json"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("no parameter block")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+// The window holds the port: the exclusive open refuses zuvoctl, which says who holds it, and
+// the window's link goes on unharmed.
+TEST_F(ZuvoctlTest, SecondFrontEndOnTheSamePortIsRefused) {
+    PortMap::global().setOverride(1, simPath());
+    Link window;
+    window.port().setComNumber(1);
+    window.port().setBaud(9600);
+    window.port().setOpen(true);
+    ASSERT_TRUE(window.port().Open());
+
+    const CtlRun run = zuvoctl({"status", "--json"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("COM1 (%1) is in use by another program").arg(simPath())))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+
+    std::optional<Exchange> exchange = window.begin("test");
+    ASSERT_TRUE(exchange);
+    EXPECT_EQ(exchange->requestStatus(2000).result, LinkResult::Replied);
+    exchange.reset();
+    window.port().setOpen(false);
+    EXPECT_EQ(zuvoctl({"status"}).exitCode, 0);
+    PortMap::global().clearOverrides();
+}
+
+} // namespace
