@@ -2,6 +2,7 @@
 #include "BenchFigure.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The sends measured here back the block up: into a folder of their own, not the user's.
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     const auto& all = zuvo::bench::figures();
     std::vector<const zuvo::bench::Figure*> chosen;

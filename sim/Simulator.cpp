@@ -314,6 +314,16 @@ void Simulator::setParameterWord(int index, std::uint16_t value) {
     engine_.model().setWord(index, value);
 }
 
+void Simulator::setAnswersBlockRead(bool on) {
+    std::lock_guard lock(mutex_);
+    engine_.model().setAnswersBlockRead(on);
+}
+
+void Simulator::setCorruptWord(std::optional<int> index) {
+    std::lock_guard lock(mutex_);
+    engine_.model().setCorruptWord(index);
+}
+
 std::uint16_t Simulator::parameterWord(int index) const {
     std::lock_guard lock(mutex_);
     return engine_.model().word(index);

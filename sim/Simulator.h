@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +52,9 @@ public:
     void setPosition(std::int32_t counts);
     void setParameterWord(int index, std::uint16_t value);
     std::uint16_t parameterWord(int index) const;
+    // The controller faults of SimOptions (noBlock, corruptWord), changed while running.
+    void setAnswersBlockRead(bool on);
+    void setCorruptWord(std::optional<int> index);
     std::int32_t position() const;
 
     // The bootloader.

@@ -7,6 +7,7 @@
 #include "device/ReceiveDispatcher.h"
 #include "device/SectorAnalysis.h"
 #include "params/AnalogThrustPage.h"
+#include "params/BackupCommands.h"
 #include "params/DigitalOutputPage.h"
 #include "params/EditorMapping.h"
 #include "params/ParameterFiles.h"
@@ -105,6 +106,7 @@ void TForm1::createSpokes() {
     receiveDispatcher_ = std::make_unique<ReceiveDispatcher>(*this);
     parameterTransfer_ = std::make_unique<ParameterTransfer>(*this);
     parameterFiles_ = std::make_unique<ParameterFiles>(*this);
+    backupCommands_ = std::make_unique<BackupCommands>(*this);
     commissioning_ = std::make_unique<Commissioning>(*this);
     moduleReplacement_ = std::make_unique<ModuleReplacement>(*this);
     firmwareUpdate_ = std::make_unique<FirmwareUpdate>(*this);

@@ -39,6 +39,7 @@ class ParameterTransfer;
 class DigitalOutputPage;
 class AnalogThrustPage;
 class ParameterFiles;
+class BackupCommands;
 class Commissioning;
 class ModuleReplacement;
 class PositionRecording;
@@ -107,6 +108,7 @@ public:
     DigitalOutputPage& digitalOutputPage() { return *digitalOutputPage_; }
     AnalogThrustPage& analogThrustPage() { return *analogThrustPage_; }
     ParameterFiles& parameterFiles() { return *parameterFiles_; }
+    BackupCommands& backupCommands() { return *backupCommands_; }
     Commissioning& commissioning() { return *commissioning_; }
     ModuleReplacement& moduleReplacement() { return *moduleReplacement_; }
     PositionRecording& positionRecording() { return *positionRecording_; }
@@ -139,6 +141,7 @@ private:
     std::unique_ptr<DigitalOutputPage> digitalOutputPage_;
     std::unique_ptr<AnalogThrustPage> analogThrustPage_;
     std::unique_ptr<ParameterFiles> parameterFiles_;
+    std::unique_ptr<BackupCommands> backupCommands_;
     std::unique_ptr<Commissioning> commissioning_;
     std::unique_ptr<ModuleReplacement> moduleReplacement_;
     std::unique_ptr<PositionRecording> positionRecording_;

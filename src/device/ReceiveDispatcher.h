@@ -17,10 +17,12 @@ class ReceiveDispatcher {
 public:
     explicit ReceiveDispatcher(TForm1& form);
 
+    // A block from the controller onto the pages (also one read back after a restore).
+    void applyBlock(const ParameterBlockReply& block);
+
 private:
     ReceiveContext context() const;
     void applyStatus(const StatusReceived& status);
-    void applyBlock(const ParameterBlockReply& block);
     void showStatusFields(const StatusReceived& status);
 
     TForm1& form_;

@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
 #include "params/EditorMapping.h"
+#include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
@@ -51,24 +52,23 @@ void ParameterTransfer::SaveParamClick() {
     ui.ReadParam->setEnabled(false);
     exchange->quiet();
 
-    const int last = lastSentWord(form_.State.ExtraWordCount);
+    const int extra = form_.State.ExtraWordCount;
     const ParameterBlock before = block;
-    block.clearSentWords(form_.State.ExtraWordCount);
+    block.clearSentWords(extra);
     const bool ready = form_.editorMapping().SetVars();
+    std::optional<TransferResult> result;
     if (ready) {
-        setPanel1Color(tc::White);
         // The words as they stand now go out, whatever arrives during the waits.
-        const std::vector<std::uint16_t> words(block.Slots.begin() + 1,
-                                               block.Slots.begin() + last + 1);
-        for (int n = 1; n <= last; ++n) {
-            const Frame frame = writeWordFrame(static_cast<std::uint8_t>(n),
-                                               words[static_cast<std::size_t>(n - 1)]);
-            if (exchange->sendAndWaitForAck(frame) != LinkResult::Acknowledged) {
-                form_.pollCycle().showNoResponse();
-                setPanel1Color(tc::Red);
-                break; // the words after n are not sent
-            }
+        const SentWordRange range = sentWordRange(extra);
+        WordsToSend send{range, std::vector<std::uint16_t>(block.Slots.begin() + range.first,
+                                                           block.Slots.begin() + range.last + 1)};
+        result = transferBlock(
+            *exchange, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()), send,
+            {.verify = true, .beforeFirstWord = [this] { setPanel1Color(tc::White); }});
+        if (result->outcome == TransferOutcome::NotSent) {
+            block = before;
         }
+        showOutcome(*result);
     } else {
         block = before; // nothing was sent, so nothing of the block is lost
     }
@@ -77,6 +77,33 @@ void ParameterTransfer::SaveParamClick() {
     exchange.reset();
     if (!ready) {
         prompts.message(notSent(form_.editorMapping().refusalText()));
+    } else if (result->outcome != TransferOutcome::Verified) {
+        prompts.message(result->text);
+    }
+}
+
+void ParameterTransfer::showOutcome(const TransferResult& result) {
+    PollCycle& poll = form_.pollCycle();
+    switch (result.outcome) {
+    case TransferOutcome::NotSent:
+        break;
+    case TransferOutcome::PartlySent:
+        poll.showNoResponse();
+        setPanel1Color(tc::Red);
+        break;
+    case TransferOutcome::NotVerified:
+        poll.showStatus(QStringLiteral("Parameter-Block sent, not verified"));
+        break;
+    case TransferOutcome::Differs:
+        poll.showStatus(
+            QStringLiteral("Parameter-Block sent, the controller reports other values"));
+        setPanel1Color(tc::Red);
+        break;
+    case TransferOutcome::Verified:
+        poll.showStatus(verifiedText());
+        break;
+    case TransferOutcome::Sent:
+        break;
     }
 }
 

@@ -8,6 +8,7 @@
 namespace zuvo {
 
 class TForm1;
+struct TransferResult;
 
 class ParameterTransfer {
 public:
@@ -21,8 +22,10 @@ public:
     void ReadParamClick();
 
     // Panel1's colour, the outcome of the last send: white once it started, red when it stopped
-    // for lack of an acknowledge.
+    // for lack of an acknowledge or the controller reported other words after it.
     void setPanel1Color(std::uint32_t color);
+    // The status bar and Panel1 after a send or a restore.
+    void showOutcome(const TransferResult& result);
 
     UserPrompts prompts;
 

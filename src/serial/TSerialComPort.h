@@ -65,6 +65,9 @@ public:
     // True when the open port's device went away (unplugged) and the component has not yet
     // closed the port for it.
     bool DeviceGone() const;
+    // Counts the openings: what was learnt from the controller under another number is not
+    // known to hold for this one.
+    quint64 openingNumber() const { return session_; }
 
 signals:
     // The device went away while the port was open (a read of 0 bytes, EIO, a hang-up); the

@@ -3,6 +3,7 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
+#include "session/BlockTransfer.h"
 #include "session/EventWait.h"
 #include "session/Link.h"
 #include "ui_TForm1.h"
@@ -94,7 +95,7 @@ void FirmwareUpdate::Button5Click() {
 
 void FirmwareUpdate::run() {
     handlePendingEvents();
-    if (!confirm()) {
+    if (!confirm(confirmationText())) {
         return;
     }
     // A poll reply still on its way is not taken for the bootloader's.
@@ -103,7 +104,7 @@ void FirmwareUpdate::run() {
     transferOn_ = true;
 
     const QString path = chooseFile();
-    if (path.isEmpty() || !readImage(path)) {
+    if (path.isEmpty() || !readImage(path) || !backUpBlock()) {
         return;
     }
 
@@ -277,8 +278,27 @@ void FirmwareUpdate::backToNormal() {
     form_.views().show(View::Normal);
 }
 
-bool FirmwareUpdate::confirm() {
-    const QString text = confirmationText();
+bool FirmwareUpdate::backUpBlock() {
+    // A block read now is the controller's as it stands, not something to show on the pages.
+    exchange_->holdBlockReplies();
+    const BlockBackupResult backup = zuvo::backUpBlock(
+        *exchange_, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()));
+    if (backup.ok()) {
+        return true;
+    }
+    if (!backup.block && backup.readResult == LinkResult::NoReply) {
+        // A controller whose firmware is broken may answer nothing but the update: it must stay
+        // possible, but only when the user knows that its settings are not saved.
+        return confirm(QStringLiteral("The controller's parameters could not be saved before the "
+                                      "update: ") +
+                       backup.problem +
+                       QStringLiteral("\nUpdate anyway, without a backup of the parameters?"));
+    }
+    message(QStringLiteral("The update was not started: ") + backup.problem);
+    return false;
+}
+
+bool FirmwareUpdate::confirm(const QString& text) {
     if (hooks_.confirm) {
         return hooks_.confirm(text);
     }

@@ -50,7 +50,10 @@ private:
     void endTransfer();
     void backToNormal();
 
-    bool confirm();
+    // The controller's block into a backup before anything of the update is sent. False when
+    // the update must not go on.
+    bool backUpBlock();
+    bool confirm(const QString& text);
     QString chooseFile();
     void message(const QString& text);
 

@@ -95,7 +95,11 @@ LinkAnswer<StatusReceived> Exchange::requestStatus(int ms) {
 }
 
 LinkAnswer<ParameterBlockReply> Exchange::readBlock(int ms) {
-    return ask(pollFrame('P', 'V'), link_->lastBlock_, ms);
+    // The block asked for here reaches this step even while other blocks are held back.
+    link_->blockAsked_ = true;
+    LinkAnswer<ParameterBlockReply> answer = ask(pollFrame('P', 'V'), link_->lastBlock_, ms);
+    link_->blockAsked_ = false;
+    return answer;
 }
 
 LinkAnswer<std::vector<std::uint8_t>> Exchange::collectUntilSilent(const Frame& request,
@@ -396,6 +400,15 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
     c.testValuesTabShown = c.testValuesTabShown || mode_ == ReceiveMode::Text;
     const bool blockWanted = state_.ParamReadPending;
     ReceiveOutcome outcome = receiveBytes(rx_, state_, bytes, c);
+    if (outcome.parameterBlock && holdBlocks_ && blockAsked_) {
+        // The block this exchange asked for: its answer, and the controller's block from now
+        // on, but not shown, so the pages the user sent from stay as they are.
+        state_.ParamReadPending = blockWanted;
+        noteReceivedBlock(*outcome.parameterBlock);
+        lastBlock_ = std::move(outcome.parameterBlock);
+        outcome.parameterBlock.reset();
+        emit replyRecognised();
+    }
     if (outcome.parameterBlock && holdBlocks_) {
         // A block arriving while the block is being sent would change the words under the send
         // and the pages the user sent from: it is dropped, and a read that was wanted stays
@@ -422,6 +435,7 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
     }
     if (outcome.parameterBlock) {
         lastBlock_ = outcome.parameterBlock;
+        noteReceivedBlock(*outcome.parameterBlock);
         emit replyRecognised();
         emit blockReceived(*outcome.parameterBlock);
     }
@@ -431,6 +445,18 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
     if (outcome.version) {
         emit versionReceived(*outcome.version);
     }
+}
+
+void Link::noteReceivedBlock(const ParameterBlockReply& block) {
+    receivedBlock_ = block;
+    receivedBlockOpening_ = port_.openingNumber();
+}
+
+std::optional<ParameterBlockReply> Link::blockOfThisOpening() const {
+    if (!receivedBlock_ || !port_.Open() || receivedBlockOpening_ != port_.openingNumber()) {
+        return std::nullopt;
+    }
+    return receivedBlock_;
 }
 
 void Link::ComPort1TriggerLineError() {

@@ -88,7 +88,8 @@ public:
     LinkResult sendAndWaitForAck(const Frame& frame);
     // Asks for one status reply (RV) and waits up to `ms` for it.
     LinkAnswer<StatusReceived> requestStatus(int ms);
-    // Asks for the parameter block (PV) and waits up to `ms` for it.
+    // Asks for the parameter block (PV) and waits up to `ms` for it. While block replies are
+    // held, the answer still comes here (and is not shown).
     LinkAnswer<ParameterBlockReply> readBlock(int ms);
     // Sends `request` and collects what arrives until `silenceMs` pass without a new byte; text
     // lines stay in the buffer meanwhile. Replied with the bytes, or NoReply when none came.
@@ -162,6 +163,10 @@ public:
     // The name of the running exchange; empty when none runs.
     QString runningExchange() const { return exchangeRunning_ ? exchangeName_ : QString(); }
 
+    // The block last received since the port was opened (shown, or read by an exchange);
+    // nothing when none has come since, or the port is closed.
+    std::optional<ParameterBlockReply> blockOfThisOpening() const;
+
     // The poll tick: supervision, one poll frame, the timer's restart. Silent while an exchange
     // runs or after shutDown().
     void tick();
@@ -206,6 +211,7 @@ private:
     bool waitUntilOrPortGone(const std::function<bool()>& done, int ms);
     bool recordingViewShown() const;
     bool portGone() const;
+    void noteReceivedBlock(const ParameterBlockReply& block);
 
     TSerialComPort port_;
     DeviceState state_;
@@ -221,12 +227,15 @@ private:
     std::optional<int> resumeMs_;
     bool wasPolling_ = false;
     bool holdBlocks_ = false;
+    bool blockAsked_ = false; // a readBlock step waits for its answer
     ReceiveMode mode_ = ReceiveMode::Frames;
     bool shutDown_ = false;
     // Set by every status reply: the settle waits end with it.
     bool statusSeen_ = false;
     std::optional<StatusReceived> lastStatus_;
     std::optional<ParameterBlockReply> lastBlock_;
+    std::optional<ParameterBlockReply> receivedBlock_;
+    quint64 receivedBlockOpening_ = 0;
 };
 
 } // namespace zuvo

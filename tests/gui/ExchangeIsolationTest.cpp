@@ -36,6 +36,8 @@ struct Command {
     const char* ownPrefix; // every frame of the command starts with it
     int ackDelayMs;        // long enough for the late poll reply to arrive during the wait
     std::function<void(TForm1&, test::SimulatedLink&)> run;
+    // The read that ends the command (the send's read-back), after all of its own frames.
+    std::string closingRead = {};
 };
 
 sim::SimOptions latePolls(int ackDelayMs) {
@@ -68,7 +70,8 @@ const std::vector<Command>& commands() {
         {"send parameter block", "SP", 50,
          [](TForm1& form, test::SimulatedLink&) {
              control<QPushButton>(form, "SaveParam")->click();
-         }},
+         },
+         "PV"},
         {"set zero position", "SP00", 0,
          [](TForm1& form, test::SimulatedLink&) {
              control<QPushButton>(form, "LMDButton1")->click();
@@ -119,7 +122,12 @@ TEST(ExchangeIsolationTest, NoPollGoesOutWhileACommandRuns) {
         // is handled meanwhile, so the resumed polling sends nothing yet.
         std::this_thread::sleep_for(100ms);
 
-        const std::vector<std::string> seen = link.sim.requests();
+        std::vector<std::string> seen = link.sim.requests();
+        if (!command.closingRead.empty()) {
+            ASSERT_FALSE(seen.empty());
+            EXPECT_EQ(seen.back(), command.closingRead);
+            seen.pop_back();
+        }
         ASSERT_FALSE(seen.empty());
         for (const std::string& request : seen) {
             EXPECT_TRUE(request.starts_with(command.ownPrefix)) << request;

@@ -47,6 +47,9 @@ protected:
         form.parameterTransfer().prompts.message = [this](const QString& text) {
             messages << text;
         };
+        // The controller's block is known, as after start-up: the send backs it up without a
+        // read of its own.
+        ASSERT_TRUE(test::readControllerBlock(form.link()));
         link.sim.clearLog();
     }
 

@@ -5,6 +5,7 @@
 
 #include "serial/PortMap.h"
 #include "session/EventWait.h"
+#include "session/Link.h"
 #include "sim/Simulator.h"
 
 #include <QDeadlineTimer>
@@ -61,6 +62,17 @@ inline std::vector<std::string> requestsStartingWith(const sim::Simulator& sim,
         }
     }
     return found;
+}
+
+// Reads the controller's block as the window does at start-up, without showing it: commands that
+// write the block then find it known and back it up without a read of their own.
+inline bool readControllerBlock(Link& link) {
+    std::optional<Exchange> exchange = link.begin(QStringLiteral("read"));
+    if (!exchange) {
+        return false;
+    }
+    exchange->holdBlockReplies();
+    return exchange->readBlock(2000).value.has_value();
 }
 
 // Lets the event loop run (port notifications, timers) until `done` holds or `ms` pass.

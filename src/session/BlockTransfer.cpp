@@ -1,0 +1,165 @@
+#include "session/BlockTransfer.h"
+
+#include "device/RequestFrames.h"
+#include "params/BackupStore.h"
+#include "params/FileNumber.h"
+#include "params/ParameterBlock.h"
+#include "params/ParameterValues.h"
+#include "params/ZdfContent.h"
+#include "serial/PortMap.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QLocale>
+
+namespace zuvo {
+
+namespace {
+
+// The editor's sections of a backup, so that "Read from File" loads it like any saved file. A
+// block whose values the pages cannot hold (turns beyond 6000) keeps only its [BLOCK] section.
+bool writeEditorSections(IniFile& ini, const ParameterBlockReply& reply) {
+    ParameterBlock block;
+    block.storeReceivedWords(reply.words);
+    const QLocale locale;
+    const std::optional<ZdfContent> content =
+        fileContent(receivedValues(block), fileDecimalSeparator(locale));
+    return !content || writeZdf(ini, *content, locale);
+}
+
+QString readFailure(LinkResult result) {
+    return result == LinkResult::PortLost
+               ? QStringLiteral("the port was lost while the controller's block was read")
+               : QStringLiteral("the controller did not answer the read of its block");
+}
+
+QString backupNote(const BlockBackupResult& backup) {
+    return QStringLiteral("\nThe block from before the send is saved in ") +
+           QDir::toNativeSeparators(backup.path) + QLatin1Char('.');
+}
+
+QString outcomeText(const TransferResult& r) {
+    switch (r.outcome) {
+    case TransferOutcome::NotSent:
+        return QStringLiteral("Nothing was sent, the controller keeps its block: ") +
+               r.backup.problem;
+    case TransferOutcome::PartlySent:
+        return QStringLiteral("The send stopped at word ") + QString::number(r.sent.failedWord) +
+               (r.sent.result == LinkResult::PortLost
+                    ? QStringLiteral(": the port was lost. ")
+                    : QStringLiteral(": the controller did not acknowledge it. ")) +
+               QStringLiteral("The words before it are written, the later ones are not, so the "
+                              "controller holds part of the new block; it was not verified.") +
+               backupNote(r.backup);
+    case TransferOutcome::NotVerified:
+        return QStringLiteral("Every word was acknowledged, but the block was not verified: ") +
+               readFailure(r.readBackResult) + QLatin1Char('.') + backupNote(r.backup);
+    case TransferOutcome::Differs:
+        return differencesText(r.comparison) + backupNote(r.backup);
+    case TransferOutcome::Verified:
+        return verifiedText();
+    case TransferOutcome::Sent:
+        return QStringLiteral("Parameter-Block sent (not read back)");
+    }
+    return {};
+}
+
+} // namespace
+
+QString verifiedText() {
+    return QStringLiteral("Parameter-Block sent and verified");
+}
+
+BackupTarget backupTargetOf(Link& link) {
+    const int port = link.port().ComNumber();
+    return {defaultBackupFolder(), port, PortMap::global().devicePath(port),
+            link.state().FirmwareVersion};
+}
+
+BlockBackupResult backUpBlock(Exchange& exchange, const std::optional<ParameterBlockReply>& known,
+                              const BackupTarget& target) {
+    BlockBackupResult result;
+    result.block = known;
+    if (!result.block) {
+        LinkAnswer<ParameterBlockReply> read = exchange.readBlock(kBlockReadMs);
+        result.readResult = read.result;
+        result.block = std::move(read.value);
+        if (!result.block) {
+            result.problem = readFailure(read.result) + QStringLiteral(", so no backup was made.");
+            return result;
+        }
+    }
+    BlockBackup backup;
+    backup.words = result.block->words;
+    backup.calibration10V = result.block->kali10V;
+    backup.calibration4mA = result.block->kali4mA;
+    backup.firmwareVersion = target.firmwareVersion;
+    backup.port = target.port;
+    backup.devicePath = target.devicePath;
+    backup.time = QDateTime::currentDateTime();
+    const ParameterBlockReply& block = *result.block;
+    const BackupWriteResult written = writeBackup(
+        target.folder, backup, [&block](IniFile& ini) { return writeEditorSections(ini, block); });
+    result.path = written.path;
+    if (!written.ok()) {
+        result.problem = QStringLiteral("no backup could be written. ") + written.problem;
+    }
+    return result;
+}
+
+WordsSent sendWords(Exchange& exchange, const WordsToSend& send) {
+    WordsSent result;
+    for (std::size_t i = 0; i < send.words.size(); ++i) {
+        const int index = send.range.first + static_cast<int>(i);
+        const LinkResult step = exchange.sendAndWaitForAck(
+            writeWordFrame(static_cast<std::uint8_t>(index), send.words[i]));
+        if (step != LinkResult::Acknowledged) {
+            result.failedWord = index;
+            result.result = step;
+            return result;
+        }
+        ++result.acknowledged;
+    }
+    return result;
+}
+
+TransferResult transferBlock(Exchange& exchange, const std::optional<ParameterBlockReply>& known,
+                             const BackupTarget& target, const WordsToSend& send,
+                             const TransferSteps& steps) {
+    TransferResult r;
+    r.backup = backUpBlock(exchange, known, target);
+    if (r.backup.ok()) {
+        if (steps.beforeFirstWord) {
+            steps.beforeFirstWord();
+        }
+        r.sent = sendWords(exchange, send);
+        if (!r.sent.complete()) {
+            r.outcome = TransferOutcome::PartlySent;
+        } else if (!steps.verify) {
+            r.outcome = TransferOutcome::Sent;
+        } else {
+            LinkAnswer<ParameterBlockReply> read = exchange.readBlock(kBlockReadMs);
+            r.readBackResult = read.result;
+            r.readBack = std::move(read.value);
+            if (!r.readBack) {
+                r.outcome = TransferOutcome::NotVerified;
+            } else {
+                r.comparison = compareSentWords(send.range, send.words, r.readBack->words);
+                r.outcome =
+                    r.comparison.agrees() ? TransferOutcome::Verified : TransferOutcome::Differs;
+            }
+        }
+    }
+    r.text = outcomeText(r);
+    return r;
+}
+
+std::optional<WordsToSend> restoreSend(const BlockBackup& backup, int extraWordCount) {
+    std::vector<std::uint16_t> words = restoreWords(backup.words, extraWordCount);
+    if (words.empty()) {
+        return std::nullopt;
+    }
+    return WordsToSend{sentWordRange(extraWordCount), std::move(words)};
+}
+
+} // namespace zuvo
