@@ -30,12 +30,14 @@ public:
         }
         qputenv("ZUVO_SETTINGS", folder.filePath(QStringLiteral("ZUVO.conf")).toLocal8Bit());
         qputenv("ZUVO_RUNTIME_DIR", folder.filePath(QStringLiteral("run")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
     }
 
     ~SimulatedLink() {
         PortMap::global().clearOverrides();
         qunsetenv("ZUVO_SETTINGS");
         qunsetenv("ZUVO_RUNTIME_DIR");
+        qputenv("XDG_DATA_HOME", dataHomeBefore_);
     }
 
     SimulatedLink(const SimulatedLink&) = delete;
@@ -43,6 +45,10 @@ public:
 
     QTemporaryDir folder;
     sim::Simulator sim;
+
+private:
+    // The backups of the test go to `folder`; the suite's own folder afterwards.
+    const QByteArray dataHomeBefore_ = qgetenv("XDG_DATA_HOME");
 };
 
 // A cylinder that does not move, for tests that compare exact positions and frames.
