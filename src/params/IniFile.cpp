@@ -1,10 +1,10 @@
 #include "params/IniFile.h"
 
 #include "params/FileNumber.h"
+#include "params/FileReplace.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUtf8StringView>
 
 #include <cmath>
@@ -281,23 +281,12 @@ bool IniFile::save() {
     if (!dirty_) {
         return true;
     }
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(byteOrderMark_) != byteOrderMark_.size()) {
-        return false;
-    }
+    QByteArray text = byteOrderMark_;
     for (const Line& line : lines_) {
-        if (file.write(line.text) != line.text.size() ||
-            file.write(line.ending) != line.ending.size()) {
-            return false; // not committed: the old file stays
-        }
+        text += line.text + line.ending;
     }
-    // A small file sits in the write buffer until here. commit() flushes it too, but ignores a
-    // flush that fails (a full disk) and would put an empty or cut file in place.
-    if (!file.flush() || !file.commit()) {
-        return false;
+    if (!replaceFile(path_, text).ok()) {
+        return false; // the old file stays
     }
     state_ = LoadState::Loaded;
     dirty_ = false;

@@ -1,5 +1,6 @@
 #include "report/ReportPdf.h"
 
+#include "params/FileReplace.h"
 #include "report/PageFlow.h"
 #include "report/ReportLayout.h"
 
@@ -9,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace zuvo {
 
@@ -70,8 +70,8 @@ ReportWriteResult writeReportPdf(const CommissioningReport& report, const QStrin
         return failed(QStringLiteral("The report could not be laid out as a PDF."));
     }
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
+    const FileReplace written = replaceFile(path, pdf);
+    if (written.outcome == FileReplace::Outcome::NotCreated) {
         if (!folderInfo.isWritable()) {
             return failed(
                 QStringLiteral("The folder \"%1\" is read-only; choose another folder for the "
@@ -79,12 +79,12 @@ ReportWriteResult writeReportPdf(const CommissioningReport& report, const QStrin
                     .arg(folder));
         }
         return failed(QStringLiteral("The report cannot be created in the folder \"%1\": %2.")
-                          .arg(folder, out.errorString()));
+                          .arg(folder, written.error));
     }
-    if (out.write(pdf) != pdf.size() || !out.commit()) {
+    if (!written.ok()) {
         // Not committed: the temporary file is gone and an older report stays as it was.
-        return failed(QStringLiteral("The report \"%1\" could not be written: %2.")
-                          .arg(file, out.errorString()));
+        return failed(
+            QStringLiteral("The report \"%1\" could not be written: %2.").arg(file, written.error));
     }
     return {true, QString()};
 }

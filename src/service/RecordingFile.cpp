@@ -1,9 +1,9 @@
 #include "service/RecordingFile.h"
 
 #include "params/FileNumber.h"
+#include "params/FileReplace.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace zuvo {
 
@@ -32,10 +32,9 @@ RecordingSave saveRecording(const QString& folder, const QTime& time, const Posi
                             QChar decimalSeparator) {
     RecordingSave result;
     result.path = QDir(folder).filePath(recordingFileName(time));
-    QSaveFile file(result.path);
-    const QByteArray text = recordingText(record, decimalSeparator);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        result.error = file.errorString();
+    const FileReplace written = replaceFile(result.path, recordingText(record, decimalSeparator));
+    if (!written.ok()) {
+        result.error = written.error;
         return result;
     }
     result.ok = true;

@@ -1,5 +1,7 @@
 #include "service/RecordingFile.h"
 
+#include "common/FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -113,6 +115,25 @@ TEST(RecordingFile, SavingWritesReplacesOrReports) {
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.error.isEmpty());
     EXPECT_FALSE(QFile::exists(failed.path));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"WEG140309.txt"});
+}
+
+// A disk that fills up while saving: the earlier recording of that name stays whole.
+TEST(RecordingFile, AFullDiskKeepsTheEarlierFileAndSaysSo) {
+    QTemporaryDir folder;
+    const QTime time(14, 3, 9);
+    ASSERT_TRUE(saveRecording(folder.path(), time, recordOf({1024}), ',').ok);
+    RecordingSave failed;
+    {
+        const test::FileSizeLimit limit(4);
+        ASSERT_TRUE(limit.active());
+        failed = saveRecording(folder.path(), time, recordOf({1536, 1024}), ',');
+    }
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.error.isEmpty());
+    QFile file(failed.path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("1,00  0,00\r\n"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"WEG140309.txt"});
 }
 
