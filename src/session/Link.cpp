@@ -66,6 +66,9 @@ LinkResult Exchange::send(const Frame& frame) {
 LinkResult Exchange::sendAndWaitForAck(const Frame& frame) {
     ReceiveFields& rx = link_->rx_;
     rx.AckReceived = false;
+    // An acknowledged frame writes to the controller: the block received before may no longer be
+    // what it holds, so a backup must read it again.
+    link_->receivedBlock_.reset();
     // A frame that never left cannot be acknowledged: no point waiting for it.
     if (send(frame) != LinkResult::Sent) {
         return LinkResult::PortLost;

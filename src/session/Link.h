@@ -164,7 +164,8 @@ public:
     QString runningExchange() const { return exchangeRunning_ ? exchangeName_ : QString(); }
 
     // The block last received since the port was opened (shown, or read by an exchange);
-    // nothing when none has come since, or the port is closed.
+    // nothing when none has come since, a write to the controller came after it, or the port
+    // is closed.
     std::optional<ParameterBlockReply> blockOfThisOpening() const;
 
     // The poll tick: supervision, one poll frame, the timer's restart. Silent while an exchange

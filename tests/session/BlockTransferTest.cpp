@@ -150,6 +150,31 @@ TEST_F(BlockTransferTest, AKnownBlockIsBackedUpWithoutAReadAndAReopenedPortForge
     EXPECT_FALSE(link.blockOfThisOpening());
 }
 
+// After a write that was not read back the controller's block is not known: the next backup
+// reads it, so it never records words the controller no longer holds.
+TEST_F(BlockTransferTest, AWriteWithoutReadBackForgetsTheKnownBlock) {
+    const std::optional<ParameterBlockReply> known = [this] {
+        std::optional<Exchange> exchange = link.begin(QStringLiteral("read"));
+        return exchange->readBlock(kBlockReadMs).value;
+    }();
+    ASSERT_TRUE(known);
+    sim::FaultConfig faults;
+    faults.dropEvery = 3;
+    sim.setFault(faults);
+    EXPECT_EQ(transfer(newWords(), link.blockOfThisOpening()).outcome, TransferOutcome::PartlySent);
+    EXPECT_FALSE(link.blockOfThisOpening());
+
+    sim.setFault({});
+    sim.clearLog();
+    const TransferResult next = transfer(newWords(), link.blockOfThisOpening());
+    ASSERT_EQ(next.outcome, TransferOutcome::Verified);
+    EXPECT_EQ(sim.requests().front(), "PV");
+    const BlockSectionRead backedUp = readBlockSection(IniFile(next.backup.path), 36);
+    ASSERT_TRUE(backedUp);
+    EXPECT_EQ(backedUp.backup->words[1], 800) << "word 1 was written before the stop";
+    EXPECT_EQ(backedUp.backup->words[4], 104) << "word 4 was not";
+}
+
 // Every way a backup can fail leaves the controller untouched and says why.
 TEST_F(BlockTransferTest, WithoutABackupNothingIsSent) {
     struct Case {
