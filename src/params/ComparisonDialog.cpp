@@ -44,6 +44,8 @@ ComparisonDialog::ComparisonDialog(const std::vector<ComparisonRow>& rows, const
     table_->setHorizontalHeaderLabels({QStringLiteral("Group"), QStringLiteral("Parameter"),
                                        QStringLiteral("Controller"), fileTitle});
     table_->verticalHeader()->hide();
+    // Compact rows: the whole block fits on a screen with little scrolling.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
