@@ -1,6 +1,7 @@
 // zuvoctl as a production line runs it: a whole process against the simulated actuator, from its
 // start to its printed result.
 #include "BenchFigure.h"
+#include "UpdateImage.h"
 
 #include "sim/Simulator.h"
 
@@ -17,12 +18,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int ImageBytes = 64 * 1024;
-constexpr int Pages = ImageBytes / 128;
-// 200 ms after every acknowledged block; zuvoctl polls nothing before, so it needs no settle.
-constexpr double AckPauseMs = 200;
-// 10 bits a byte at 9600 baud.
-constexpr double ByteMs = 10 * 1000.0 / 9600;
+sim::SimOptions paced() {
+    sim::SimOptions options;
+    options.pace = true;
+    return options;
+}
 
 // Runs zuvoctl with COM1 on the simulator; the time from its start to its end, or a negative
 // value when it failed.
@@ -46,9 +46,7 @@ double runZuvoctl(const sim::Simulator& sim, const QTemporaryDir& folder,
 }
 
 void statusFigure() {
-    sim::SimOptions options;
-    options.pace = true;
-    sim::Simulator sim(options);
+    sim::Simulator sim(paced());
     sim.start();
     QTemporaryDir folder;
     double best = 1e9;
@@ -64,15 +62,10 @@ void statusFigure() {
 }
 
 void flashFigure() {
-    sim::SimOptions options;
-    options.pace = true;
-    sim::Simulator sim(options);
+    sim::Simulator sim(paced());
     sim.start();
     QTemporaryDir folder;
-    QByteArray image(ImageBytes, '\0');
-    for (int i = 0; i < ImageBytes; ++i) {
-        image[i] = static_cast<char>((i * 131 + 7) & 0xFF);
-    }
+    const QByteArray image = benchImage();
     const QString path = folder.filePath("bench.BIN");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size()) {
@@ -80,20 +73,16 @@ void flashFigure() {
     }
     file.close();
     const double ms = runZuvoctl(sim, folder, {"flash", path, "--yes"});
-    const auto received = sim.receivedImage();
-    const bool whole = received.size() == std::size_t(ImageBytes) &&
-                       std::equal(received.begin(), received.end(),
-                                  reinterpret_cast<const std::uint8_t*>(image.constData()));
+    const bool whole = isBenchImage(sim.receivedImage());
     if (ms < 0 || !whole) {
         std::fprintf(stderr, "zuvoctl flash: image %s\n", whole ? "whole" : "NOT whole");
         return;
     }
-    // Both directions paced: FL and 'C', every block and its ACK, EOT and its ACK.
+    // zuvoctl polls nothing before the update, so it needs no settle.
     const double pauses = Pages * AckPauseMs;
-    const double wire = (4 + Pages * 133 + 1 + 1 + Pages + 1) * ByteMs;
     std::printf("  floor: pauses %.0f ms + wire %.0f ms (%d pages), process start included\n",
-                pauses, wire, Pages);
-    printFloorFigure("zuvoctl flash", ms, pauses + wire, 1.02);
+                pauses, UpdateWireMs, Pages);
+    printFloorFigure("zuvoctl flash", ms, pauses + UpdateWireMs, 1.02);
 }
 
 RegisterFigure statusRegistration{"zuvoctl-status",

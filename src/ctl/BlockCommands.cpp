@@ -39,12 +39,8 @@ int runRead(const CtlArguments& arguments) {
         return fail(ExitUsage, QStringLiteral("read needs -o FILE.ZDF"));
     }
     CtlSession session;
-    std::optional<CtlFailure> failure = session.open(arguments);
-    if (!failure) {
-        failure = session.readBlock();
-    }
-    if (failure) {
-        return fail(failure->code, failure->text);
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
     }
     const ParameterBlockReply& reply = session.block();
     // The file "Save to File" writes when the pages show this block.
@@ -82,12 +78,8 @@ int runReport(const CtlArguments& arguments) {
         return fail(ExitUsage, QStringLiteral("report needs -o FILE.pdf"));
     }
     CtlSession session;
-    std::optional<CtlFailure> failure = session.open(arguments);
-    if (!failure) {
-        failure = session.readBlock();
-    }
-    if (failure) {
-        return fail(failure->code, failure->text);
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
     }
     const ParameterBlockReply& reply = session.block();
     CommissioningReport report;

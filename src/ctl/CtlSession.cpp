@@ -1,5 +1,7 @@
 #include "ctl/CtlSession.h"
 
+#include "ctl/CtlOutput.h"
+
 #include "params/ParameterBlock.h"
 #include "params/UnitConversions.h"
 #include "params/WordFields.h"
@@ -27,6 +29,17 @@ CtlSession::CtlSession() {
                      [this](std::uint8_t version) { version_ = version; });
     QObject::connect(&link_, &Link::captionReceived, &link_,
                      [this](const std::string& caption) { caption_ = caption; });
+}
+
+int fail(const CtlFailure& failure) {
+    return fail(failure.code, failure.text);
+}
+
+std::optional<CtlFailure> CtlSession::openAndReadBlock(const CtlArguments& arguments) {
+    if (auto failure = open(arguments)) {
+        return failure;
+    }
+    return readBlock();
 }
 
 QString CtlSession::portName() const {

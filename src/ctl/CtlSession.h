@@ -30,6 +30,9 @@ inline constexpr int kCtlAttempts = 3;
 // Status replies stop for this long: the controller no longer answers (status --watch, record).
 inline constexpr int kCtlSilenceMs = kCtlReplyWaitMs * kCtlAttempts;
 
+// Says the failure on stderr; its exit status.
+int fail(const CtlFailure& failure);
+
 class CtlSession {
 public:
     CtlSession();
@@ -42,6 +45,8 @@ public:
     void endExchange() { exchange_.reset(); }
     Link& link() { return link_; }
 
+    // open() and readBlock(), for the commands that decode replies or use the block.
+    std::optional<CtlFailure> openAndReadBlock(const CtlArguments& arguments);
     // Reads the block and makes the replies decode with its stroke, turns and sensor position.
     std::optional<CtlFailure> readBlock();
     const ParameterBlockReply& block() const { return *block_; }

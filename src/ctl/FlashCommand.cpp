@@ -39,7 +39,7 @@ int runFlash(const CtlArguments& arguments) {
     }
     CtlSession session;
     if (const auto failure = session.open(arguments)) {
-        return fail(failure->code, failure->text);
+        return fail(*failure);
     }
     if (!arguments.has(QStringLiteral("--yes")) && !confirmed()) {
         return fail(ExitNoAnswer, QStringLiteral("the update was not confirmed: nothing was sent"));

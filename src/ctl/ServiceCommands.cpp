@@ -32,20 +32,12 @@ void printJson(const QJsonObject& object) {
     print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
 }
 
-std::optional<CtlFailure> openAndRead(CtlSession& session, const CtlArguments& arguments) {
-    std::optional<CtlFailure> failure = session.open(arguments);
-    if (!failure) {
-        failure = session.readBlock();
-    }
-    return failure;
-}
-
 } // namespace
 
 int runZero(const CtlArguments& arguments) {
     CtlSession session;
-    if (const auto failure = openAndRead(session, arguments)) {
-        return fail(failure->code, failure->text);
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
     }
     Exchange& exchange = session.exchange();
     // The angle the compass shows now, and the direction of the controller's block, as the
@@ -54,7 +46,7 @@ int runZero(const CtlArguments& arguments) {
         session.ask([](Exchange& e) { return e.requestStatus(kCtlReplyWaitMs); });
     if (!status.value || !status.value->winkelDigit) {
         const CtlFailure none = session.noAnswer(status.result, QStringLiteral("sensor angle"));
-        return fail(none.code, none.text);
+        return fail(none);
     }
     ParameterBlock block;
     block.storeReceivedWords(session.block().words);
@@ -81,14 +73,14 @@ int runZero(const CtlArguments& arguments) {
 int runTestData(const CtlArguments& arguments) {
     CtlSession session;
     if (const auto failure = session.open(arguments)) {
-        return fail(failure->code, failure->text);
+        return fail(*failure);
     }
     const LinkAnswer<std::vector<std::uint8_t>> text =
         session.exchange().collectUntilSilent(testDataFrame(), kTestDataSilenceMs);
     const std::optional<QStringList> lines = text.value ? testDataLines(*text.value) : std::nullopt;
     if (!lines) {
         const CtlFailure none = session.noAnswer(text.result, QStringLiteral("test data"));
-        return fail(none.code, none.text);
+        return fail(none);
     }
     if (arguments.has(QStringLiteral("--json"))) {
         printJson(QJsonObject{{"port", session.portName()},
@@ -102,13 +94,13 @@ int runTestData(const CtlArguments& arguments) {
 int runSectorCheck(const CtlArguments& arguments) {
     CtlSession session;
     if (const auto failure = session.open(arguments)) {
-        return fail(failure->code, failure->text);
+        return fail(*failure);
     }
     const LinkAnswer<SensorWordsReceived> sensor =
         session.ask([](Exchange& e) { return e.requestSensorWords(kCtlReplyWaitMs); });
     if (!sensor.value) {
         const CtlFailure none = session.noAnswer(sensor.result, QStringLiteral("sensor words"));
-        return fail(none.code, none.text);
+        return fail(none);
     }
     EdgeTable reed1{};
     EdgeTable reed2{};
@@ -149,8 +141,8 @@ int runRecord(const CtlArguments& arguments) {
         return fail(ExitUsage, QStringLiteral("record needs --seconds N (1 to 86400)"));
     }
     CtlSession session;
-    if (const auto failure = openAndRead(session, arguments)) {
-        return fail(failure->code, failure->text);
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
     }
     Link& link = session.link();
     // The recording view asks for a status reply on every tick, at the window's poll pace.
@@ -190,7 +182,7 @@ int runRecord(const CtlArguments& arguments) {
         failure = session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"));
     }
     if (failure) {
-        return fail(failure->code, failure->text);
+        return fail(*failure);
     }
 
     const QChar separator = fileDecimalSeparator();

@@ -34,7 +34,13 @@ QString statusOutput(const StatusReceived& status, const CtlSession& session, bo
         return text;
     }
     const QString point = QLocale().decimalPoint();
-    return statusText(status, point.isEmpty() ? QLatin1Char('.') : point[0]);
+    QString text = statusText(status, point.isEmpty() ? QLatin1Char('.') : point[0]);
+    if (session.firmwareVersion()) {
+        text += QStringLiteral("%1  %2\n")
+                    .arg(QStringLiteral("Firmware version"), -18)
+                    .arg(QString::fromStdString(versionCaption(*session.firmwareVersion())));
+    }
+    return text;
 }
 
 // Status replies at the poll pace of the window until interrupted: the link polls on its own.
@@ -63,12 +69,12 @@ int watch(CtlSession& session, bool json) {
               QDeadlineTimer(QDeadlineTimer::Forever));
     link.shutDown(Link::kSettleMs);
     if (failure) {
-        return fail(failure->code, failure->text);
+        return fail(*failure);
     }
     if (!interrupt.interrupted()) {
         const CtlFailure silent =
             session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"));
-        return fail(silent.code, silent.text);
+        return fail(silent);
     }
     return ExitDone;
 }
@@ -82,12 +88,8 @@ int runPorts(const CtlArguments&) {
 
 int runStatus(const CtlArguments& arguments) {
     CtlSession session;
-    std::optional<CtlFailure> failure = session.open(arguments);
-    if (!failure) {
-        failure = session.readBlock();
-    }
-    if (failure) {
-        return fail(failure->code, failure->text);
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
     }
     const bool json = arguments.has(QStringLiteral("--json"));
     if (arguments.has(QStringLiteral("--watch"))) {
@@ -97,7 +99,7 @@ int runStatus(const CtlArguments& arguments) {
         session.ask([](Exchange& e) { return e.requestStatus(kCtlReplyWaitMs); });
     if (!status.value) {
         const CtlFailure none = session.noAnswer(status.result, QStringLiteral("status reply"));
-        return fail(none.code, none.text);
+        return fail(none);
     }
     print(stdout, statusOutput(*status.value, session, json, QJsonDocument::Indented));
     return ExitDone;

@@ -316,4 +316,23 @@ TEST_F(ZuvoctlTest, AReportIntoAFolderThatDoesNotExistFailsWithoutAFile) {
     EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
 }
 
+
+// A controller that announces its firmware version and caption after the first request.
+class ZuvoctlAnnouncingTest : public ZuvoctlTest {
+protected:
+    ZuvoctlAnnouncingTest() : ZuvoctlTest(announcing()) {}
+    static sim::SimOptions announcing() {
+        sim::SimOptions options = standingStill();
+        options.version = 61;
+        options.caption = "XZUVO Linie 2";
+        return options;
+    }
+};
+
+TEST_F(ZuvoctlAnnouncingTest, StatusCarriesTheAnnouncedVersion) {
+    const CtlRun status = zuvoctl({"status", "--json"});
+    ASSERT_EQ(status.exitCode, 0) << status.err.toStdString();
+    EXPECT_EQ(status.json()["firmware_version"].toString(), "V61");
+}
+
 } // namespace
