@@ -1,6 +1,7 @@
 #include "app/ReportExport.h"
 
 #include "app/TForm1.h"
+#include "device/Windows1252.h"
 #include "params/BackupStore.h"
 #include "params/EditorMapping.h"
 #include "params/EditorText.h"
@@ -62,6 +63,9 @@ ReportExport::ReportExport(TForm1& form) : form_(form) {
     action_ = form_.ui->Values1->addAction(QStringLiteral("Commissioning Report..."));
     action_->setObjectName(QStringLiteral("CommissioningReport1"));
     QObject::connect(action_, &QAction::triggered, &form_, [this] { CommissioningReportClick(); });
+    // The window title shows the caption, but also the program's own name before one came.
+    QObject::connect(&form_.link(), &Link::captionReceived, &form_,
+                     [this](const std::string& caption) { caption_ = decodeWindows1252(caption); });
 }
 
 CommissioningReport ReportExport::currentReport(const ReportFields& fields) const {
@@ -75,7 +79,7 @@ CommissioningReport ReportExport::currentReport(const ReportFields& fields) cons
     if (!ui.VersionA->isHidden()) {
         report.firmwareVersion = ui.VersionA->text().trimmed();
     }
-    report.captionText = form_.windowTitle();
+    report.captionText = caption_;
 
     const ParameterValues values = form_.editorMapping().pageValues();
     report.parameters = reportParameterRows(values, systemDecimalSeparator());

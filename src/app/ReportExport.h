@@ -46,6 +46,7 @@ private:
     TForm1& form_;
     QAction* action_ = nullptr;
     ReportFields last_; // offered again for the next cylinder
+    QString caption_;   // the controller's caption text; empty until it sent one
 };
 
 // The dialog that asks for the three fields, starting from `last`.

@@ -73,13 +73,15 @@ TEST_F(ReportExportTest, TheMenuItemWritesTheWindowsReportWithTheFields) {
         recording.takeSample(i * 400, i / 100.0);
     }
     recording.Button6Click(); // cleared, yet still the last recording
+    link.sim.sendCaption("XZUVO Linie 2");
+    ASSERT_TRUE(runUntil([this] { return form.windowTitle().contains("Linie 2"); }, 3000));
 
     form.reportExport().action()->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
     const QString text = pdfText(chosen);
     for (const char* expected :
          {"Wasserwerk Nord", "ZV-0815", "A. Berger", "640 mm", "COM1", "Cylinder max Stroke",
-          "20240301-080000-COM1.ZDF", "No sector check was run."}) {
+          "20240301-080000-COM1.ZDF", "No sector check was run.", "ZUVO Linie 2"}) {
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
     }
     EXPECT_FALSE(text.contains(QLatin1String("No recording was made.")));
