@@ -89,26 +89,28 @@ void ProgressOutput::finish() {
 }
 
 struct InterruptWatch::Private {
-    QSocketNotifier* notifier = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier;
     struct sigaction oldInt {};
     struct sigaction oldTerm {};
 };
 
-InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : d_(new Private) {
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
+    : d_(std::make_unique<Private>()) {
     if (g_interruptPipe[0] < 0 && ::pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         g_interruptPipe[0] = g_interruptPipe[1] = -1;
         return;
     }
-    d_->notifier = new QSocketNotifier(g_interruptPipe[0], QSocketNotifier::Read);
-    QObject::connect(d_->notifier, &QSocketNotifier::activated, d_->notifier, [this, onInterrupt] {
-        char bytes[16];
-        while (::read(g_interruptPipe[0], bytes, sizeof bytes) > 0) {
-        }
-        interrupted_ = true;
-        if (onInterrupt) {
-            onInterrupt();
-        }
-    });
+    d_->notifier = std::make_unique<QSocketNotifier>(g_interruptPipe[0], QSocketNotifier::Read);
+    QObject::connect(d_->notifier.get(), &QSocketNotifier::activated, d_->notifier.get(),
+                     [this, onInterrupt] {
+                         char bytes[16];
+                         while (::read(g_interruptPipe[0], bytes, sizeof bytes) > 0) {
+                         }
+                         interrupted_ = true;
+                         if (onInterrupt) {
+                             onInterrupt();
+                         }
+                     });
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -118,12 +120,10 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : d_(new Priva
 }
 
 InterruptWatch::~InterruptWatch() {
-    if (d_->notifier != nullptr) {
+    if (d_->notifier) {
         ::sigaction(SIGINT, &d_->oldInt, nullptr);
         ::sigaction(SIGTERM, &d_->oldTerm, nullptr);
-        delete d_->notifier;
     }
-    delete d_;
 }
 
 } // namespace zuvo

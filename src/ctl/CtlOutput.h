@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace zuvo {
 
@@ -50,7 +51,7 @@ public:
 
 private:
     struct Private;
-    Private* d_;
+    std::unique_ptr<Private> d_;
     bool interrupted_ = false;
 };
 

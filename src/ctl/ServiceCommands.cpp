@@ -178,18 +178,19 @@ int runRecord(const CtlArguments& arguments) {
         },
         end);
     link.shutDown(Link::kSettleMs);
-    if (!failure && record.count() == 0) {
+    if (!failure && silence.hasExpired()) {
         failure = session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"));
     }
-    if (failure) {
-        return fail(*failure);
+    if (record.count() == 0) {
+        return fail(failure.value_or(
+            session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"))));
     }
 
-    const QChar separator = fileDecimalSeparator();
+    // What was recorded is kept, also when the controller fell silent or the port went away.
     const QString given = arguments.value(QStringLiteral("-o"));
     const QString path =
         given.isEmpty() ? QDir::current().filePath(recordingFileName(QTime::currentTime())) : given;
-    const FileReplace written = replaceFile(path, recordingText(record, separator));
+    const FileReplace written = replaceFile(path, recordingText(record, fileDecimalSeparator()));
     if (!written.ok()) {
         return fail(ExitUsage, QStringLiteral("cannot write the recording %1: %2")
                                    .arg(QDir::toNativeSeparators(path), written.error));
@@ -199,13 +200,9 @@ int runRecord(const CtlArguments& arguments) {
                       .arg(record.count())
                       .arg(QString::number(durationS, 'f', 1))
                       .arg(QDir::toNativeSeparators(path))
-                      .arg(interrupt.interrupted() || silence.hasExpired()
-                               ? QStringLiteral(" (stopped early)")
-                               : QString()));
-    return silence.hasExpired()
-               ? fail(ExitNoAnswer,
-                      session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply")).text)
-               : ExitDone;
+                      .arg(interrupt.interrupted() || failure ? QStringLiteral(" (stopped early)")
+                                                              : QString()));
+    return failure ? fail(*failure) : ExitDone;
 }
 
 } // namespace zuvo

@@ -101,9 +101,8 @@ int main(int argc, char** argv) {
     }
     const CtlArguments parsed = parseCtlArguments(arguments, ctlCommands());
     if (!parsed.error.isEmpty()) {
-        fail(ExitUsage, parsed.error);
-        print(stderr, QString::fromLatin1(Usage));
-        return ExitUsage;
+        return fail(ExitUsage,
+                    parsed.error + QStringLiteral(" (zuvoctl --help lists the commands)"));
     }
     // The PDF writer needs fonts, so the report runs in a Gui application; no display is needed.
     std::unique_ptr<QCoreApplication> app;

@@ -165,6 +165,22 @@ TEST_F(ZuvoctlMovingTest, RecordWritesOneLinePerStatusReply) {
     EXPECT_TRUE(run.out.contains(path)) << run.out.toStdString();
 }
 
+TEST_F(ZuvoctlMovingTest, APortThatVanishesDuringARecordingIsReportedAndTheSamplesKept) {
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.setWorkingDirectory(folder.path());
+    process.start(QStringLiteral(ZUVOCTL), {"record", "--seconds", "10"});
+    ASSERT_TRUE(sim.waitUntil([&] { return sim.requestCount() > 5; }, std::chrono::seconds(5)));
+    sim.hangUp();
+    ASSERT_TRUE(process.waitForFinished(8000)) << "ends at once, not after its ten seconds";
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_TRUE(err.contains("went away")) << err.toStdString();
+    EXPECT_EQ(err.count('\n'), 1);
+    EXPECT_TRUE(process.readAllStandardOutput().contains("(stopped early)"));
+    EXPECT_EQ(QDir(folder.path()).entryList({"WEG*.txt"}).size(), 1);
+}
+
 TEST_F(ZuvoctlTest, RecordOfASilentControllerFailsAndWritesNothing) {
     sim::FaultConfig faults;
     faults.silent = true;
@@ -315,7 +331,6 @@ TEST_F(ZuvoctlTest, AReportIntoAFolderThatDoesNotExistFailsWithoutAFile) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
 }
-
 
 // A controller that announces its firmware version and caption after the first request.
 class ZuvoctlAnnouncingTest : public ZuvoctlTest {

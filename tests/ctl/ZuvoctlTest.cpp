@@ -90,6 +90,8 @@ TEST_F(ZuvoctlTest, FailuresSayWhatIsWrong) {
         const CtlRun run = zuvoctl(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.says;
         EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
     }
 }
 
