@@ -42,9 +42,7 @@ void FirmwareTransfer::cancel() {
 
 FirmwareOutcome FirmwareTransfer::run() {
     if (observer_.progress) {
-        observer_.progress(
-            0, std::max<std::uint64_t>(
-                   xmodemProgressMaximum(static_cast<std::uint64_t>(image_.size())), 1));
+        observer_.progress(0, xmodemPageCount(static_cast<std::uint64_t>(image_.size())));
     }
     // From here on every byte received is the bootloader's: none of its answers is a frame.
     exchange_.setReceiveMode(ReceiveMode::Raw);

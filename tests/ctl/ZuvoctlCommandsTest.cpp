@@ -226,7 +226,8 @@ TEST_F(ZuvoctlTest, FlashDeliversTheImageIntactAfterTheConfirmation) {
     ASSERT_GE(received.size(), static_cast<std::size_t>(image.size()));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(received.data()), image.size()), image);
     // Not a terminal: plain progress lines, the last one complete.
-    EXPECT_TRUE(run.out.contains("4/4 pages 100%")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.startsWith("0/4 pages 0%\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\n4/4 pages 100%\n")) << run.out.toStdString();
 }
 
 TEST_F(ZuvoctlTest, FlashNotConfirmedSendsNothing) {
