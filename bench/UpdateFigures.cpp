@@ -1,5 +1,6 @@
 // The firmware update against the simulated bootloader, and the recording view's cost per sample.
 #include "BenchFigure.h"
+#include "UpdateImage.h"
 
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
@@ -20,15 +21,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int ImageBytes = 64 * 1024;
-constexpr int Pages = ImageBytes / 128;
 // The procedure's own pauses: the settle before the file is chosen, and 200 ms after every
 // acknowledged block. The final wait ends with the bootloader's answer to EOT.
 constexpr double SettleMs = 200;
-constexpr double AckPauseMs = 200;
 constexpr double PauseFloorMs = SettleMs + Pages * AckPauseMs;
-// 10 bits a byte at 9600 baud.
-constexpr double ByteMs = 10 * 1000.0 / 9600;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -37,10 +33,7 @@ double msSince(Clock::time_point start) {
 // One update of a 64 KiB image; false when the image did not arrive whole.
 bool runUpdate(test::SimulatedLink& link, double& ms) {
     const QString path = link.folder.filePath(QStringLiteral("bench.BIN"));
-    QByteArray image(ImageBytes, '\0');
-    for (int i = 0; i < ImageBytes; ++i) {
-        image[i] = static_cast<char>((i * 131 + 7) & 0xFF);
-    }
+    const QByteArray image = benchImage();
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size()) {
         std::fprintf(stderr, "update: cannot write %s\n", qPrintable(path));
@@ -60,9 +53,7 @@ bool runUpdate(test::SimulatedLink& link, double& ms) {
     form.firmwareUpdate().FlashUpdate1Click();
     ms = msSince(start);
     const auto received = link.sim.receivedImage();
-    const bool whole = received.size() == std::size_t(ImageBytes) &&
-                       std::equal(received.begin(), received.end(),
-                                  reinterpret_cast<const std::uint8_t*>(image.constData()));
+    const bool whole = isBenchImage(received);
     if (!whole || !messages.isEmpty()) {
         std::fprintf(stderr, "update: image %s, messages: %s\n", whole ? "whole" : "NOT whole",
                      qPrintable(messages.join('|')));
@@ -91,11 +82,9 @@ void updatePaced() {
     }
     // The simulator paces both directions ('C', one ACK a block, the ACK of EOT, and every
     // byte of the program's blocks), so the update is measured whole.
-    const double sentWire = (4 + Pages * 133 + 1) * ByteMs;
-    const double answerWire = (1 + Pages + 1) * ByteMs;
-    const double floor = PauseFloorMs + sentWire + answerWire;
-    std::printf("  floor: pauses %.0f ms + wire %.0f ms (%d pages)\n", PauseFloorMs,
-                sentWire + answerWire, Pages);
+    const double floor = PauseFloorMs + UpdateWireMs;
+    std::printf("  floor: pauses %.0f ms + wire %.0f ms (%d pages)\n", PauseFloorMs, UpdateWireMs,
+                Pages);
     printFloorFigure("paced update", ms, floor, 1.03);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
+#include "app/ReportExport.h"
 #include "app/TComSelectForm.h"
 #include "device/LiveDisplay.h"
 #include "device/ReceiveDispatcher.h"
@@ -110,6 +111,7 @@ void TForm1::createSpokes() {
     commissioning_ = std::make_unique<Commissioning>(*this);
     moduleReplacement_ = std::make_unique<ModuleReplacement>(*this);
     firmwareUpdate_ = std::make_unique<FirmwareUpdate>(*this);
+    reportExport_ = std::make_unique<ReportExport>(*this);
     appStartup_ = std::make_unique<AppStartup>(*this);
 }
 

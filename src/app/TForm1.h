@@ -44,6 +44,7 @@ class Commissioning;
 class ModuleReplacement;
 class PositionRecording;
 class FirmwareUpdate;
+class ReportExport;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -113,6 +114,7 @@ public:
     ModuleReplacement& moduleReplacement() { return *moduleReplacement_; }
     PositionRecording& positionRecording() { return *positionRecording_; }
     FirmwareUpdate& firmwareUpdate() { return *firmwareUpdate_; }
+    ReportExport& reportExport() { return *reportExport_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -146,6 +148,7 @@ private:
     std::unique_ptr<ModuleReplacement> moduleReplacement_;
     std::unique_ptr<PositionRecording> positionRecording_;
     std::unique_ptr<FirmwareUpdate> firmwareUpdate_;
+    std::unique_ptr<ReportExport> reportExport_;
 };
 
 } // namespace zuvo

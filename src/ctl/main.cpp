@@ -1,163 +1,123 @@
 // zuvoctl: the controller from the command line, for scripts and production lines. It uses the
-// same link, decoding and settings as the window and links no widgets.
-//
-//   zuvoctl ports                   the port numbers with device paths and adapter names
-//   zuvoctl status [--json] [--port N]
-//                                   one status reply, decoded as the window shows it
-//
-// Exit status: 0 done, 1 bad command line, 2 the port cannot be used, 3 the controller did not
-// answer.
+// same link, decoding, parameter, update and report code as the window and links no widgets.
+// The subcommands, options and exit statuses are described in zuvoctl(1).
 
-#include "ctl/StatusReport.h"
-#include "params/ParameterBlock.h"
-#include "params/UnitConversions.h"
-#include "params/WordFields.h"
-#include "serial/PortListing.h"
+#include "ctl/CtlArguments.h"
+#include "ctl/CtlCommands.h"
+#include "ctl/CtlOutput.h"
 #include "serial/PortMap.h"
-#include "session/Link.h"
 #include "session/Settings.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
-#include <QLocale>
-#include <QStringList>
+#include <QGuiApplication>
 
-#include <cstdio>
 #include <exception>
-#include <optional>
+#include <memory>
+
+namespace zuvo {
 
 namespace {
 
-using namespace zuvo;
+const char* const Usage =
+    "usage: zuvoctl ports\n"
+    "       zuvoctl status [--watch] [--json] [PORT]\n"
+    "       zuvoctl read -o FILE.ZDF [PORT]\n"
+    "       zuvoctl zero [PORT]\n"
+    "       zuvoctl test-data [--json] [PORT]\n"
+    "       zuvoctl sector-check [--json] [PORT]\n"
+    "       zuvoctl record --seconds N [-o WEG.txt] [PORT]\n"
+    "       zuvoctl flash IMAGE [--yes] [PORT]\n"
+    "       zuvoctl report -o FILE.pdf [--site TEXT] [--serial TEXT] [--technician TEXT] [PORT]\n"
+    "PORT is --port COMn (or n) or --device PATH; without it the stored port is used.\n"
+    "Exit status: 0 done, 1 the controller did not answer or refused (or the port is in use),\n"
+    "2 usage error, 3 verification or sector check failed.\n";
 
-constexpr int kExitUsage = 1;
-constexpr int kExitPort = 2;
-constexpr int kExitNoAnswer = 3;
-constexpr int kWorkingBaud = 9600;
-constexpr int kReplyWaitMs = 2000;
-
-const char* const Usage = "usage: zuvoctl ports\n"
-                          "       zuvoctl status [--json] [--port N]\n";
-
-void print(FILE* to, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), to);
-}
-
-int fail(int code, const QString& text) {
-    print(stderr, QStringLiteral("zuvoctl: ") + text + QLatin1Char('\n'));
-    return code;
-}
-
-int runPorts() {
-    print(stdout, formatPortListing(listPorts(PortMap::global())));
-    return 0;
-}
-
-// The port the window would use: the stored one, else COM1.
-int storedPort() {
-    return portNumberOfDigit(readComDigit()).value_or(1);
-}
-
-// Opens COMn at the working speed; the message says why not.
-std::optional<QString> openPort(TSerialComPort& port, int number) {
-    port.setPromptForPort(false);
-    port.setComNumber(static_cast<quint16>(number));
-    port.setBaud(kWorkingBaud);
-    const QString where =
-        QStringLiteral("COM%1 (%2)").arg(number).arg(PortMap::global().devicePath(number));
-    try {
-        port.setOpen(true);
-        return std::nullopt;
-    } catch (const ESerialError& error) {
-        if (QString::fromLatin1(error.what()) == QLatin1String(serial_text::InUse)) {
-            return where + QStringLiteral(" is in use by another program (is ZuvoTool running?)");
-        }
-        if (QString::fromLatin1(error.what()) == QLatin1String(serial_text::BadId)) {
-            return where + QStringLiteral(" does not exist");
-        }
-        return where + QStringLiteral(": ") + QString::fromLocal8Bit(error.what());
+// Qt's own notes (a missing runtime folder, font hints) are no result of a command; only its
+// critical messages are worth a line.
+void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        print(stderr, QStringLiteral("zuvoctl: ") + oneLine(text) + QLatin1Char('\n'));
     }
-}
-
-int runStatus(const QStringList& options) {
-    bool json = false;
-    int number = storedPort();
-    for (int i = 0; i < options.size(); ++i) {
-        if (options[i] == QLatin1String("--json")) {
-            json = true;
-        } else if (options[i] == QLatin1String("--port") && i + 1 < options.size()) {
-            bool ok = false;
-            number = options[++i].toInt(&ok);
-            if (!ok || number < 1) {
-                return fail(kExitUsage, QStringLiteral("bad port number: ") + options[i]);
-            }
-        } else {
-            return fail(kExitUsage, QStringLiteral("unknown option: ") + options[i]);
-        }
-    }
-
-    Link link;
-    if (const auto problem = openPort(link.port(), number)) {
-        return fail(kExitPort, *problem);
-    }
-    std::optional<Exchange> exchange = link.begin(QStringLiteral("zuvoctl status"));
-    // The window shows the position with the stroke and turns of the controller's block, and
-    // the speed for the sensor position the block names: read it first.
-    const LinkAnswer<ParameterBlockReply> block = exchange->readBlock(kReplyWaitMs);
-    if (!block.value) {
-        return fail(block.result == LinkResult::PortLost ? kExitPort : kExitNoAnswer,
-                    QStringLiteral("no parameter block from the controller on COM%1").arg(number));
-    }
-    const std::vector<std::uint16_t>& words = block.value->words;
-    const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
-    ReceiveContext context;
-    context.turns = static_cast<int>(geometry.turns);
-    context.strokeMm = geometry.strokeMm;
-    context.sensorOnMotorAxis =
-        !FunctionFlags::fromWord(words[Word::FunctionFlags]).sensorOnGearUnit;
-    link.setContextSource([context] { return context; });
-
-    const LinkAnswer<StatusReceived> status = exchange->requestStatus(kReplyWaitMs);
-    if (!status.value) {
-        return fail(status.result == LinkResult::PortLost ? kExitPort : kExitNoAnswer,
-                    QStringLiteral("no status reply from the controller on COM%1").arg(number));
-    }
-    if (json) {
-        QJsonObject out = statusJson(*status.value);
-        out.insert("port", number);
-        out.insert("device", PortMap::global().devicePath(number));
-        print(stdout, QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented)));
-    } else {
-        const QString point = QLocale().decimalPoint();
-        print(stdout, statusText(*status.value, point.isEmpty() ? QLatin1Char('.') : point[0]));
-    }
-    return 0;
-}
-
-int run(const QStringList& arguments) {
-    applyPortSettings(PortMap::global(), qEnvironmentVariable("ZUVO_PORTS"));
-    const QString command = arguments.value(1);
-    if (command == QLatin1String("ports") && arguments.size() == 2) {
-        return runPorts();
-    }
-    if (command == QLatin1String("status")) {
-        return runStatus(arguments.mid(2));
-    }
-    if (command == QLatin1String("-h") || command == QLatin1String("--help")) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
-    std::fputs(Usage, stderr);
-    return kExitUsage;
 }
 
 } // namespace
 
+QList<CommandSpec> ctlCommands() {
+    const QString json = QStringLiteral("--json");
+    const QString output = QStringLiteral("-o");
+    return {
+        {QStringLiteral("ports"), {}, {}, 0},
+        {QStringLiteral("status"), PortOptions, {json, QStringLiteral("--watch")}, 0},
+        {QStringLiteral("read"), PortOptions + QStringList{output}, {}, 0},
+        {QStringLiteral("zero"), PortOptions, {}, 0},
+        {QStringLiteral("test-data"), PortOptions, {json}, 0},
+        {QStringLiteral("sector-check"), PortOptions, {json}, 0},
+        {QStringLiteral("record"),
+         PortOptions + QStringList{QStringLiteral("--seconds"), output},
+         {},
+         0},
+        {QStringLiteral("flash"), PortOptions, {QStringLiteral("--yes")}, 1},
+        {QStringLiteral("report"),
+         PortOptions + QStringList{output, QStringLiteral("--site"), QStringLiteral("--serial"),
+                                   QStringLiteral("--technician")},
+         {},
+         0},
+    };
+}
+
+namespace {
+
+int run(const CtlArguments& arguments) {
+    using Runner = int (*)(const CtlArguments&);
+    const std::pair<const char*, Runner> runners[] = {
+        {"ports", runPorts},   {"status", runStatus},      {"read", runRead},
+        {"zero", runZero},     {"test-data", runTestData}, {"sector-check", runSectorCheck},
+        {"record", runRecord}, {"flash", runFlash},        {"report", runReport},
+    };
+    for (const auto& [name, runner] : runners) {
+        if (arguments.command == QLatin1String(name)) {
+            return runner(arguments);
+        }
+    }
+    return fail(ExitUsage, QStringLiteral("unknown command: ") + arguments.command);
+}
+
+} // namespace
+
+} // namespace zuvo
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    using namespace zuvo;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    qInstallMessageHandler(qtMessage);
+    const QString first = arguments.value(0);
+    if (first == QLatin1String("-h") || first == QLatin1String("--help") ||
+        first == QLatin1String("help")) {
+        print(stdout, QString::fromLatin1(Usage));
+        return ExitDone;
+    }
+    const CtlArguments parsed = parseCtlArguments(arguments, ctlCommands());
+    if (!parsed.error.isEmpty()) {
+        return fail(ExitUsage,
+                    parsed.error + QStringLiteral(" (zuvoctl --help lists the commands)"));
+    }
+    // The PDF writer needs fonts, so the report runs in a Gui application; no display is needed.
+    std::unique_ptr<QCoreApplication> app;
+    if (parsed.command == QLatin1String("report")) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     try {
-        return run(QCoreApplication::arguments());
+        applyPortSettings(PortMap::global(), qEnvironmentVariable("ZUVO_PORTS"));
+        return run(parsed);
     } catch (const std::exception& error) {
-        return fail(kExitPort, QString::fromLocal8Bit(error.what()));
+        return fail(ExitNoAnswer, QString::fromLocal8Bit(error.what()));
     }
 }

@@ -16,10 +16,6 @@ constexpr std::int64_t kGearUnitBelowRpm = 150;
 constexpr int kMotorAxisRpmStep = 50;
 constexpr int kGearUnitRpmStep = 1;
 
-// The retract label keeps up to 3 significant digits, the extend label only 1.
-constexpr int kRetractDigits = 3;
-constexpr int kExtendDigits = 1;
-
 QString millimetreLabel(int mm) {
     return QString::number(mm) + QStringLiteral(" mm");
 }
@@ -73,13 +69,13 @@ void AnalogThrustPage::AnlaufSClick() {
 }
 
 void AnalogThrustPage::AnlaufZ1Change() {
-    form_.ui->Label19->setText(
-        rushInDelayText(form_.ui->AnlaufZ1->value(), kRetractDigits, systemDecimalSeparator()));
+    form_.ui->Label19->setText(rushInDelayText(form_.ui->AnlaufZ1->value(), RushInRetractDigits,
+                                               systemDecimalSeparator()));
 }
 
 void AnalogThrustPage::AnlaufZ2Change() {
     form_.ui->Label20->setText(
-        rushInDelayText(form_.ui->AnlaufZ2->value(), kExtendDigits, systemDecimalSeparator()));
+        rushInDelayText(form_.ui->AnlaufZ2->value(), RushInExtendDigits, systemDecimalSeparator()));
 }
 
 void AnalogThrustPage::ExtRefClick() {

@@ -38,6 +38,11 @@ QChar systemDecimalSeparator();
 // A value with one decimal and `decimalSeparator`, no "-0.0".
 QString oneDecimalText(double value, QChar decimalSeparator);
 
+// Significant digits of the rush-in delays as the thrust page shows them: the retract label
+// keeps up to 3, the extend label only 1.
+inline constexpr int RushInRetractDigits = 3;
+inline constexpr int RushInExtendDigits = 1;
+
 // A rush-in delay of `tenths` x 0.1 s as "1.5s": first rounded to `significantDigits`
 // significant digits, then written with one decimal.
 QString rushInDelayText(int tenths, int significantDigits, QChar decimalSeparator);

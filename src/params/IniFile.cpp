@@ -274,6 +274,12 @@ QByteArray IniFile::lineEnding() const {
     return newLineEnding_;
 }
 
+IniFile IniFile::replacing(QString path) {
+    IniFile file{QString()};
+    file.path_ = std::move(path);
+    return file;
+}
+
 bool IniFile::save() {
     if (state_ == LoadState::Unusable) {
         return false;

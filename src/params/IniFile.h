@@ -38,6 +38,8 @@ public:
 
     // Reads the file at `path` (nothing is kept open).
     explicit IniFile(QString path);
+    // An empty file whose save() replaces whatever `path` holds: a file written anew.
+    static IniFile replacing(QString path);
 
     const QString& path() const { return path_; }
     LoadState loadState() const { return state_; }

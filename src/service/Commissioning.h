@@ -7,9 +7,6 @@ class TForm1;
 
 class Commissioning {
 public:
-    // Silence that ends a test-data reception.
-    static constexpr int kTestDataSilenceMs = 1728;
-
     explicit Commissioning(TForm1& form);
 
     // "Set Zero Position": the compass angle and the direction as zero word; no acknowledge.

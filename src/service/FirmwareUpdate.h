@@ -3,10 +3,9 @@
 // blocks, each acknowledged, closed by EOT.
 
 #include "service/UpdateRounds.h"
-#include "service/Xmodem.h"
+#include "session/FirmwareTransfer.h"
 #include "session/Link.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -43,11 +42,6 @@ public:
 private:
     // One way out: the steps of the procedure return here, and the caller restores the window.
     void run();
-    bool readImage(const QString& path);
-    bool waitForBootloader();
-    // False after a give-up (no EOT then).
-    bool transfer();
-    void endTransfer();
     void backToNormal();
 
     // The controller's block into a backup before anything of the update is sent. False when
@@ -56,30 +50,16 @@ private:
     bool confirm(const QString& text);
     QString chooseFile();
     void message(const QString& text);
-
-    // Waits that keep the window alive; nothing polls while the update holds the link.
-    void pause(int ms);
-    void waitForBytes(int ms, const std::function<bool()>& enough);
-    ReceivedBytes received() const;
-    void clearReceived();
-
-    enum class Sent { Ok, BufferFull, PortLost };
-    // Sends raw bytes; a port error closes the port and ends the transfer.
-    Sent send(const std::uint8_t* bytes, std::size_t size);
-    // An unplugged adapter ends the transfer as a port error does.
-    bool portLost();
-    void loseLink();
     void lockWindow(bool locked);
 
     TForm1& form_;
     Hooks hooks_;
     // The link, held from the start of the procedure to its end.
     Exchange* exchange_ = nullptr;
+    // The procedure on the line while it runs.
+    FirmwareTransfer* transfer_ = nullptr;
     UpdateLimits limits_;
-    QByteArray image_;
     bool running_ = false;
-    bool flashMode_ = false;
-    bool transferOn_ = false;
     bool cancelled_ = false;
 };
 

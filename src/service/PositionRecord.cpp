@@ -18,7 +18,8 @@ int toPixel(double value) {
 
 } // namespace
 
-PositionRecord::PositionRecord() : plotHeights_(kCapacity), hundredths_(kCapacity) {}
+PositionRecord::PositionRecord()
+    : plotHeights_(kCapacity), hundredths_(kCapacity), timesMs_(kCapacity) {}
 
 std::int32_t hundredthsOfTurn(std::int32_t counts) {
     return static_cast<std::int32_t>(static_cast<std::int64_t>(counts) * 100 / 1024);
@@ -34,8 +35,9 @@ std::optional<SampleTraces> PositionRecord::take(std::int32_t counts, int turns,
 }
 
 std::optional<SampleTraces> PositionRecord::take(std::int32_t counts, double fraction,
-                                                 const ChartScale& scale) {
+                                                 const ChartScale& scale, std::int64_t timeMs) {
     const auto index = static_cast<std::size_t>(count_);
+    timesMs_[index] = timeMs;
     plotHeights_[index] = toPixel(scale.height * fraction);
     hundredths_[index] = hundredthsOfTurn(counts);
     count_ = (count_ + 1) % kCapacity;

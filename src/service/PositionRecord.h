@@ -36,9 +36,10 @@ public:
     // Takes one sample of the absolute position `counts` with `turns` sensor revolutions over the
     // stroke. After kCapacity samples the index wraps and the record starts over.
     std::optional<SampleTraces> take(std::int32_t counts, int turns, const ChartScale& scale);
-    // The same with the position already as a fraction of the full stroke (0 when unknown).
+    // The same with the position already as a fraction of the full stroke (0 when unknown), taken
+    // `timeMs` after the recording began.
     std::optional<SampleTraces> take(std::int32_t counts, double strokeFraction,
-                                     const ChartScale& scale);
+                                     const ChartScale& scale, std::int64_t timeMs = 0);
 
     // Forgets the samples (the rings stay allocated).
     void clear() { count_ = 0; }
@@ -47,12 +48,15 @@ public:
     int count() const { return count_; }
     // Position of sample i in hundredths of a turn.
     std::int32_t hundredths(int i) const { return hundredths_[static_cast<std::size_t>(i)]; }
+    // When sample i was taken, in ms after the recording began.
+    std::int64_t timeMs(int i) const { return timesMs_[static_cast<std::size_t>(i)]; }
     // Position of sample i as a height in pixels of the chart it was taken for.
     std::int32_t plotHeight(int i) const { return plotHeights_[static_cast<std::size_t>(i)]; }
 
 private:
     std::vector<std::int32_t> plotHeights_;
     std::vector<std::int32_t> hundredths_;
+    std::vector<std::int64_t> timesMs_;
     int count_ = 0;
     std::int64_t previousCounts_ = 0;
     std::int64_t previousDifference_ = 0;

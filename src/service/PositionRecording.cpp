@@ -51,7 +51,10 @@ void PositionRecording::clearChart() {
 void PositionRecording::takeSample(std::int32_t positionCounts, double strokeFraction) {
     const QWidget& panel = *form_.ui->Panel2;
     const ChartScale scale{panel.width(), panel.height(), form_.ui->LMDSpinEdit1->value()};
-    const auto traces = record_.take(positionCounts, strokeFraction, scale);
+    if (record_.count() == 0) {
+        clock_.start();
+    }
+    const auto traces = record_.take(positionCounts, strokeFraction, scale, clock_.elapsed());
     if (!traces) {
         return;
     }
@@ -83,8 +86,15 @@ void PositionRecording::enter() {
     form_.ui->Image7->update();
 }
 
-void PositionRecording::Button6Click() {
+void PositionRecording::clearRecord() {
+    if (record_.count() > 0) {
+        last_ = record_;
+    }
     record_.clear();
+}
+
+void PositionRecording::Button6Click() {
+    clearRecord();
     clearChart();
 }
 
@@ -110,7 +120,7 @@ void PositionRecording::Button7Click() {
 }
 
 void PositionRecording::Button9Click() {
-    record_.clear();
+    clearRecord();
     clearChart();
     form_.views().show(View::Normal);
 }

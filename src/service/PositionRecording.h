@@ -3,6 +3,7 @@
 
 #include "service/PositionRecord.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 
@@ -33,6 +34,8 @@ public:
     void Button9Click(); // Exit
 
     const PositionRecord& record() const { return record_; }
+    // The samples now, or those cleared last when there are none now (the report plots them).
+    const PositionRecord& lastRecording() const { return record_.count() > 0 ? record_ : last_; }
     // Replaces the message box (tests).
     void setMessageFn(MessageFn show) { showMessage_ = std::move(show); }
 
@@ -40,9 +43,13 @@ private:
     // The drawing surface at the panel's size; a resized panel keeps what was drawn.
     QImage& chart();
     void clearChart();
+    // Forgets the samples, keeping them as the last recording.
+    void clearRecord();
 
     TForm1& form_;
     PositionRecord record_;
+    PositionRecord last_; // the samples before the last clear
+    QElapsedTimer clock_; // from the first sample since the last clear
     bool recording_ = true;
     MessageFn showMessage_;
 };

@@ -9,6 +9,9 @@
 
 namespace zuvo {
 
+// Silence that ends a test-data reception.
+inline constexpr int kTestDataSilenceMs = 1728;
+
 // The lines of one reception, or nullopt when nothing arrived (the lines shown before stay).
 // A line of exactly six characters is shown as four, a blank and two. Bytes after the last
 // carriage return belong to no finished line and are dropped; a line feed is part of a line.

@@ -149,4 +149,15 @@ BlockRound blockRound(ReceivedBytes received, std::uint64_t page, unsigned round
     return result;
 }
 
+QString updateConfirmationText() {
+    return QStringLiteral(
+        "ACHTUNG:  Bitte alle Ausgänge abklemmen/ausstecken, um unkontrolliertes Fahren zu "
+        "vermeiden! \n"
+        "Sind sie sicher das sie eine Update durchführen möchten? \n"
+        "\n"
+        " Caution:  please disconnect all outputs to make shure, that no unwanted move is "
+        "possible! \n"
+        " Do you really want to execute the flash update?");
+}
+
 } // namespace zuvo

@@ -18,6 +18,9 @@ struct UpdateLimits {
     unsigned restarts = 10;      // restarts of the bootloader before the last block is reached
 };
 
+// The five lines the user confirms before the update starts.
+QString updateConfirmationText();
+
 // ---- Waiting for the bootloader.
 
 // The wait of one round may end early: five bytes, or a 'C' or NAK last.

@@ -97,6 +97,10 @@ LinkAnswer<StatusReceived> Exchange::requestStatus(int ms) {
     return ask(pollFrame('R', 'V'), link_->lastStatus_, ms);
 }
 
+LinkAnswer<SensorWordsReceived> Exchange::requestSensorWords(int ms) {
+    return ask(pollFrame('R', 'X'), link_->lastSensorWords_, ms);
+}
+
 LinkAnswer<ParameterBlockReply> Exchange::readBlock(int ms) {
     // The block asked for here reaches this step even while other blocks are held back.
     link_->blockAsked_ = true;
@@ -424,6 +428,7 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
     // The next poll is timed from the reply's arrival, not from the end of the drawing; during
     // an exchange nothing restarts polling.
     if (outcome.sensorWords) {
+        lastSensorWords_ = outcome.sensorWords;
         resumePolling(outcome.sensorWords->pollIntervalMs);
         emit sensorWordsReceived(*outcome.sensorWords);
     }

@@ -88,6 +88,8 @@ public:
     LinkResult sendAndWaitForAck(const Frame& frame);
     // Asks for one status reply (RV) and waits up to `ms` for it.
     LinkAnswer<StatusReceived> requestStatus(int ms);
+    // Asks for the sensor words (RX: the controller's own reed edge angles) and waits up to `ms`.
+    LinkAnswer<SensorWordsReceived> requestSensorWords(int ms);
     // Asks for the parameter block (PV) and waits up to `ms` for it. While block replies are
     // held, the answer still comes here (and is not shown).
     LinkAnswer<ParameterBlockReply> readBlock(int ms);
@@ -234,6 +236,7 @@ private:
     // Set by every status reply: the settle waits end with it.
     bool statusSeen_ = false;
     std::optional<StatusReceived> lastStatus_;
+    std::optional<SensorWordsReceived> lastSensorWords_;
     std::optional<ParameterBlockReply> lastBlock_;
     std::optional<ParameterBlockReply> receivedBlock_;
     quint64 receivedBlockOpening_ = 0;

@@ -1,9 +1,8 @@
-// zuvoctl as a script uses it: run as a process against the simulated actuator, its output read
-// and, for --json, parsed.
+// zuvoctl ports and status, and how it refuses what it cannot do.
 
+#include "ZuvoctlFixture.h"
 #include "serial/PortMap.h"
 #include "session/Link.h"
-#include "sim/Simulator.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,48 +13,10 @@
 
 using namespace zuvo;
 
+using zuvo::test::CtlRun;
+using zuvo::test::ZuvoctlTest;
+
 namespace {
-
-struct CtlRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-class ZuvoctlTest : public ::testing::Test {
-protected:
-    explicit ZuvoctlTest(sim::SimOptions options = standingStill()) : sim(std::move(options)) {
-        sim.start();
-    }
-
-    static sim::SimOptions standingStill() {
-        sim::SimOptions options;
-        options.rpm = 0;
-        return options;
-    }
-
-    QString simPath() const { return QString::fromStdString(sim.slavePath()); }
-
-    // COM1 is the simulator, COM2 a device that does not exist; the rest the defaults.
-    CtlRun zuvoctl(const QStringList& arguments) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(
-            "ZUVO_PORTS",
-            QStringLiteral("1=%1,2=%2").arg(simPath(), folder.filePath("no-such-tty")));
-        environment.insert("ZUVO_SETTINGS", folder.filePath("ZUVO.conf"));
-        environment.insert("LC_ALL", "C");
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(ZUVOCTL), arguments);
-        EXPECT_TRUE(process.waitForFinished(20000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
-    }
-
-    QTemporaryDir folder;
-    sim::Simulator sim;
-};
 
 TEST_F(ZuvoctlTest, PortsListsEveryNumberWithItsDevice) {
     const CtlRun run = zuvoctl({"ports"});
@@ -109,14 +70,28 @@ TEST_F(ZuvoctlTest, FailuresSayWhatIsWrong) {
         int exitCode;
         const char* says;
     } cases[] = {
-        {{"status", "--port", "2"}, 2, "does not exist"},
-        {{"status", "--colour"}, 1, "unknown option: --colour"},
-        {{"flash"}, 1, "usage: zuvoctl"},
+        {{"status", "--port", "2"}, 1, "does not exist"},
+        {{"status", "--port", "COM2"}, 1, "does not exist"},
+        {{"status", "--colour"}, 2, "unknown option for status: --colour"},
+        {{"status", "--port", "COM0"}, 2, "bad port: COM0"},
+        {{"status", "--port", "1", "--device", "/dev/null"}, 2, "either --port or --device"},
+        {{"frobnicate"}, 2, "unknown command: frobnicate"},
+        {{}, 2, "no command given"},
+        {{"flash"}, 2, "flash needs one file name"},
+        {{"flash", "no-such.bin", "--yes"}, 2, "cannot read the firmware file no-such.bin"},
+        {{"read"}, 2, "read needs -o FILE.ZDF"},
+        {{"read", "-o"}, 2, "option -o needs a value"},
+        {{"report", "--site", "x"}, 2, "report needs -o FILE.pdf"},
+        {{"record"}, 2, "record needs --seconds N"},
+        {{"record", "--seconds", "0"}, 2, "record needs --seconds N"},
+        {{"zero", "extra"}, 2, "zero takes no operand: extra"},
     };
     for (const auto& c : cases) {
         const CtlRun run = zuvoctl(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.says;
         EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
     }
 }
 
@@ -125,8 +100,9 @@ TEST_F(ZuvoctlTest, SilentControllerIsNoAnswer) {
     faults.silent = true;
     sim.setFault(faults);
     const CtlRun run = zuvoctl({"status", "--json"});
-    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("no parameter block")) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << "one line: " << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
 }
 
@@ -141,7 +117,7 @@ TEST_F(ZuvoctlTest, SecondFrontEndOnTheSamePortIsRefused) {
     ASSERT_TRUE(window.port().Open());
 
     const CtlRun run = zuvoctl({"status", "--json"});
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(
         run.err.contains(QStringLiteral("COM1 (%1) is in use by another program").arg(simPath())))
         << run.err.toStdString();

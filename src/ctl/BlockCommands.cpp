@@ -1,0 +1,124 @@
+// zuvoctl read and report: the controller's block as a parameter file with its [BLOCK] section,
+// and the commissioning report.
+
+#include "ctl/CtlCommands.h"
+#include "ctl/CtlOutput.h"
+#include "ctl/CtlSession.h"
+#include "device/SectorStrip.h"
+#include "device/Windows1252.h"
+#include "params/BackupFile.h"
+#include "params/BackupStore.h"
+#include "params/EditorText.h"
+#include "params/FileNumber.h"
+#include "params/ParameterBlock.h"
+#include "params/ParameterValues.h"
+#include "params/ZdfContent.h"
+#include "report/ReportContent.h"
+#include "report/ReportPdf.h"
+#include "serial/AdapterName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace zuvo {
+
+namespace {
+
+ParameterValues blockValues(const ParameterBlockReply& reply) {
+    ParameterBlock block;
+    block.storeReceivedWords(reply.words);
+    return receivedValues(block);
+}
+
+} // namespace
+
+int runRead(const CtlArguments& arguments) {
+    const QString path = arguments.value(QStringLiteral("-o"));
+    if (path.isEmpty()) {
+        return fail(ExitUsage, QStringLiteral("read needs -o FILE.ZDF"));
+    }
+    CtlSession session;
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
+    }
+    const ParameterBlockReply& reply = session.block();
+    // The file "Save to File" writes when the pages show this block.
+    const QLocale locale;
+    const std::optional<ZdfContent> content =
+        fileContent(blockValues(reply), fileDecimalSeparator(locale));
+    if (!content) {
+        return fail(ExitNoAnswer,
+                    QStringLiteral("the controller's block holds values the editor cannot use "
+                                   "(stroke or turns out of range): nothing was written"));
+    }
+    BlockBackup backup;
+    backup.words = reply.words;
+    backup.calibration10V = reply.kali10V;
+    backup.calibration4mA = reply.kali4mA;
+    backup.firmwareVersion = session.firmwareVersion().value_or(0);
+    backup.port = session.linkNumber();
+    backup.devicePath = session.devicePath();
+    backup.time = QDateTime::currentDateTime();
+    IniFile ini = IniFile::replacing(path);
+    if (!writeZdf(ini, *content, locale) || !writeBlockSection(ini, backup) || !ini.save()) {
+        return fail(ExitUsage, QStringLiteral("cannot write %1: check the folder and its "
+                                              "permissions")
+                                   .arg(QDir::toNativeSeparators(path)));
+    }
+    print(stdout, QStringLiteral("%1 words read from %2 into %3\n")
+                      .arg(reply.words.size())
+                      .arg(session.portName(), QDir::toNativeSeparators(path)));
+    return ExitDone;
+}
+
+int runReport(const CtlArguments& arguments) {
+    const QString path = arguments.value(QStringLiteral("-o"));
+    if (path.isEmpty()) {
+        return fail(ExitUsage, QStringLiteral("report needs -o FILE.pdf"));
+    }
+    CtlSession session;
+    if (const auto failure = session.openAndReadBlock(arguments)) {
+        return fail(*failure);
+    }
+    const ParameterBlockReply& reply = session.block();
+    CommissioningReport report;
+    report.createdAt = QDateTime::currentDateTime();
+    report.portName = session.portName();
+    report.devicePath = session.devicePath();
+    report.adapterName = adapterName(session.devicePath());
+    // The controller's own edge measurement: the check as the window runs it on the same words.
+    const LinkAnswer<SensorWordsReceived> sensor =
+        session.ask([](Exchange& e) { return e.requestSensorWords(kCtlReplyWaitMs); });
+    if (sensor.value) {
+        EdgeTable reed1{};
+        EdgeTable reed2{};
+        edgesFromSensorWords(sensor.value->words, reed1, reed2);
+        SectorCheck check = checkSectors(reed1, reed2);
+        if (check.complete) {
+            report.sectorCheck = std::move(check);
+        }
+    }
+    if (session.firmwareVersion()) {
+        report.firmwareVersion = QString::fromStdString(versionCaption(*session.firmwareVersion()));
+    }
+    report.captionText = decodeWindows1252(session.caption());
+    report.parameters = reportParameterRows(blockValues(reply), systemDecimalSeparator());
+    report.words = reportWords(reply.words);
+    report.calibration = ReportCalibration{reply.kali4mA, reply.kali10V};
+    report.lastBackupFile = newestBackupName(defaultBackupFolder());
+    report.site = arguments.value(QStringLiteral("--site"));
+    report.cylinderSerial = arguments.value(QStringLiteral("--serial"));
+    report.technician = arguments.value(QStringLiteral("--technician"));
+    session.endExchange();
+
+    const ReportWriteResult written = writeReportPdf(report, path);
+    if (!written.ok) {
+        return fail(ExitUsage, written.error);
+    }
+    print(stdout, QStringLiteral("commissioning report of %1 written to %2\n")
+                      .arg(session.portName(), QDir::toNativeSeparators(path)));
+    return ExitDone;
+}
+
+} // namespace zuvo

@@ -1,0 +1,98 @@
+#include "ctl/CtlArguments.h"
+
+namespace zuvo {
+
+namespace {
+
+constexpr int kMaxPort = 255;
+constexpr int kMaxSeconds = 24 * 60 * 60;
+
+} // namespace
+
+CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSpec>& commands) {
+    CtlArguments out;
+    out.command = arguments.value(0);
+    const CommandSpec* spec = nullptr;
+    for (const CommandSpec& c : commands) {
+        if (c.name == out.command) {
+            spec = &c;
+        }
+    }
+    if (spec == nullptr) {
+        out.error = out.command.isEmpty() ? QStringLiteral("no command given")
+                                          : QStringLiteral("unknown command: ") + out.command;
+        return out;
+    }
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--")) {
+            out.operands += arguments.mid(i + 1);
+            break;
+        }
+        if (!a.startsWith(QLatin1String("-")) || a == QLatin1String("-")) {
+            out.operands << a;
+            continue;
+        }
+        const qsizetype equals = a.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? a : a.left(equals);
+        if (spec->flags.contains(name) && equals < 0) {
+            if (!out.flags.contains(name)) {
+                out.flags << name;
+            }
+        } else if (spec->valueOptions.contains(name)) {
+            if (equals >= 0) {
+                out.values[name] = a.mid(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                out.values[name] = arguments[++i];
+            } else {
+                out.error = QStringLiteral("option %1 needs a value").arg(name);
+                return out;
+            }
+        } else {
+            out.error = QStringLiteral("unknown option for %1: %2").arg(out.command, a);
+            return out;
+        }
+    }
+    if (out.operands.size() != spec->operands) {
+        out.error =
+            spec->operands == 0
+                ? QStringLiteral("%1 takes no operand: %2").arg(out.command, out.operands.value(0))
+                : QStringLiteral("%1 needs %2 file name")
+                      .arg(out.command)
+                      .arg(spec->operands == 1 ? QStringLiteral("one")
+                                               : QString::number(spec->operands));
+    }
+    return out;
+}
+
+std::optional<int> parsePortName(const QString& text) {
+    QString digits = text.trimmed();
+    if (digits.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        digits = digits.mid(3);
+    }
+    if (digits.isEmpty() || digits.startsWith(QLatin1Char('0'))) {
+        return std::nullopt;
+    }
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return std::nullopt;
+        }
+    }
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    if (!ok || number < 1 || number > kMaxPort) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<int> parseSeconds(const QString& text) {
+    bool ok = false;
+    const int seconds = text.trimmed().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > kMaxSeconds) {
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+} // namespace zuvo

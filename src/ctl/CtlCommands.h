@@ -1,0 +1,23 @@
+#pragma once
+// The subcommands of zuvoctl. Each takes its checked command line and returns the exit status;
+// errors have been said on stderr by then.
+
+#include "ctl/CtlArguments.h"
+
+namespace zuvo {
+
+// The command table: names, options and operands.
+QList<CommandSpec> ctlCommands();
+
+int runPorts(const CtlArguments& arguments);
+int runStatus(const CtlArguments& arguments);
+int runRead(const CtlArguments& arguments);
+int runZero(const CtlArguments& arguments);
+int runTestData(const CtlArguments& arguments);
+int runSectorCheck(const CtlArguments& arguments);
+int runRecord(const CtlArguments& arguments);
+int runFlash(const CtlArguments& arguments);
+// Needs a QGuiApplication (the PDF writer's fonts).
+int runReport(const CtlArguments& arguments);
+
+} // namespace zuvo

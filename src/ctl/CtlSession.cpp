@@ -1,0 +1,143 @@
+#include "ctl/CtlSession.h"
+
+#include "ctl/CtlOutput.h"
+
+#include "params/ParameterBlock.h"
+#include "params/UnitConversions.h"
+#include "params/WordFields.h"
+#include "serial/PortDoctor.h"
+#include "serial/PortMap.h"
+#include "session/Settings.h"
+
+namespace zuvo {
+
+namespace {
+
+constexpr int kWorkingBaud = 9600;
+// A device named with --device that no port number reaches is opened under this number.
+constexpr int kDeviceOnlyNumber = 255;
+
+} // namespace
+
+CtlSession::CtlSession() {
+    // Only the command asks the controller; the tick has nothing of its own to fetch.
+    DeviceState& state = link_.state();
+    state.ParamReadPending = false;
+    state.AutoReadParams = false;
+    state.SensorCheckPhase = false;
+    QObject::connect(&link_, &Link::versionReceived, &link_,
+                     [this](std::uint8_t version) { version_ = version; });
+    QObject::connect(&link_, &Link::captionReceived, &link_,
+                     [this](const std::string& caption) { caption_ = caption; });
+}
+
+int fail(const CtlFailure& failure) {
+    return fail(failure.code, failure.text);
+}
+
+std::optional<CtlFailure> CtlSession::openAndReadBlock(const CtlArguments& arguments) {
+    if (auto failure = open(arguments)) {
+        return failure;
+    }
+    return readBlock();
+}
+
+QString CtlSession::portName() const {
+    return mapped_ ? QStringLiteral("COM%1").arg(number_) : devicePath_;
+}
+
+std::optional<CtlFailure> CtlSession::open(const CtlArguments& arguments) {
+    PortMap& map = PortMap::global();
+    const QString port = arguments.value(QStringLiteral("--port"));
+    const QString device = arguments.value(QStringLiteral("--device"));
+    if (!port.isEmpty() && !device.isEmpty()) {
+        return CtlFailure{ExitUsage, QStringLiteral("give either --port or --device, not both")};
+    }
+    if (!port.isEmpty()) {
+        const std::optional<int> number = parsePortName(port);
+        if (!number) {
+            return CtlFailure{
+                ExitUsage,
+                QStringLiteral("bad port: %1 (give COMn or n, n from 1 to 255)").arg(port)};
+        }
+        number_ = *number;
+    } else if (!device.isEmpty()) {
+        // The port number that reaches the device names it, as in the window's port list.
+        mapped_ = false;
+        for (int n = 1; n <= kDeviceOnlyNumber; ++n) {
+            if (map.devicePath(n) == device) {
+                number_ = n;
+                mapped_ = true;
+                break;
+            }
+        }
+        if (!mapped_) {
+            number_ = kDeviceOnlyNumber;
+            map.setOverride(number_, device);
+        }
+    } else {
+        number_ = portNumberOfDigit(readComDigit()).value_or(1);
+    }
+    devicePath_ = map.devicePath(number_);
+
+    TSerialComPort& serial = link_.port();
+    serial.setPromptForPort(false);
+    serial.setComNumber(static_cast<quint16>(number_));
+    serial.setBaud(kWorkingBaud);
+    const QString where =
+        mapped_ ? QStringLiteral("%1 (%2)").arg(portName(), devicePath_) : devicePath_;
+    try {
+        serial.setOpen(true);
+    } catch (const ESerialError& error) {
+        const QString what = QString::fromLatin1(error.what());
+        if (what == QLatin1String(serial_text::InUse)) {
+            return CtlFailure{ExitNoAnswer,
+                              where + QStringLiteral(" is in use by another program (is ZuvoTool "
+                                                     "running?): close it and try again")};
+        }
+        if (what == QLatin1String(serial_text::BadId)) {
+            return CtlFailure{ExitNoAnswer,
+                              where + QStringLiteral(" does not exist: plug in the "
+                                                     "adapter or choose another port")};
+        }
+        const PortDiagnosis diagnosis = diagnosePortFailure(number_, error);
+        return CtlFailure{ExitNoAnswer,
+                          where + QStringLiteral(": ") +
+                              (diagnosis.summary.isEmpty() ? what : diagnosis.summary)};
+    }
+    exchange_.emplace(*link_.begin(QStringLiteral("zuvoctl ") + arguments.command));
+    return std::nullopt;
+}
+
+CtlFailure CtlSession::noAnswer(LinkResult result, const QString& what) const {
+    if (result == LinkResult::PortLost) {
+        return {ExitNoAnswer, QStringLiteral("the port %1 went away while waiting for %2: check "
+                                             "the adapter and its cable")
+                                  .arg(portName(), what)};
+    }
+    return {ExitNoAnswer, QStringLiteral("no %1 from the controller on %2: check its power and the "
+                                         "cable, and that the port is the controller's")
+                              .arg(what, portName())};
+}
+
+std::optional<CtlFailure> CtlSession::readBlock() {
+    const LinkAnswer<ParameterBlockReply> answer =
+        ask([](Exchange& e) { return e.readBlock(kCtlReplyWaitMs); });
+    if (!answer.value) {
+        return noAnswer(answer.result, QStringLiteral("parameter block"));
+    }
+    block_ = answer.value;
+    // The window shows the position with the stroke and turns of the controller's block, and
+    // the speed for the sensor position the block names.
+    const std::vector<std::uint16_t>& words = block_->words;
+    const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
+    ReceiveContext context;
+    context.turns = static_cast<int>(geometry.turns);
+    context.strokeMm = geometry.strokeMm;
+    context.sensorOnMotorAxis =
+        !FunctionFlags::fromWord(words[Word::FunctionFlags]).sensorOnGearUnit;
+    link_.setContextSource([context] { return context; });
+    return std::nullopt;
+}
+
+} // namespace zuvo
