@@ -1,5 +1,7 @@
 #include "ctl/CtlArguments.h"
 
+#include <algorithm>
+
 namespace zuvo {
 
 namespace {
@@ -9,16 +11,12 @@ constexpr int kMaxSeconds = 24 * 60 * 60;
 
 } // namespace
 
-CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSpec>& commands) {
+CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSyntax>& commands) {
     CtlArguments out;
     out.command = arguments.value(0);
-    const CommandSpec* spec = nullptr;
-    for (const CommandSpec& c : commands) {
-        if (c.name == out.command) {
-            spec = &c;
-        }
-    }
-    if (spec == nullptr) {
+    const auto syntax = std::find_if(commands.begin(), commands.end(),
+                                     [&](const CommandSyntax& c) { return c.name == out.command; });
+    if (syntax == commands.end()) {
         out.error = out.command.isEmpty() ? QStringLiteral("no command given")
                                           : QStringLiteral("unknown command: ") + out.command;
         return out;
@@ -35,11 +33,11 @@ CtlArguments parseCtlArguments(const QStringList& arguments, const QList<Command
         }
         const qsizetype equals = a.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? a : a.left(equals);
-        if (spec->flags.contains(name) && equals < 0) {
+        if (syntax->flags.contains(name) && equals < 0) {
             if (!out.flags.contains(name)) {
                 out.flags << name;
             }
-        } else if (spec->valueOptions.contains(name)) {
+        } else if (syntax->valueOptions.contains(name)) {
             if (equals >= 0) {
                 out.values[name] = a.mid(equals + 1);
             } else if (i + 1 < arguments.size()) {
@@ -53,14 +51,14 @@ CtlArguments parseCtlArguments(const QStringList& arguments, const QList<Command
             return out;
         }
     }
-    if (out.operands.size() != spec->operands) {
+    if (out.operands.size() != syntax->operands) {
         out.error =
-            spec->operands == 0
+            syntax->operands == 0
                 ? QStringLiteral("%1 takes no operand: %2").arg(out.command, out.operands.value(0))
                 : QStringLiteral("%1 needs %2 file name")
                       .arg(out.command)
-                      .arg(spec->operands == 1 ? QStringLiteral("one")
-                                               : QString::number(spec->operands));
+                      .arg(syntax->operands == 1 ? QStringLiteral("one")
+                                                 : QString::number(syntax->operands));
     }
     return out;
 }

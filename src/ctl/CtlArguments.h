@@ -23,7 +23,7 @@ inline const QStringList PortOptions = {QStringLiteral("--port"), QStringLiteral
 
 // What a subcommand accepts: options with a value ("--port"), flags ("--json") and how many
 // operands.
-struct CommandSpec {
+struct CommandSyntax {
     QString name;
     QStringList valueOptions;
     QStringList flags;
@@ -44,7 +44,7 @@ struct CtlArguments {
 // Splits `arguments` (without the program name) for the command named first. "--opt=value" and
 // "--opt value" both work. An unknown command or option, a missing value or a wrong number of
 // operands fills `error`.
-CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSpec>& commands);
+CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSyntax>& commands);
 
 // "COM3", "com3" or "3": 3; nothing for anything else or a number outside 1..255.
 std::optional<int> parsePortName(const QString& text);

@@ -7,7 +7,7 @@
 namespace zuvo {
 
 // The command table: names, options and operands.
-QList<CommandSpec> ctlCommands();
+QList<CommandSyntax> ctlCommands();
 
 int runPorts(const CtlArguments& arguments);
 int runStatus(const CtlArguments& arguments);

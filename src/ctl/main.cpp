@@ -42,7 +42,7 @@ void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
 
 } // namespace
 
-QList<CommandSpec> ctlCommands() {
+QList<CommandSyntax> ctlCommands() {
     const QString json = QStringLiteral("--json");
     const QString output = QStringLiteral("-o");
     return {
