@@ -3,6 +3,7 @@
 // a backup's words as stored; "Compare with File..." shows the controller beside a file.
 
 #include "params/BackupCommands.h"
+#include "QuietWindow.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
@@ -36,11 +37,7 @@ namespace {
 class BackupCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.Timer2.stop();
-        form.State.ParamReadPending = false;
-        form.State.ReplyPending = false;
+        ASSERT_TRUE(test::startOnQuietLink(form));
         const auto collect = [this](const QString& text) { messages << text; };
         form.parameterTransfer().prompts.message = collect;
         commands().prompts.message = collect;

@@ -1,6 +1,7 @@
 // Sending the parameter block word by word to the simulated actuator, and asking for it.
 
 #include "params/ParameterTransfer.h"
+#include "QuietWindow.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
@@ -37,13 +38,7 @@ protected:
     explicit ParameterTransferTest(sim::SimOptions options = {}) : link(std::move(options)) {}
 
     void SetUp() override {
-        form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        // The tests start from a quiet link with the pages' start values: no poll outstanding,
-        // the block not wanted.
-        form.Timer2.stop();
-        form.State.ParamReadPending = false;
-        form.State.ReplyPending = false;
+        ASSERT_TRUE(test::startOnQuietLink(form));
         form.parameterTransfer().prompts.message = [this](const QString& text) {
             messages << text;
         };
