@@ -10,7 +10,7 @@
 #include "params/BackupStore.h"
 #include "params/EditorText.h"
 #include "params/FileNumber.h"
-#include "params/ParameterBlock.h"
+#include "params/ParameterComparison.h"
 #include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
 #include "report/ReportContent.h"
@@ -22,16 +22,6 @@
 #include <QLocale>
 
 namespace zuvo {
-
-namespace {
-
-ParameterValues blockValues(const ParameterBlockReply& reply) {
-    ParameterBlock block;
-    block.storeReceivedWords(reply.words);
-    return receivedValues(block);
-}
-
-} // namespace
 
 int runRead(const CtlArguments& arguments) {
     const QString path = arguments.value(QStringLiteral("-o"));
@@ -46,7 +36,7 @@ int runRead(const CtlArguments& arguments) {
     // The file "Save to File" writes when the pages show this block.
     const QLocale locale;
     const std::optional<ZdfContent> content =
-        fileContent(blockValues(reply), fileDecimalSeparator(locale));
+        fileContent(blockValues(reply.words), fileDecimalSeparator(locale));
     if (!content) {
         return fail(ExitNoAnswer,
                     QStringLiteral("the controller's block holds values the editor cannot use "
@@ -103,7 +93,7 @@ int runReport(const CtlArguments& arguments) {
         report.firmwareVersion = QString::fromStdString(versionCaption(*session.firmwareVersion()));
     }
     report.captionText = decodeWindows1252(session.caption());
-    report.parameters = reportParameterRows(blockValues(reply), systemDecimalSeparator());
+    report.parameters = reportParameterRows(blockValues(reply.words), systemDecimalSeparator());
     report.words = reportWords(reply.words);
     report.calibration = ReportCalibration{reply.kali4mA, reply.kali10V};
     report.lastBackupFile = newestBackupName(defaultBackupFolder());

@@ -5,6 +5,7 @@
 #include "ctl/CtlSession.h"
 #include "service/UpdateRounds.h"
 #include "service/Xmodem.h"
+#include "session/BlockTransfer.h"
 #include "session/FirmwareTransfer.h"
 
 #include <QDir>
@@ -28,6 +29,26 @@ bool confirmed() {
     return answer == QLatin1String("yes") || answer == QLatin1String("y");
 }
 
+// The controller's block saved before its firmware changes, as the window saves it. A controller
+// whose firmware is broken may answer nothing but the update: --no-backup lets it through.
+std::optional<CtlFailure> backUpBeforeUpdate(CtlSession& session) {
+    if (auto failure = session.readBlock()) {
+        failure->text +=
+            QStringLiteral("; the update was not started (give --no-backup to update a "
+                           "controller that answers nothing else)");
+        return failure;
+    }
+    const BlockBackupResult backup =
+        backUpBlock(session.exchange(), session.block(), backupTargetOf(session.link()));
+    if (!backup.ok()) {
+        return CtlFailure{ExitUsage,
+                          QStringLiteral("the update was not started: ") + oneLine(backup.problem)};
+    }
+    print(stdout, QStringLiteral("the block before the update is saved in %1\n")
+                      .arg(QDir::toNativeSeparators(backup.path)));
+    return std::nullopt;
+}
+
 } // namespace
 
 int runFlash(const CtlArguments& arguments) {
@@ -43,6 +64,11 @@ int runFlash(const CtlArguments& arguments) {
     }
     if (!arguments.has(QStringLiteral("--yes")) && !confirmed()) {
         return fail(ExitNoAnswer, QStringLiteral("the update was not confirmed: nothing was sent"));
+    }
+    if (!arguments.has(QStringLiteral("--no-backup"))) {
+        if (const auto failure = backUpBeforeUpdate(session)) {
+            return fail(*failure);
+        }
     }
 
     ProgressOutput progress(stdout);

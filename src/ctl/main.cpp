@@ -22,11 +22,14 @@ const char* const Usage =
     "usage: zuvoctl ports\n"
     "       zuvoctl status [--watch] [--json] [PORT]\n"
     "       zuvoctl read -o FILE.ZDF [PORT]\n"
+    "       zuvoctl write FILE.ZDF [--no-verify] [PORT]\n"
+    "       zuvoctl restore BACKUP.ZDF [PORT]\n"
+    "       zuvoctl diff FILE.ZDF [--json] [PORT]\n"
     "       zuvoctl zero [PORT]\n"
     "       zuvoctl test-data [--json] [PORT]\n"
     "       zuvoctl sector-check [--json] [PORT]\n"
     "       zuvoctl record --seconds N [-o WEG.txt] [PORT]\n"
-    "       zuvoctl flash IMAGE [--yes] [PORT]\n"
+    "       zuvoctl flash IMAGE [--yes] [--no-backup] [PORT]\n"
     "       zuvoctl report -o FILE.pdf [--site TEXT] [--serial TEXT] [--technician TEXT] [PORT]\n"
     "PORT is --port COMn (or n) or --device PATH; without it the stored port is used.\n"
     "Exit status: 0 done, 1 the controller did not answer or refused (or the port is in use),\n"
@@ -49,6 +52,9 @@ QList<CommandSyntax> ctlCommands() {
         {QStringLiteral("ports"), {}, {}, 0},
         {QStringLiteral("status"), PortOptions, {json, QStringLiteral("--watch")}, 0},
         {QStringLiteral("read"), PortOptions + QStringList{output}, {}, 0},
+        {QStringLiteral("write"), PortOptions, {QStringLiteral("--no-verify")}, 1},
+        {QStringLiteral("restore"), PortOptions, {}, 1},
+        {QStringLiteral("diff"), PortOptions, {json}, 1},
         {QStringLiteral("zero"), PortOptions, {}, 0},
         {QStringLiteral("test-data"), PortOptions, {json}, 0},
         {QStringLiteral("sector-check"), PortOptions, {json}, 0},
@@ -56,7 +62,10 @@ QList<CommandSyntax> ctlCommands() {
          PortOptions + QStringList{QStringLiteral("--seconds"), output},
          {},
          0},
-        {QStringLiteral("flash"), PortOptions, {QStringLiteral("--yes")}, 1},
+        {QStringLiteral("flash"),
+         PortOptions,
+         {QStringLiteral("--yes"), QStringLiteral("--no-backup")},
+         1},
         {QStringLiteral("report"),
          PortOptions + QStringList{output, QStringLiteral("--site"), QStringLiteral("--serial"),
                                    QStringLiteral("--technician")},
@@ -71,6 +80,7 @@ int run(const CtlArguments& arguments) {
     using Runner = int (*)(const CtlArguments&);
     const std::pair<const char*, Runner> runners[] = {
         {"ports", runPorts},   {"status", runStatus},      {"read", runRead},
+        {"write", runWrite},   {"restore", runRestore},    {"diff", runDiff},
         {"zero", runZero},     {"test-data", runTestData}, {"sector-check", runSectorCheck},
         {"record", runRecord}, {"flash", runFlash},        {"report", runReport},
     };

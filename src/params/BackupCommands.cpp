@@ -104,7 +104,9 @@ bool BackupCommands::restore(const QString& path) {
     ParameterTransfer& transfer = form_.parameterTransfer();
     const TransferResult result = transferBlock(
         *exchange, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()), *send,
-        {.verify = true, .beforeFirstWord = [&transfer] { transfer.setPanel1Color(tc::White); }});
+        {.verify = true,
+         .beforeFirstWord = [&transfer] { transfer.setPanel1Color(tc::White); },
+         .stop = {}});
     transfer.showOutcome(result);
     form_.ui->ReadParam->setEnabled(true);
     exchange.reset();

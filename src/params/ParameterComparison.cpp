@@ -103,15 +103,34 @@ std::vector<ParameterRow> parameterRows(const ParameterValues& v, QChar sep) {
     return rows;
 }
 
+ParameterValues writtenValues(const ParameterValues& values) {
+    ParameterBlock block;
+    if (!storeValues(values, block)) {
+        return values; // nothing of it can be written: it stands as it is
+    }
+    ParameterValues written = receivedValues(block);
+    // The direction goes out in the word after the block; a read reports it in word 0, which a
+    // send leaves alone.
+    written.clockwise = values.clockwise;
+    return written;
+}
+
 std::vector<ComparisonRow> compareParameters(const ParameterValues& controller,
                                              const ParameterValues& file, QChar decimalSeparator) {
     const std::vector<ParameterRow> left = parameterRows(controller, decimalSeparator);
     const std::vector<ParameterRow> right = parameterRows(file, decimalSeparator);
+    const std::vector<ParameterRow> written = parameterRows(writtenValues(file), decimalSeparator);
     std::vector<ComparisonRow> rows;
     rows.reserve(left.size());
     for (std::size_t i = 0; i < left.size(); ++i) {
-        rows.push_back({left[i].group, left[i].label, left[i].value, right[i].value,
-                        left[i].value != right[i].value});
+        QString fileText = right[i].value;
+        if (written[i].value != fileText) {
+            fileText += QStringLiteral(" (written: ") + written[i].value + QLatin1Char(')');
+        }
+        // Either agreement counts: a file saved from what the controller shows matches as it
+        // stands, a file just written matches as the controller reports it.
+        rows.push_back({left[i].group, left[i].label, left[i].value, fileText,
+                        left[i].value != right[i].value && left[i].value != written[i].value});
     }
     return rows;
 }

@@ -35,7 +35,15 @@ struct ComparisonRow {
     bool operator==(const ComparisonRow&) const = default;
 };
 
-// The two sets row by row; a row differs when its two texts do.
+// What the controller reports of `values` once they are written: the words a send makes of them,
+// read back (a hysteresis of 0.25 mm may come back as 0.30 mm). Values that cannot be written
+// stand as they are.
+ParameterValues writtenValues(const ParameterValues& values);
+
+// The two sets row by row. A row differs when the controller's text differs both from the file's
+// and from the file's as written, so that a file saved from the controller and a file just written
+// to it compare equal; where writing changes the file's text, its column says so:
+// "0.25 mm (written: 0.30 mm)".
 std::vector<ComparisonRow> compareParameters(const ParameterValues& controller,
                                              const ParameterValues& file, QChar decimalSeparator);
 

@@ -9,8 +9,6 @@
 
 #include "ui_TForm1.h"
 
-#include <vector>
-
 namespace zuvo {
 
 namespace {
@@ -59,12 +57,12 @@ void ParameterTransfer::SaveParamClick() {
     std::optional<TransferResult> result;
     if (ready) {
         // The words as they stand now go out, whatever arrives during the waits.
-        const SentWordRange range = sentWordRange(extra);
-        WordsToSend send{range, std::vector<std::uint16_t>(block.Slots.begin() + range.first,
-                                                           block.Slots.begin() + range.last + 1)};
-        result = transferBlock(
-            *exchange, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()), send,
-            {.verify = true, .beforeFirstWord = [this] { setPanel1Color(tc::White); }});
+        result =
+            transferBlock(*exchange, form_.link().blockOfThisOpening(),
+                          backupTargetOf(form_.link()), blockSend(block, extra),
+                          {.verify = true,
+                           .beforeFirstWord = [this] { setPanel1Color(tc::White); },
+                           .stop = {}}); // the window's send has no way out: it takes half a second
         if (result->outcome == TransferOutcome::NotSent) {
             block = before;
         }

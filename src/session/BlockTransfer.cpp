@@ -38,16 +38,24 @@ QString backupNote(const BlockBackupResult& backup) {
            QDir::toNativeSeparators(backup.path) + QLatin1Char('.');
 }
 
+QString stopReason(const WordsSent& sent) {
+    if (sent.stopped) {
+        return QStringLiteral(": it was interrupted before that word went out. ");
+    }
+    return sent.result == LinkResult::PortLost
+               ? QStringLiteral(": the port was lost. ")
+               : QStringLiteral(": the controller did not acknowledge it. ");
+}
+
 QString outcomeText(const TransferResult& r) {
     switch (r.outcome) {
     case TransferOutcome::NotSent:
         return QStringLiteral("Nothing was sent, the controller keeps its block: ") +
-               r.backup.problem;
+               (r.backup.ok() ? QStringLiteral("the send was interrupted before its first word.")
+                              : r.backup.problem);
     case TransferOutcome::PartlySent:
         return QStringLiteral("The send stopped at word ") + QString::number(r.sent.failedWord) +
-               (r.sent.result == LinkResult::PortLost
-                    ? QStringLiteral(": the port was lost. ")
-                    : QStringLiteral(": the controller did not acknowledge it. ")) +
+               stopReason(r.sent) +
                QStringLiteral("The words before it are written, the later ones are not, so the "
                               "controller holds part of the new block; it was not verified.") +
                backupNote(r.backup);
@@ -107,10 +115,31 @@ BlockBackupResult backUpBlock(Exchange& exchange, const std::optional<ParameterB
     return result;
 }
 
-WordsSent sendWords(Exchange& exchange, const WordsToSend& send) {
+WordsToSend blockSend(const ParameterBlock& block, int extraWordCount) {
+    const SentWordRange range = sentWordRange(extraWordCount);
+    return {range, std::vector<std::uint16_t>(block.Slots.begin() + range.first,
+                                              block.Slots.begin() + range.last + 1)};
+}
+
+std::optional<WordsToSend> valuesSend(const ParameterValues& values, int extraWordCount) {
+    ParameterBlock block;
+    block.clearSentWords(extraWordCount);
+    if (!storeValues(values, block)) {
+        return std::nullopt;
+    }
+    return blockSend(block, extraWordCount);
+}
+
+WordsSent sendWords(Exchange& exchange, const WordsToSend& send,
+                    const std::function<bool()>& stop) {
     WordsSent result;
     for (std::size_t i = 0; i < send.words.size(); ++i) {
         const int index = send.range.first + static_cast<int>(i);
+        if (stop && stop()) {
+            result.failedWord = index;
+            result.stopped = true;
+            return result;
+        }
         const LinkResult step = exchange.sendAndWaitForAck(
             writeWordFrame(static_cast<std::uint8_t>(index), send.words[i]));
         if (step != LinkResult::Acknowledged) {
@@ -132,8 +161,10 @@ TransferResult transferBlock(Exchange& exchange, const std::optional<ParameterBl
         if (steps.beforeFirstWord) {
             steps.beforeFirstWord();
         }
-        r.sent = sendWords(exchange, send);
-        if (!r.sent.complete()) {
+        r.sent = sendWords(exchange, send, steps.stop);
+        if (r.sent.stopped && r.sent.acknowledged == 0) {
+            r.outcome = TransferOutcome::NotSent;
+        } else if (!r.sent.complete()) {
             r.outcome = TransferOutcome::PartlySent;
         } else if (!steps.verify) {
             r.outcome = TransferOutcome::Sent;

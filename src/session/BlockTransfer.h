@@ -8,6 +8,7 @@
 #include "device/ReplyFrames.h"
 #include "params/BackupFile.h"
 #include "params/BlockVerify.h"
+#include "params/ParameterValues.h"
 #include "session/Link.h"
 
 #include <QString>
@@ -55,19 +56,28 @@ struct WordsToSend {
     std::vector<std::uint16_t> words;
 };
 
+// What a send of the block writes: words 1..16+E of `block`'s table.
+WordsToSend blockSend(const ParameterBlock& block, int extraWordCount);
+// What a send of `values` writes, as the window sends the pages that show them: words 37..16+E
+// are 0. Nothing while a field is unusable.
+std::optional<WordsToSend> valuesSend(const ParameterValues& values, int extraWordCount);
+
 struct WordsSent {
     int acknowledged = 0; // words acknowledged, from range.first on
-    int failedWord = 0;   // the index that got no acknowledge; 0 when all did
+    int failedWord = 0;   // the index that got no acknowledge or was not sent; 0 when all went
     LinkResult result = LinkResult::Acknowledged;
+    bool stopped = false; // the user stopped the send before failedWord
     bool complete() const { return failedWord == 0; }
 };
 
 // The send of the block: one frame per word, each after the acknowledge of the one before; the
-// first word without an acknowledge ends it and the words after it are not sent.
-WordsSent sendWords(Exchange& exchange, const WordsToSend& send);
+// first word without an acknowledge ends it and the words after it are not sent. `stop`, asked
+// before each word, ends it the same way (Ctrl-C on the command line).
+WordsSent sendWords(Exchange& exchange, const WordsToSend& send,
+                    const std::function<bool()>& stop = {});
 
 enum class TransferOutcome {
-    NotSent,     // nothing was sent: no backup (the reason in the text)
+    NotSent,     // nothing was sent: no backup, or stopped before the first word
     PartlySent,  // a word got no acknowledge: the block was not verified
     NotVerified, // every word acknowledged, but the read-back did not come
     Differs,     // the read-back differs from what was sent
@@ -89,6 +99,8 @@ struct TransferSteps {
     bool verify = true;
     // Runs after the backup, just before the first word goes out.
     std::function<void()> beforeFirstWord;
+    // Asked before each word: true ends the send there (nothing sent when before the first).
+    std::function<bool()> stop;
 };
 
 // Backup, send and verification in `exchange`.

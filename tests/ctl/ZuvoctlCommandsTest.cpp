@@ -225,8 +225,18 @@ TEST_F(ZuvoctlTest, FlashDeliversTheImageIntactAfterTheConfirmation) {
     const std::vector<std::uint8_t> received = sim.receivedImage();
     ASSERT_GE(received.size(), static_cast<std::size_t>(image.size()));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(received.data()), image.size()), image);
+    // The block is saved before the firmware changes.
+    const QStringList lines = run.out.split('\n');
+    ASSERT_TRUE(lines[0].startsWith("the block before the update is saved in " +
+                                    folder.filePath("data/ZUVO/backups/")))
+        << run.out.toStdString();
+    const QString backup = lines[0].section(' ', -1);
+    const BlockSectionRead saved = readBlockSection(IniFile(backup));
+    ASSERT_TRUE(saved) << saved.problem.toStdString();
+    EXPECT_EQ(saved.backup->words[1], sim.parameterWord(1));
+    EXPECT_EQ(sim.requests().front(), "PV");
     // Not a terminal: plain progress lines, the last one complete.
-    EXPECT_TRUE(run.out.startsWith("0/4 pages 0%\n")) << run.out.toStdString();
+    EXPECT_EQ(lines[1], "0/4 pages 0%");
     EXPECT_TRUE(run.out.contains("\n4/4 pages 100%\n")) << run.out.toStdString();
 }
 
@@ -291,7 +301,8 @@ TEST(ZuvoctlLrzsz, RxReceivesTheImageFromZuvoctl) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ZUVO_SETTINGS", folder.filePath("ZUVO.conf"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(ZUVOCTL), {"flash", path, "--yes", "--device",
+    // rx is no controller: it answers nothing but the transfer, so there is no block to save.
+    process.start(QStringLiteral(ZUVOCTL), {"flash", path, "--yes", "--no-backup", "--device",
                                             QString::fromStdString(relay.programSide())});
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();

@@ -4,7 +4,12 @@
 // sensor positions against the 150-RPM rule, ranges beyond the track bars, unused bits.
 
 #include "gui/EditorPagesTestFixture.h"
+#include "params/ParameterFiles.h"
 #include "params/ParameterValues.h"
+#include "session/BlockTransfer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +101,42 @@ TEST_P(ParameterValuesPaths, AShownBlockReadsBackAsThePureValuesAndSendsTheSameW
         EXPECT_EQ(pages.form.editorMapping().SetVars(), usable);
         EXPECT_EQ(pages.block.Slots, pure.Slots);
         EXPECT_EQ(pages.block.SwitchPositionCounts, pure.SwitchPositionCounts);
+    }
+}
+
+// "Read from File" and Send in the window, and the command line's write of the same file, send
+// the same words.
+TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWrite) {
+    const char* const files[] = {
+        "[ZYLINDER]\nLENGTH=500\nGEAR=60\nDIRECTION=0\n[OUTPUT]\nHYSTERESIS=0,25\n"
+        "Funktion1=1\nFunktion2=34\n[ANALOG]\nFunktion=1989\n[ANLAUF]\nFunktion1=3082\n"
+        "Funktion2=9557\n[POSITION]\nPos1=100.5\nPos2=200\nPos3=-1\nAnalog1=10\nAnalog2=490\n",
+        "[ZYLINDER]\nLENGTH=65535\nGEAR=6000.7\n[POSITION]\nPos1=65535\nAnalog2=70000\n",
+        "[ZYLINDER]\nLENGTH=800\nGEAR=12.5\n[ANALOG]\nFunktion=65535\n[POSITION]\nAnalog1=900\n",
+        "[ZYLINDER]\nLENGTH=0\nGEAR=60\n",
+    };
+    QTemporaryDir folder;
+    for (const char* text : files) {
+        SCOPED_TRACE(text);
+        const QString path = folder.filePath("set.ZDF");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+
+        const IniFile ini(path);
+        ParameterBlock pure;
+        const std::optional<WordsToSend> written =
+            valuesSend(loadedValues(readZdf(ini), pure), StartExtraWordCount);
+
+        EditorPages pages(GetParam());
+        pages.form.parameterFiles().prompts.message = [](const QString&) {};
+        ASSERT_TRUE(pages.form.parameterFiles().GetDataFromIni(path));
+        pages.block.clearSentWords(StartExtraWordCount);
+        ASSERT_EQ(pages.form.editorMapping().SetVars(), written.has_value());
+        if (written) {
+            EXPECT_EQ(blockSend(pages.block, StartExtraWordCount).words, written->words);
+        }
     }
 }
 

@@ -1,0 +1,286 @@
+// zuvoctl write, restore and diff against the simulated actuator: every write backed up first and
+// read back after, a file just written compares equal, a restore puts back exactly the saved
+// words, and a bad file or an interruption never leaves an unreported change on the controller.
+
+#include "ZuvoctlFixture.h"
+#include "params/BackupFile.h"
+#include "params/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+
+using namespace zuvo;
+using zuvo::test::CtlRun;
+using zuvo::test::ZuvoctlTest;
+
+namespace {
+
+// A parameter file as a technician's desktop with a decimal comma saves it: stroke 500 mm,
+// 60 turns, hysteresis 0.25 mm, switch positions 100 and 200 mm, 20..4 mA over 0..500 mm.
+const QByteArray kCylinderFile = "[ZYLINDER]\r\nLENGTH=500\r\nGEAR=60\r\nDIRECTION=1\r\n"
+                                 "[OUTPUT]\r\nHYSTERESIS=0,25\r\nFunktion1=1\r\nFunktion2=2\r\n"
+                                 "Funktion3=0\r\nFunktion4=0\r\nFunktion5=0\r\nFunktion6=0\r\n"
+                                 "Funktion7=0\r\nFunktion8=0\r\nFunktion9=0\r\n"
+                                 "[ANALOG]\r\nFunktion=517\r\n"
+                                 "[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"
+                                 "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\nPos4=-1\r\n"
+                                 "Pos5=-1\r\nPos6=-1\r\nPos7=-1\r\nPos8=-1\r\nAnalog1=0\r\n"
+                                 "Analog2=500\r\n";
+
+QString putFile(const QTemporaryDir& folder, const QString& name, const QByteArray& data) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+    return path;
+}
+
+// The word writes the controller received ("SPiivvvv", index 1 and up), in order.
+std::vector<std::string> wordWrites(const sim::Simulator& sim) {
+    std::vector<std::string> writes;
+    for (const std::string& request : sim.requests()) {
+        if (request.size() == 8 && request.starts_with("SP") && request.substr(2, 2) != "00") {
+            writes.push_back(request);
+        }
+    }
+    return writes;
+}
+
+std::vector<std::uint16_t> simWords(const sim::Simulator& sim, int count) {
+    std::vector<std::uint16_t> words;
+    for (int i = 0; i < count; ++i) {
+        words.push_back(sim.parameterWord(i));
+    }
+    return words;
+}
+
+QStringList backups(const QTemporaryDir& folder) {
+    QDir dir(folder.filePath("data/ZUVO/backups"));
+    QStringList paths;
+    for (const QString& name : dir.entryList({"*.ZDF"}, QDir::Files, QDir::Name)) {
+        paths << dir.filePath(name);
+    }
+    return paths;
+}
+
+std::vector<std::uint16_t> backupWords(const QString& path) {
+    const BlockSectionRead read = readBlockSection(IniFile(path));
+    EXPECT_TRUE(read) << read.problem.toStdString();
+    return read ? read.backup->words : std::vector<std::uint16_t>{};
+}
+
+TEST_F(ZuvoctlTest, AFileWrittenThenComparedShowsNoDifference) {
+    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    const std::vector<std::uint16_t> before = simWords(sim, 36);
+
+    const CtlRun differs = zuvoctl({"diff", path, "--json"});
+    EXPECT_EQ(differs.exitCode, 3) << differs.err.toStdString();
+    EXPECT_GT(differs.json()["differing"].toInt(), 0);
+
+    sim.clearLog();
+    const CtlRun write = zuvoctl({"write", path});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.contains("36 words sent and verified on COM1"))
+        << write.out.toStdString();
+    // One frame per word, 1..36 in order, then the read-back.
+    const std::vector<std::string> writes = wordWrites(sim);
+    ASSERT_EQ(writes.size(), 36U);
+    EXPECT_EQ(writes[0], "SP0101F4"); // stroke 500
+    EXPECT_EQ(writes[1], "SP020258"); // 60 turns
+    EXPECT_EQ(writes[2], "SP030205");
+    EXPECT_EQ(writes[35].substr(0, 4), "SP24");
+    EXPECT_EQ(sim.requests().back(), "PV");
+    // The block from before the write is kept, and the output names it.
+    const QStringList saved = backups(folder);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(backupWords(saved[0]), before);
+    EXPECT_TRUE(write.out.contains(saved[0])) << write.out.toStdString();
+
+    const CtlRun text = zuvoctl({"diff", path});
+    EXPECT_EQ(text.exitCode, 0) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("No parameter differs.")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("0.25 mm (written: "))
+        << "the hysteresis as the controller has it";
+    const CtlRun json = zuvoctl({"diff", path, "--json"});
+    ASSERT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.json()["differing"].toInt(), 0);
+    const QJsonArray rows = json.json()["rows"].toArray();
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QJsonValue& row : rows) {
+        EXPECT_FALSE(row.toObject()["differs"].toBool())
+            << row.toObject()["label"].toString().toStdString();
+    }
+}
+
+TEST_F(ZuvoctlTest, ABlockReadFromOneCylinderWritesToAnotherAndComparesEqual) {
+    sim.setParameterWord(1, 750);
+    sim.setParameterWord(2, 1500);
+    sim.setParameterWord(5, 0x0003);
+    sim.setParameterWord(15, 2731);
+    const QString path = folder.filePath("reference.ZDF");
+    ASSERT_EQ(zuvoctl({"read", "-o", path}).exitCode, 0);
+    for (int i = 1; i < 36; ++i) {
+        sim.setParameterWord(i, 0);
+    }
+    const CtlRun write = zuvoctl({"write", path});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    EXPECT_EQ(sim.parameterWord(1), 750);
+    EXPECT_EQ(sim.parameterWord(2), 1500);
+    const CtlRun diff = zuvoctl({"diff", path, "--json"});
+    EXPECT_EQ(diff.exitCode, 0) << diff.out.toStdString();
+    EXPECT_TRUE(diff.json()["file_is_backup"].toBool());
+}
+
+TEST_F(ZuvoctlTest, AWordTheControllerStoresWronglyFailsVerificationWithStatusThree) {
+    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    sim.setCorruptWord(7);
+    const CtlRun run = zuvoctl({"write", path});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("Word 7")) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_EQ(backups(folder).size(), 1);
+
+    // Without the read-back the same write counts as done; the block is read only once, before.
+    sim.clearLog();
+    const CtlRun unverified = zuvoctl({"write", path, "--no-verify"});
+    EXPECT_EQ(unverified.exitCode, 0) << unverified.err.toStdString();
+    EXPECT_TRUE(unverified.out.contains("not read back")) << unverified.out.toStdString();
+    const std::vector<std::string> requests = sim.requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "PV"), 1);
+    EXPECT_NE(requests.back(), "PV");
+}
+
+TEST_F(ZuvoctlTest, ARestoreSendsTheSavedWordsExactly) {
+    // Words the editor pages could not hold: every bit of the masks and more turns than 6000.
+    sim.setParameterWord(2, 65000);
+    sim.setParameterWord(5, 0xFFC1);
+    sim.setParameterWord(14, 0x7F7F);
+    sim.setParameterWord(33, 0x1234);
+    const std::vector<std::uint16_t> saved = simWords(sim, 36);
+    const QString path = folder.filePath("saved.ZDF");
+    ASSERT_EQ(zuvoctl({"read", "-o", path}).exitCode, 0);
+    for (int i = 1; i < 36; ++i) {
+        sim.setParameterWord(i, static_cast<std::uint16_t>(i));
+    }
+    const std::vector<std::uint16_t> replaced = simWords(sim, 36);
+
+    const CtlRun run = zuvoctl({"restore", path});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("restoring saved.ZDF (saved ")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("sent and verified")) << run.out.toStdString();
+    for (int i = 1; i < 36; ++i) {
+        EXPECT_EQ(sim.parameterWord(i), saved[static_cast<std::size_t>(i)]) << i;
+    }
+    // The block it replaced is kept as well.
+    const QStringList kept = backups(folder);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(backupWords(kept[0]), replaced);
+}
+
+// Each bad file ends the command before the port is opened: status 2, one line, no byte sent.
+TEST_F(ZuvoctlTest, BadFilesAreRefusedBeforeAnythingIsSent) {
+    QDir(folder.path()).mkdir("a-folder.ZDF");
+    const QString none = putFile(folder, "none.ZDF", "[OTHER]\nKey=1\n");
+    const QString blockOnly = putFile(folder, "block.ZDF", "[BLOCK]\nWords=36\n");
+    QByteArray badStroke = kCylinderFile;
+    badStroke.replace("LENGTH=500", "LENGTH=0");
+    const QString zeroStroke = putFile(folder, "zero.ZDF", badStroke);
+    const struct {
+        QStringList arguments;
+        const char* says;
+    } cases[] = {
+        {{"write", folder.filePath("missing.ZDF")}, "does not exist"},
+        {{"diff", folder.filePath("missing.ZDF")}, "does not exist"},
+        {{"write", folder.filePath("a-folder.ZDF")}, "cannot be read"},
+        {{"write", none}, "holds no parameter set"},
+        {{"diff", none}, "the file holds no parameters"},
+        {{"write", blockOnly}, "zuvoctl restore"},
+        {{"restore", blockOnly}, "cannot be restored"},
+        {{"diff", blockOnly}, "the backup's block is damaged"},
+        {{"restore", none}, "cannot be restored"},
+        {{"write", zeroStroke}, "cannot be sent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CtlRun run = zuvoctl(c.arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    }
+    EXPECT_EQ(sim.bytesReceived(), 0U);
+    EXPECT_TRUE(backups(folder).isEmpty());
+}
+
+class ZuvoctlSlowAckTest : public ZuvoctlTest {
+protected:
+    ZuvoctlSlowAckTest() : ZuvoctlTest(slowAcknowledges()) {}
+    static sim::SimOptions slowAcknowledges() {
+        sim::SimOptions options = standingStill();
+        options.faults.ackDelayMs = 80; // 36 words take about three seconds
+        return options;
+    }
+};
+
+// Ctrl-C and an unplugged adapter both end a write part-way: the words after it are not sent,
+// and the one line says so and how to put the saved block back.
+TEST_F(ZuvoctlSlowAckTest, AWriteEndedPartWayIsReportedWithItsBackup) {
+    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    const struct {
+        const char* name;
+        std::function<void(QProcess&, sim::Simulator&)> end;
+        const char* says;
+    } cases[] = {
+        {"Ctrl-C",
+         [](QProcess& process, sim::Simulator&) {
+             ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+         },
+         "interrupted before that word went out"},
+        {"unplugged", [](QProcess&, sim::Simulator& s) { s.hangUp(); }, "the port was lost"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.clearLog();
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(ZUVOCTL), {"write", path});
+        ASSERT_TRUE(
+            sim.waitUntil([&] { return wordWrites(sim).size() >= 3; }, std::chrono::seconds(10)));
+        c.end(process, sim);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
+        EXPECT_TRUE(err.contains("zuvoctl restore " + folder.filePath("data/ZUVO/backups/")))
+            << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        const std::size_t sent = wordWrites(sim).size();
+        EXPECT_LT(sent, 36U);
+        QThread::msleep(300);
+        EXPECT_EQ(wordWrites(sim).size(), sent) << "nothing follows the end";
+    }
+}
+
+TEST_F(ZuvoctlTest, AnUpdateSavesTheBlockFirstAndIsNotStartedWithoutIt) {
+    const QString image = putFile(folder, "image.BIN", QByteArray(200, '\x5A'));
+    sim.setAnswersBlockRead(false);
+    const CtlRun refused = zuvoctl({"flash", image, "--yes"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("--no-backup")) << refused.err.toStdString();
+    for (const std::string& request : sim.requests()) {
+        EXPECT_EQ(request, "PV") << "nothing but the read of the block";
+    }
+    EXPECT_EQ(sim.completedUpdates(), 0);
+
+    // A controller that answers nothing but the update can still be updated on purpose.
+    const CtlRun forced = zuvoctl({"flash", image, "--yes", "--no-backup"});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_TRUE(backups(folder).isEmpty());
+}
+
+} // namespace
