@@ -81,6 +81,33 @@ TEST(ParameterComparison, MarksExactlyTheRowsThatDiffer) {
     }
 }
 
+// The controller reports a written value in its own steps: a file counts as equal when either
+// its own text or the text it is written as matches, and its column shows both where they differ.
+TEST(ParameterComparison, AValueEqualsWhatTheControllerReportsOfItOnceWritten) {
+    const ParameterValues controller = blockValues(controllerWords()); // hysteresis word 40
+    const struct {
+        const char* hysteresis;
+        const char* fileText;
+        bool differs;
+    } cases[] = {
+        {"0.50", "0.50 mm", false},
+        {"0.49", "0.49 mm (written: 0.50 mm)", false}, // 41 counts
+        {"0.40", "0.40 mm", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hysteresis);
+        ParameterValues file = controller;
+        file.hysteresisMm = QString::fromLatin1(c.hysteresis);
+        for (const ComparisonRow& row : compareParameters(controller, file, '.')) {
+            if (row.label == "Hysteresis") {
+                EXPECT_EQ(row.controller, "0.50 mm");
+                EXPECT_EQ(row.file, c.fileText);
+                EXPECT_EQ(row.differs, c.differs);
+            }
+        }
+    }
+}
+
 TEST(ParameterComparison, RowsShowTheUsersUnits) {
     const std::vector<ParameterRow> rows = parameterRows(blockValues(controllerWords()), ',');
     const auto value = [&rows](const QString& label) {
