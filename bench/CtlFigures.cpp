@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace zuvo::bench {
 
@@ -78,15 +79,80 @@ void flashFigure() {
         std::fprintf(stderr, "zuvoctl flash: image %s\n", whole ? "whole" : "NOT whole");
         return;
     }
-    // zuvoctl polls nothing before the update, so it needs no settle.
+    // zuvoctl polls nothing before the update, so it needs no settle. The backup's block read
+    // (the PV request and its 154-byte reply) is on the wire too.
     const double pauses = Pages * AckPauseMs;
-    std::printf("  floor: pauses %.0f ms + wire %.0f ms (%d pages), process start included\n",
-                pauses, UpdateWireMs, Pages);
-    printFloorFigure("zuvoctl flash", ms, pauses + UpdateWireMs, 1.02);
+    const double backupRead = (4 + 154) * (10 * 1000.0 / 9600);
+    std::printf("  floor: pauses %.0f ms + wire %.0f ms (%d pages) + the backup's block read "
+                "%.0f ms, process start included\n",
+                pauses, UpdateWireMs, Pages, backupRead);
+    printFloorFigure("zuvoctl flash", ms, pauses + UpdateWireMs + backupRead, 1.02);
+}
+
+// A parameter file of the window, written by zuvoctl: its words, their acknowledges and the
+// read-back are the floor. The backup's block read before and the process start come on top and
+// are shown apart.
+void writeFigure() {
+    sim::Simulator sim(paced());
+    sim.start();
+    QTemporaryDir folder;
+    const QString path = folder.filePath("bench.ZDF");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("[ZYLINDER]\nLENGTH=500\nGEAR=60\nDIRECTION=1\n[OUTPUT]\nHYSTERESIS=0.25\n"
+                   "Funktion1=1\n[ANALOG]\nFunktion=517\n[ANLAUF]\nFunktion1=3082\n"
+                   "Funktion2=9557\n[POSITION]\nPos1=100\nAnalog2=500\n") < 0) {
+        return;
+    }
+    file.close();
+    constexpr int Words = 36;
+    constexpr double ByteMs = 10 * 1000.0 / 9600;
+    // Per word 10 frame bytes and the acknowledge; the read-back is the PV request and the reply
+    // of 36 words and two calibration values.
+    constexpr int WordBytes = 11;
+    constexpr int FrameBytes = 10;
+    constexpr int ReadBytes = 4 + 2 + 4 * Words + 8;
+    const double floorMs = (Words * WordBytes + ReadBytes) * ByteMs;
+
+    constexpr int Rounds = 5;
+    double span = 0;
+    double whole = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        sim.clearLog();
+        const double ms = runZuvoctl(sim, folder, {"write", path});
+        if (ms < 0) {
+            return;
+        }
+        whole += ms;
+        // From the first word frame's first byte on the line to the read-back's last byte.
+        std::optional<Clock::time_point> firstWord;
+        for (const auto& request : sim.timedRequests()) {
+            if (request.text.size() == 8 && request.text.starts_with("SP01")) {
+                firstWord = request.at - std::chrono::microseconds(
+                                             static_cast<long>(FrameBytes * ByteMs * 1000));
+                break;
+            }
+        }
+        const std::vector<sim::Simulator::LineChunk> line = sim.lineLog();
+        if (!firstWord || line.empty()) {
+            std::fprintf(stderr, "zuvoctl write: no word frame on the line\n");
+            return;
+        }
+        span += std::chrono::duration<double, std::milli>(line.back().at - *firstWord).count();
+    }
+    std::printf("  mean of %d writes, floor: 36 x %d bytes and the read-back's %d on the wire;\n"
+                "  the whole process took %.1f ms (start, the block read for the backup, the\n"
+                "  backup file and the write)\n",
+                Rounds, WordBytes, ReadBytes, whole / Rounds);
+    printFloorFigure("zuvoctl write, first word to read-back", span / Rounds, floorMs, 1.02);
 }
 
 RegisterFigure statusRegistration{"zuvoctl-status",
                                   "zuvoctl status: process start to printed result", statusFigure};
+RegisterFigure writeRegistration{"zuvoctl-write",
+                                 "zuvoctl write of a 36-word block at 9600 baud against the words, "
+                                 "acknowledges and read-back on the wire",
+                                 writeFigure};
 RegisterFigure flashRegistration{"zuvoctl-flash-64k",
                                  "zuvoctl flash of 64 KiB at 9600 baud: total time against the "
                                  "pauses plus the time on the wire",

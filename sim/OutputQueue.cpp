@@ -18,14 +18,15 @@ std::optional<Clock::time_point> OutputQueue::nextDue() const {
     if (!paced_) {
         return front.earliest;
     }
-    return std::max(front.earliest, lastByte_ + kByteTime9600);
+    // A byte reaches the other end once it has crossed the line, a byte time after it started.
+    return std::max(front.earliest, lastByte_) + kByteTime9600;
 }
 
 Clock::time_point OutputQueue::endTime(Clock::time_point now) const {
     Clock::time_point last = paced_ ? lastByte_ : Clock::time_point{};
     for (const Entry& e : entries_) {
         if (paced_) {
-            const Clock::time_point first = std::max(e.earliest, last + kByteTime9600);
+            const Clock::time_point first = std::max(e.earliest, last) + kByteTime9600;
             last = first + kByteTime9600 * static_cast<long>(e.bytes.size() - e.sent - 1);
         } else {
             last = std::max(last, e.earliest);

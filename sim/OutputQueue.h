@@ -1,7 +1,8 @@
 #pragma once
 // Bytes waiting to go out on the line, each reply with the earliest time it may start. Paced,
-// the bytes leave one at a time at the rate of a 9600-baud line (10 bits a byte); the times are
-// kept on a schedule, so a late wake-up catches up instead of slowing the line down.
+// the bytes leave one at a time at the rate of a 9600-baud line (10 bits a byte), each when its
+// last bit has crossed the line, so even a one-byte acknowledge takes its byte time; the times
+// are kept on a schedule, so a late wake-up catches up instead of slowing the line down.
 
 #include "ControllerModel.h"
 
@@ -35,7 +36,7 @@ private:
     };
     std::deque<Entry> entries_;
     bool paced_ = false;
-    Clock::time_point lastByte_{}; // scheduled time of the last byte sent
+    Clock::time_point lastByte_{}; // when the last byte sent had crossed the line
 };
 
 } // namespace zuvo::sim

@@ -163,8 +163,7 @@ void Simulator::run() {
                 }
                 received_.insert(received_.end(), buffer.begin(), buffer.begin() + got);
                 // Paced, each byte takes a byte time on its way, after the one before it.
-                inbound_.push({buffer.begin(), buffer.begin() + got},
-                              options_.pace ? now + kByteTime9600 : now);
+                inbound_.push({buffer.begin(), buffer.begin() + got}, now);
             } else if (got < 0) {
                 pty_.hangUp(); // the line is gone; with our own slave handle this is a fault
             }

@@ -35,13 +35,19 @@ void printJson(const QJsonObject& object) {
 } // namespace
 
 int runZero(const CtlArguments& arguments) {
+    // The window takes the direction from its page; here it is named, or the block's stays.
+    const QString direction = arguments.value(QStringLiteral("--direction")).toLower();
+    if (!direction.isEmpty() && direction != QLatin1String("cw") &&
+        direction != QLatin1String("ccw")) {
+        return fail(ExitUsage, QStringLiteral("bad direction: %1 (give cw or ccw)")
+                                   .arg(arguments.value(QStringLiteral("--direction"))));
+    }
     CtlSession session;
     if (const auto failure = session.openAndReadBlock(arguments)) {
         return fail(*failure);
     }
     Exchange& exchange = session.exchange();
-    // The angle the compass shows now, and the direction of the controller's block, as the
-    // window takes them.
+    // The angle the compass shows now, as the window takes it.
     const LinkAnswer<StatusReceived> status =
         session.ask([](Exchange& e) { return e.requestStatus(kCtlReplyWaitMs); });
     if (!status.value || !status.value->winkelDigit) {
@@ -50,7 +56,8 @@ int runZero(const CtlArguments& arguments) {
     }
     ParameterBlock block;
     block.storeReceivedWords(session.block().words);
-    const bool counterClockwise = !receivedValues(block).clockwise;
+    const bool counterClockwise =
+        direction.isEmpty() ? !receivedValues(block).clockwise : direction == QLatin1String("ccw");
     const std::uint32_t angle = std::min<std::uint32_t>(*status.value->winkelDigit, 1023);
     const std::uint16_t word = zeroPositionWord(angle, counterClockwise);
     const LinkResult sent = exchange.sendAndWaitForAck(writeWordFrame(kZeroWordIndex, word));

@@ -29,22 +29,31 @@ QString shownPath(const QString& path) {
 
 // The file named on the command line, read whole before the port is opened: a file that cannot
 // be used ends the command before anything reaches the controller.
-std::optional<IniFile> readCommandFile(const QString& path, CtlFailure& failure) {
-    IniFile ini(path);
+struct CommandFile {
+    QString path;
+    std::optional<IniFile> ini;
+    CtlFailure failure; // why there is no `ini`
+};
+
+CommandFile readCommandFile(const CtlArguments& arguments) {
+    CommandFile file{arguments.operands.value(0), std::nullopt, {}};
+    IniFile ini(file.path);
     switch (ini.loadState()) {
     case IniFile::LoadState::Loaded:
-        return ini;
+        file.ini = std::move(ini);
+        return file;
     case IniFile::LoadState::Missing:
-        failure = {ExitUsage,
-                   QStringLiteral("%1 does not exist: check the name").arg(shownPath(path))};
-        return std::nullopt;
+        file.failure = {
+            ExitUsage,
+            QStringLiteral("%1 does not exist: check the name").arg(shownPath(file.path))};
+        return file;
     case IniFile::LoadState::Unusable:
         break;
     }
-    failure = {ExitUsage, QStringLiteral("%1 cannot be read: it is a folder, too large, or not "
-                                         "readable for you")
-                              .arg(shownPath(path))};
-    return std::nullopt;
+    file.failure = {ExitUsage, QStringLiteral("%1 cannot be read: it is a folder, too large, or "
+                                              "not readable for you")
+                                   .arg(shownPath(file.path))};
+    return file;
 }
 
 // The parameter set of a file as "Read from File" puts it on the pages, or why it cannot go to
@@ -127,15 +136,14 @@ int transfer(CtlSession& session, const WordsToSend& send, bool verify, const QS
 } // namespace
 
 int runWrite(const CtlArguments& arguments) {
-    const QString path = arguments.operands.value(0);
-    CtlFailure failure;
-    const std::optional<IniFile> ini = readCommandFile(path, failure);
+    CommandFile file = readCommandFile(arguments);
+    const QString& path = file.path;
     std::optional<ParameterValues> values;
-    if (ini) {
-        values = valuesToWrite(*ini, path, failure);
+    if (file.ini) {
+        values = valuesToWrite(*file.ini, path, file.failure);
     }
     if (!values) {
-        return fail(failure);
+        return fail(file.failure);
     }
     CtlSession session;
     if (const auto opened = session.openAndReadBlock(arguments)) {
@@ -150,18 +158,18 @@ int runWrite(const CtlArguments& arguments) {
 }
 
 int runRestore(const CtlArguments& arguments) {
-    const QString path = arguments.operands.value(0);
-    CtlFailure failure;
-    const std::optional<IniFile> ini = readCommandFile(path, failure);
-    if (!ini) {
-        return fail(failure);
+    const CommandFile file = readCommandFile(arguments);
+    if (!file.ini) {
+        return fail(file.failure);
     }
+    const QString& path = file.path;
+    const IniFile& ini = *file.ini;
     const auto refused = [&path](const QString& problem) {
         return fail(ExitUsage, QStringLiteral("the backup %1 cannot be restored: %2; nothing was "
                                               "sent")
                                    .arg(shownPath(path), problem));
     };
-    if (const BlockSectionRead damaged = readBlockSection(*ini); !damaged) {
+    if (const BlockSectionRead damaged = readBlockSection(ini); !damaged) {
         return refused(damaged.problem);
     }
     CtlSession session;
@@ -170,7 +178,7 @@ int runRestore(const CtlArguments& arguments) {
     }
     // The controller's length of block decides how many words the backup must have.
     const int extra = session.block().extraWordCount;
-    const BlockSectionRead read = readBlockSection(*ini, receivedWordCount(extra));
+    const BlockSectionRead read = readBlockSection(ini, receivedWordCount(extra));
     const std::optional<WordsToSend> send = read ? restoreSend(*read.backup, extra) : std::nullopt;
     if (!send) {
         return refused(read ? QStringLiteral("its length does not fit the controller's block")
@@ -188,13 +196,12 @@ int runRestore(const CtlArguments& arguments) {
 }
 
 int runDiff(const CtlArguments& arguments) {
-    const QString path = arguments.operands.value(0);
-    CtlFailure failure;
-    const std::optional<IniFile> ini = readCommandFile(path, failure);
-    if (!ini) {
-        return fail(failure);
+    const CommandFile command = readCommandFile(arguments);
+    if (!command.ini) {
+        return fail(command.failure);
     }
-    const FileValues file = parameterFileValues(*ini);
+    const QString& path = command.path;
+    const FileValues file = parameterFileValues(*command.ini);
     if (!file.values) {
         return fail(ExitUsage,
                     QStringLiteral("%1 cannot be compared: %2").arg(shownPath(path), file.problem));

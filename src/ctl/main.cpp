@@ -25,7 +25,7 @@ const char* const Usage =
     "       zuvoctl write FILE.ZDF [--no-verify] [PORT]\n"
     "       zuvoctl restore BACKUP.ZDF [PORT]\n"
     "       zuvoctl diff FILE.ZDF [--json] [PORT]\n"
-    "       zuvoctl zero [PORT]\n"
+    "       zuvoctl zero [--direction cw|ccw] [PORT]\n"
     "       zuvoctl test-data [--json] [PORT]\n"
     "       zuvoctl sector-check [--json] [PORT]\n"
     "       zuvoctl record --seconds N [-o WEG.txt] [PORT]\n"
@@ -55,7 +55,7 @@ QList<CommandSyntax> ctlCommands() {
         {QStringLiteral("write"), PortOptions, {QStringLiteral("--no-verify")}, 1},
         {QStringLiteral("restore"), PortOptions, {}, 1},
         {QStringLiteral("diff"), PortOptions, {json}, 1},
-        {QStringLiteral("zero"), PortOptions, {}, 0},
+        {QStringLiteral("zero"), PortOptions + QStringList{QStringLiteral("--direction")}, {}, 0},
         {QStringLiteral("test-data"), PortOptions, {json}, 0},
         {QStringLiteral("sector-check"), PortOptions, {json}, 0},
         {QStringLiteral("record"),

@@ -18,6 +18,7 @@
 
 using namespace zuvo;
 using zuvo::test::CtlRun;
+using zuvo::test::writeFile;
 using zuvo::test::ZuvoctlTest;
 
 namespace {
@@ -28,14 +29,6 @@ QByteArray sampleImage(int size) {
         image.append(static_cast<char>((i * 37 + 11) & 0xFF));
     }
     return image;
-}
-
-QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& data) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-    return path;
 }
 
 bool sentRequest(const sim::Simulator& sim, const std::string& request) {

@@ -4,6 +4,7 @@
 
 #include "sim/Simulator.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -24,6 +25,15 @@ struct CtlRun {
         return document.object();
     }
 };
+
+// Writes `data` to the file `name` in `folder`; its path.
+inline QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& data) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+    return path;
+}
 
 class ZuvoctlTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // words, and a bad file or an interruption never leaves an unreported change on the controller.
 
 #include "ZuvoctlFixture.h"
+#include "common/ExampleParameterFile.h"
 #include "params/BackupFile.h"
 #include "params/IniFile.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
@@ -17,29 +19,13 @@
 
 using namespace zuvo;
 using zuvo::test::CtlRun;
+using zuvo::test::writeFile;
 using zuvo::test::ZuvoctlTest;
 
 namespace {
 
-// A parameter file as a technician's desktop with a decimal comma saves it: stroke 500 mm,
-// 60 turns, hysteresis 0.25 mm, switch positions 100 and 200 mm, 20..4 mA over 0..500 mm.
-const QByteArray kCylinderFile = "[ZYLINDER]\r\nLENGTH=500\r\nGEAR=60\r\nDIRECTION=1\r\n"
-                                 "[OUTPUT]\r\nHYSTERESIS=0,25\r\nFunktion1=1\r\nFunktion2=2\r\n"
-                                 "Funktion3=0\r\nFunktion4=0\r\nFunktion5=0\r\nFunktion6=0\r\n"
-                                 "Funktion7=0\r\nFunktion8=0\r\nFunktion9=0\r\n"
-                                 "[ANALOG]\r\nFunktion=517\r\n"
-                                 "[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"
-                                 "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\nPos4=-1\r\n"
-                                 "Pos5=-1\r\nPos6=-1\r\nPos7=-1\r\nPos8=-1\r\nAnalog1=0\r\n"
-                                 "Analog2=500\r\n";
-
-QString putFile(const QTemporaryDir& folder, const QString& name, const QByteArray& data) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-    return path;
-}
+// A parameter file as a technician's desktop with a decimal comma saves it (500 mm, 60 turns).
+const QByteArray& kCylinderFile = zuvo::test::kExampleParameterFile;
 
 // The word writes the controller received ("SPiivvvv", index 1 and up), in order.
 std::vector<std::string> wordWrites(const sim::Simulator& sim) {
@@ -76,7 +62,7 @@ std::vector<std::uint16_t> backupWords(const QString& path) {
 }
 
 TEST_F(ZuvoctlTest, AFileWrittenThenComparedShowsNoDifference) {
-    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    const QString path = writeFile(folder, "cylinder.ZDF", kCylinderFile);
     const std::vector<std::uint16_t> before = simWords(sim, 36);
 
     const CtlRun differs = zuvoctl({"diff", path, "--json"});
@@ -118,6 +104,28 @@ TEST_F(ZuvoctlTest, AFileWrittenThenComparedShowsNoDifference) {
     }
 }
 
+// The direction goes out with the block but the controller reports it in its zero word, which
+// setting the zero position writes: until then the comparison shows the old direction.
+TEST_F(ZuvoctlTest, ANewDirectionComparesEqualOnceTheZeroPositionIsSetWithIt) {
+    QByteArray counterClockwise = kCylinderFile;
+    counterClockwise.replace("DIRECTION=1", "DIRECTION=0");
+    const QString path = writeFile(folder, "ccw.ZDF", counterClockwise);
+    ASSERT_EQ(zuvoctl({"write", path}).exitCode, 0);
+    EXPECT_EQ(sim.parameterWord(36), 0x8000);
+    const CtlRun before = zuvoctl({"diff", path});
+    EXPECT_EQ(before.exitCode, 3);
+    EXPECT_TRUE(
+        before.out.contains(QRegularExpression("\\* Direction +Clockwise +Counter-clockwise")))
+        << before.out.toStdString();
+
+    EXPECT_EQ(zuvoctl({"zero", "--direction", "up"}).exitCode, 2);
+    sim.setPosition(300);
+    const CtlRun zero = zuvoctl({"zero", "--direction", "ccw"});
+    ASSERT_EQ(zero.exitCode, 0) << zero.err.toStdString();
+    EXPECT_EQ(sim.parameterWord(0), 0x8000 | (300 << 5));
+    EXPECT_EQ(zuvoctl({"diff", path}).exitCode, 0);
+}
+
 TEST_F(ZuvoctlTest, ABlockReadFromOneCylinderWritesToAnotherAndComparesEqual) {
     sim.setParameterWord(1, 750);
     sim.setParameterWord(2, 1500);
@@ -138,7 +146,7 @@ TEST_F(ZuvoctlTest, ABlockReadFromOneCylinderWritesToAnotherAndComparesEqual) {
 }
 
 TEST_F(ZuvoctlTest, AWordTheControllerStoresWronglyFailsVerificationWithStatusThree) {
-    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    const QString path = writeFile(folder, "cylinder.ZDF", kCylinderFile);
     sim.setCorruptWord(7);
     const CtlRun run = zuvoctl({"write", path});
     EXPECT_EQ(run.exitCode, 3);
@@ -186,11 +194,11 @@ TEST_F(ZuvoctlTest, ARestoreSendsTheSavedWordsExactly) {
 // Each bad file ends the command before the port is opened: status 2, one line, no byte sent.
 TEST_F(ZuvoctlTest, BadFilesAreRefusedBeforeAnythingIsSent) {
     QDir(folder.path()).mkdir("a-folder.ZDF");
-    const QString none = putFile(folder, "none.ZDF", "[OTHER]\nKey=1\n");
-    const QString blockOnly = putFile(folder, "block.ZDF", "[BLOCK]\nWords=36\n");
+    const QString none = writeFile(folder, "none.ZDF", "[OTHER]\nKey=1\n");
+    const QString blockOnly = writeFile(folder, "block.ZDF", "[BLOCK]\nWords=36\n");
     QByteArray badStroke = kCylinderFile;
     badStroke.replace("LENGTH=500", "LENGTH=0");
-    const QString zeroStroke = putFile(folder, "zero.ZDF", badStroke);
+    const QString zeroStroke = writeFile(folder, "zero.ZDF", badStroke);
     const struct {
         QStringList arguments;
         const char* says;
@@ -230,7 +238,7 @@ protected:
 // Ctrl-C and an unplugged adapter both end a write part-way: the words after it are not sent,
 // and the one line says so and how to put the saved block back.
 TEST_F(ZuvoctlSlowAckTest, AWriteEndedPartWayIsReportedWithItsBackup) {
-    const QString path = putFile(folder, "cylinder.ZDF", kCylinderFile);
+    const QString path = writeFile(folder, "cylinder.ZDF", kCylinderFile);
     const struct {
         const char* name;
         std::function<void(QProcess&, sim::Simulator&)> end;
@@ -267,7 +275,7 @@ TEST_F(ZuvoctlSlowAckTest, AWriteEndedPartWayIsReportedWithItsBackup) {
 }
 
 TEST_F(ZuvoctlTest, AnUpdateSavesTheBlockFirstAndIsNotStartedWithoutIt) {
-    const QString image = putFile(folder, "image.BIN", QByteArray(200, '\x5A'));
+    const QString image = writeFile(folder, "image.BIN", QByteArray(200, '\x5A'));
     sim.setAnswersBlockRead(false);
     const CtlRun refused = zuvoctl({"flash", image, "--yes"});
     EXPECT_EQ(refused.exitCode, 1);

@@ -3,6 +3,7 @@
 #include "params/ParameterFiles.h"
 #include "app/ServiceMode.h"
 #include "app/TForm1.h"
+#include "common/ExampleParameterFile.h"
 #include "common/ScratchFile.h"
 #include "params/EditorControls.h"
 #include "params/EditorMapping.h"
@@ -32,15 +33,7 @@ const QLocale kComma(QLocale::German, QLocale::Germany);
 const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 
 // The file the example set is saved as in a decimal-comma locale.
-const QByteArray kExampleFile = "[ZYLINDER]\r\nLENGTH=500\r\nGEAR=60\r\nDIRECTION=1\r\n"
-                                "[OUTPUT]\r\nHYSTERESIS=0,25\r\nFunktion1=1\r\nFunktion2=2\r\n"
-                                "Funktion3=0\r\nFunktion4=0\r\nFunktion5=0\r\nFunktion6=0\r\n"
-                                "Funktion7=0\r\nFunktion8=0\r\nFunktion9=0\r\n"
-                                "[ANALOG]\r\nFunktion=517\r\n"
-                                "[ANLAUF]\r\nFunktion1=3082\r\nFunktion2=9557\r\n"
-                                "[POSITION]\r\nPos1=100\r\nPos2=200\r\nPos3=-1\r\nPos4=-1\r\n"
-                                "Pos5=-1\r\nPos6=-1\r\nPos7=-1\r\nPos8=-1\r\nAnalog1=0\r\n"
-                                "Analog2=500\r\n";
+const QByteArray& kExampleFile = zuvo::test::kExampleParameterFile;
 
 // One window in a chosen locale, its prompts answered by the test.
 class Window {

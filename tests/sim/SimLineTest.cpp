@@ -25,17 +25,19 @@ TEST(SimOutputQueue, PacedBytesKeepTheirScheduleAndCatchUp) {
     q.setPaced(true);
     const Clock::time_point t0 = Clock::time_point{} + 1h;
     q.push({1, 2, 3, 4}, t0);
-    EXPECT_EQ(q.endTime(t0), t0 + 3 * kByteTime9600);
-    EXPECT_EQ(q.takeDue(t0), (std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(q.nextDue(), t0 + kByteTime9600);
-    EXPECT_TRUE(q.takeDue(t0 + kByteTime9600 - 1ns).empty());
+    EXPECT_EQ(q.endTime(t0), t0 + 4 * kByteTime9600);
+    // Even the first byte takes its byte time on the line.
+    EXPECT_TRUE(q.takeDue(t0).empty());
+    EXPECT_EQ(q.takeDue(t0 + kByteTime9600), (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(q.nextDue(), t0 + 2 * kByteTime9600);
+    EXPECT_TRUE(q.takeDue(t0 + 2 * kByteTime9600 - 1ns).empty());
     // Woken late: the bytes that are due go out together, the rest stays on schedule.
-    EXPECT_EQ(q.takeDue(t0 + 2 * kByteTime9600 + 1ns), (std::vector<std::uint8_t>{2, 3}));
-    EXPECT_EQ(q.nextDue(), t0 + 3 * kByteTime9600);
+    EXPECT_EQ(q.takeDue(t0 + 3 * kByteTime9600 + 1ns), (std::vector<std::uint8_t>{2, 3}));
+    EXPECT_EQ(q.nextDue(), t0 + 4 * kByteTime9600);
     // A reply due later than the line is free starts at its own time.
     q.push({5}, t0 + 1s);
-    EXPECT_EQ(q.takeDue(t0 + 3 * kByteTime9600), (std::vector<std::uint8_t>{4}));
-    EXPECT_EQ(q.nextDue(), t0 + 1s);
+    EXPECT_EQ(q.takeDue(t0 + 4 * kByteTime9600), (std::vector<std::uint8_t>{4}));
+    EXPECT_EQ(q.nextDue(), t0 + 1s + kByteTime9600);
 }
 
 TEST(SimReplyFaults, DropDelayGarbageSilence) {
