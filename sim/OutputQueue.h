@@ -25,6 +25,8 @@ public:
     Clock::time_point endTime(Clock::time_point now) const;
     // Removes and returns the bytes due by `now`.
     std::vector<std::uint8_t> takeDue(Clock::time_point now);
+    // Paced: when the last byte taken was due, which is `now` of its takeDue or earlier.
+    Clock::time_point lastDue() const { return lastByte_; }
     bool empty() const { return entries_.empty(); }
     void clear() { entries_.clear(); }
 

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -99,6 +100,9 @@ bool Simulator::waitUntil(const std::function<bool()>& pred,
 }
 
 void Simulator::run() {
+    // The line's byte times are about a millisecond: the default slack of 50 us on every
+    // wake-up would be a twentieth of one.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
     std::array<std::uint8_t, 4096> buffer;
     while (!stopping_) {
         // The wake-up, the program's closes, the master; unused entries have fd -1.
@@ -180,8 +184,11 @@ void Simulator::takeArrived(Clock::time_point now) {
     if (arrived.empty()) {
         return;
     }
-    logChunk(now, true, arrived.data(), arrived.size());
-    queueReplies(engine_.receive(arrived.data(), arrived.size(), now), now);
+    // A controller answers as its last byte comes in: on a paced line the reply starts when that
+    // byte was due, not when this thread happened to wake.
+    const Clock::time_point at = options_.pace ? inbound_.lastDue() : now;
+    logChunk(at, true, arrived.data(), arrived.size());
+    queueReplies(engine_.receive(arrived.data(), arrived.size(), now), at);
     if (!announced_ && engine_.requestCount() > 0) {
         announced_ = true;
         if (options_.version) {

@@ -116,6 +116,11 @@ void SerialEngine::readerLoop() {
             err = errno;
             if (n > 0) {
                 readerQueue_.push(chunk.data(), std::size_t(n));
+                // With no notification under way the reader hands the bytes on itself: a reply
+                // then reaches the program without waking the dispatcher first.
+                if (notify_ == Notify::Idle) {
+                    passOnLocked();
+                }
             }
         }
         if (n > 0) {
@@ -189,20 +194,27 @@ void SerialEngine::dispatcherLoop() {
                              [this] { return stop_ || notify_ == Notify::Idle; });
             continue;
         }
-        if (!readerQueue_.empty() && !ring_.full()) {
-            received_ += ring_.moveFrom(readerQueue_);
-            rxCv_.notify_all(); // room for the reader
-        }
-        if (notificationDue()) {
-            notify_ = Notify::Posted;
-            handlerDeadline_ = clock::now() + HandlerWait;
-            cb_.availDue();
+        if (passOnLocked()) {
             continue;
         }
         rxCv_.wait(lock, [this] {
             return stop_ || (!readerQueue_.empty() && !ring_.full()) || notificationDue();
         });
     }
+}
+
+bool SerialEngine::passOnLocked() {
+    if (!readerQueue_.empty() && !ring_.full()) {
+        received_ += ring_.moveFrom(readerQueue_);
+        rxCv_.notify_all(); // room for the reader
+    }
+    if (!notificationDue()) {
+        return false;
+    }
+    notify_ = Notify::Posted;
+    handlerDeadline_ = std::chrono::steady_clock::now() + HandlerWait;
+    cb_.availDue();
+    return true;
 }
 
 bool SerialEngine::take(void* out, std::size_t len) {
@@ -248,6 +260,19 @@ bool SerialEngine::put(const void* data, std::size_t len) {
         std::lock_guard lock(txMutex_);
         if (sendQueue_.freeSpace() < len) {
             return false;
+        }
+        // An idle line takes the bytes at once: a request need not wait for the writer thread
+        // to wake. The write is non-blocking and under the lock the writer writes under, so the
+        // order stays; what is left, and any error, is the writer's as before.
+        if (sendQueue_.empty() && !stop_) {
+            const ssize_t n = device_->write(data, len);
+            if (n > 0) {
+                data = static_cast<const std::byte*>(data) + n;
+                len -= static_cast<std::size_t>(n);
+            }
+            if (len == 0) {
+                return true;
+            }
         }
         sendQueue_.push(data, len);
     }

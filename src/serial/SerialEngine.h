@@ -1,6 +1,8 @@
 // The background side of the serial component: a reader, a writer and a dispatcher thread
-// around one open device, the receive ring and the send queue. Knows nothing about Qt; the
-// component turns its callbacks into events on the main thread.
+// around one open device, the receive ring and the send queue. While nothing waits, the reader
+// passes bytes on itself and put() writes itself, so a request and its reply cross as few
+// threads as they can. Knows nothing about Qt; the component turns its callbacks into events on
+// the main thread.
 #pragma once
 
 #include "serial/ByteRing.h"
@@ -24,8 +26,8 @@ public:
     static constexpr std::chrono::milliseconds HandlerWait{3000};
 
     struct Callbacks {
-        // A notification is due; called on the dispatcher thread, at most once until the
-        // notification has ended (see beginNotification/endNotification).
+        // A notification is due; called on the reader or the dispatcher thread, at most once
+        // until the notification has ended (see beginNotification/endNotification).
         std::function<void()> availDue;
         // The driver counted a receive line error; called on the reader thread.
         std::function<void(LineError)> lineError;
@@ -55,7 +57,7 @@ public:
     std::optional<std::size_t> beginNotification();
     void endNotification();
 
-    // Main-thread side of the send queue.
+    // Main-thread side of the send queue. put() writes at once what an idle driver takes.
     bool put(const void* data, std::size_t len);
     std::size_t outFree() const;
     void flushOutput();
@@ -71,6 +73,9 @@ private:
     void requestStop();
     void deviceLost();
     bool notificationDue() const;
+    // With rxMutex_ held: moves the reader's bytes into the ring while it has room and posts the
+    // notification when one is due. True when it posted.
+    bool passOnLocked();
     bool waitForPoll(short events);
 
     std::unique_ptr<SerialDevice> device_;
