@@ -139,7 +139,6 @@ void writeFigure() {
             return;
         }
         span += std::chrono::duration<double, std::milli>(line.back().at - *firstWord).count();
-        if (getenv("DBG")) { for (const auto& c : line) { std::printf("%s %.3f %zu\n", c.fromProgram ? ">" : "<", std::chrono::duration<double, std::milli>(c.at - *firstWord).count(), c.bytes.size()); } }
     }
     std::printf("  mean of %d writes, floor: 36 x %d bytes and the read-back's %d on the wire;\n"
                 "  the whole process took %.1f ms (start, the block read for the backup, the\n"
