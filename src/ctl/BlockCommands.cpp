@@ -3,6 +3,7 @@
 
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlOutput.h"
+#include "ctl/CtlRecording.h"
 #include "ctl/CtlSession.h"
 #include "device/SectorStrip.h"
 #include "device/Windows1252.h"
@@ -67,6 +68,12 @@ int runReport(const CtlArguments& arguments) {
     if (path.isEmpty()) {
         return fail(ExitUsage, QStringLiteral("report needs -o FILE.pdf"));
     }
+    const QString recordText = arguments.value(QStringLiteral("--record-seconds"));
+    const std::optional<int> recordSeconds = parseSeconds(recordText);
+    if (!recordText.isEmpty() && !recordSeconds) {
+        return fail(ExitUsage,
+                    QStringLiteral("bad --record-seconds: %1 (give 1 to 86400)").arg(recordText));
+    }
     CtlSession session;
     if (const auto failure = session.openAndReadBlock(arguments)) {
         return fail(*failure);
@@ -101,6 +108,16 @@ int runReport(const CtlArguments& arguments) {
     report.cylinderSerial = arguments.value(QStringLiteral("--serial"));
     report.technician = arguments.value(QStringLiteral("--technician"));
     session.endExchange();
+    // The travel of this run as the report's plot; what was recorded before a fault is kept.
+    std::optional<CtlFailure> recordingFailure;
+    if (recordSeconds) {
+        print(stdout, QStringLiteral("recording for %1 s\n").arg(*recordSeconds));
+        CtlRecording recording = recordPositions(session, *recordSeconds);
+        if (const std::optional<Geometry> geometry = valuesGeometry(blockValues(reply.words))) {
+            report.recording = reportSamples(recording.record, *geometry);
+        }
+        recordingFailure = std::move(recording.failure);
+    }
 
     const ReportWriteResult written = writeReportPdf(report, path);
     if (!written.ok) {
@@ -108,6 +125,11 @@ int runReport(const CtlArguments& arguments) {
     }
     print(stdout, QStringLiteral("commissioning report of %1 written to %2\n")
                       .arg(session.portName(), QDir::toNativeSeparators(path)));
+    if (recordingFailure) {
+        return fail(recordingFailure->code,
+                    recordingFailure->text + QStringLiteral(" during the recording; the report "
+                                                            "shows what was recorded before"));
+    }
     return ExitDone;
 }
 

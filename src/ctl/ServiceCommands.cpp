@@ -2,6 +2,7 @@
 
 #include "ctl/CtlCommands.h"
 #include "ctl/CtlOutput.h"
+#include "ctl/CtlRecording.h"
 #include "ctl/CtlSession.h"
 #include "device/RequestFrames.h"
 #include "device/SectorStrip.h"
@@ -148,49 +149,14 @@ int runRecord(const CtlArguments& arguments) {
         return fail(ExitUsage, QStringLiteral("record needs --seconds N (1 to 86400)"));
     }
     CtlSession session;
-    if (const auto failure = session.openAndReadBlock(arguments)) {
-        return fail(*failure);
+    if (const auto opened = session.openAndReadBlock(arguments)) {
+        return fail(*opened);
     }
-    Link& link = session.link();
-    // The recording view asks for a status reply on every tick, at the window's poll pace.
-    link.setRecordingViewSource([] { return true; });
-    PositionRecord record;
-    QElapsedTimer clock;
-    std::optional<CtlFailure> failure;
-    QDeadlineTimer silence(kCtlSilenceMs);
-    QObject::connect(&link, &Link::statusReceived, &link, [&](const StatusReceived& status) {
-        if (!status.fields.position || !status.strokeFraction) {
-            return;
-        }
-        silence.setRemainingTime(kCtlSilenceMs);
-        if (record.count() == 0) {
-            clock.start();
-        }
-        record.take(*status.fields.position, *status.strokeFraction, ChartScale{}, clock.elapsed());
-    });
-    QObject::connect(&link, &Link::connectionChanged, &link, [&](Connection connection) {
-        if (connection == Connection::Unplugged || connection == Connection::Lost) {
-            failure = session.noAnswer(LinkResult::PortLost, QStringLiteral("status replies"));
-        }
-    });
-    InterruptWatch interrupt;
-    const QDeadlineTimer end{std::chrono::seconds(*seconds)};
-    session.endExchange();
-    link.startPolling();
-    link.tick();
-    waitUntil(
-        [&] {
-            return interrupt.interrupted() || failure || silence.hasExpired() ||
-                   record.count() + 1 >= PositionRecord::kCapacity;
-        },
-        end);
-    link.shutDown(Link::kSettleMs);
-    if (!failure && silence.hasExpired()) {
-        failure = session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"));
-    }
+    const CtlRecording recording = recordPositions(session, *seconds);
+    const PositionRecord& record = recording.record;
+    const std::optional<CtlFailure>& failure = recording.failure;
     if (record.count() == 0) {
-        return fail(failure.value_or(
-            session.noAnswer(LinkResult::NoReply, QStringLiteral("status reply"))));
+        return fail(*failure);
     }
 
     // What was recorded is kept, also when the controller fell silent or the port went away.
@@ -207,8 +173,8 @@ int runRecord(const CtlArguments& arguments) {
                       .arg(record.count())
                       .arg(QString::number(durationS, 'f', 1))
                       .arg(QDir::toNativeSeparators(path))
-                      .arg(interrupt.interrupted() || failure ? QStringLiteral(" (stopped early)")
-                                                              : QString()));
+                      .arg(recording.interrupted || failure ? QStringLiteral(" (stopped early)")
+                                                            : QString()));
     return failure ? fail(*failure) : ExitDone;
 }
 

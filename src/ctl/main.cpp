@@ -30,7 +30,8 @@ const char* const Usage =
     "       zuvoctl sector-check [--json] [PORT]\n"
     "       zuvoctl record --seconds N [-o WEG.txt] [PORT]\n"
     "       zuvoctl flash IMAGE [--yes] [--no-backup] [PORT]\n"
-    "       zuvoctl report -o FILE.pdf [--site TEXT] [--serial TEXT] [--technician TEXT] [PORT]\n"
+    "       zuvoctl report -o FILE.pdf [--site TEXT] [--serial TEXT] [--technician TEXT]\n"
+    "                      [--record-seconds N] [PORT]\n"
     "PORT is --port COMn (or n) or --device PATH; without it the stored port is used.\n"
     "Exit status: 0 done, 1 the controller did not answer or refused (or the port is in use),\n"
     "2 usage error, 3 verification or sector check failed.\n";
@@ -68,7 +69,8 @@ QList<CommandSyntax> ctlCommands() {
          1},
         {QStringLiteral("report"),
          PortOptions + QStringList{output, QStringLiteral("--site"), QStringLiteral("--serial"),
-                                   QStringLiteral("--technician")},
+                                   QStringLiteral("--technician"),
+                                   QStringLiteral("--record-seconds")},
          {},
          0},
     };

@@ -311,24 +311,50 @@ TEST(ZuvoctlLrzsz, RxReceivesTheImageFromZuvoctl) {
     EXPECT_EQ(file.readAll(), padded);
 }
 
-TEST_F(ZuvoctlTest, ReportHoldsTheControllersValuesAndTheTechniciansFields) {
+// Text of a PDF, or nothing when pdftotext is missing.
+std::optional<QString> pdfText(const QString& path) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-        GTEST_SKIP() << "pdftotext is not installed (package poppler-utils)";
+        return std::nullopt;
     }
+    QProcess text;
+    text.start("pdftotext", {"-layout", path, "-"});
+    EXPECT_TRUE(text.waitForFinished(30000));
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+TEST_F(ZuvoctlTest, ReportHoldsTheControllersValuesAndTheTechniciansFields) {
     sim.setParameterWord(1, 640); // stroke 640 mm
     const QString path = folder.filePath("report.pdf");
     const CtlRun run = zuvoctl({"report", "-o", path, "--site", "Wasserwerk Nord", "--serial",
                                 "ZV-0815", "--technician", "A. Berger"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    QProcess text;
-    text.start("pdftotext", {"-layout", path, "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
-    for (const char* expected : {"Wasserwerk Nord", "ZV-0815", "A. Berger", "640 mm", "COM1",
-                                 "Verdict: passed", "Cylinder max Stroke"}) {
+    const std::optional<QString> text = pdfText(path);
+    if (!text) {
+        GTEST_SKIP() << "pdftotext is not installed (package poppler-utils)";
+    }
+    const QString& pdf = *text;
+    for (const char* expected :
+         {"Wasserwerk Nord", "ZV-0815", "A. Berger", "640 mm", "COM1", "Verdict: passed",
+          "Cylinder max Stroke", "No recording was made."}) {
         EXPECT_TRUE(pdf.contains(QLatin1String(expected))) << expected;
     }
     EXPECT_TRUE(pdf.contains(simPath())) << pdf.toStdString();
+}
+
+TEST_F(ZuvoctlMovingTest, AReportWithARecordingPlotsTheTravelOfThisRun) {
+    EXPECT_EQ(zuvoctl({"report", "-o", folder.filePath("r.pdf"), "--record-seconds", "0"}).exitCode,
+              2);
+    const QString path = folder.filePath("report.pdf");
+    const CtlRun run = zuvoctl({"report", "-o", path, "--record-seconds", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("recording for 2 s\n")) << run.out.toStdString();
+    const std::optional<QString> pdf = pdfText(path);
+    if (!pdf) {
+        GTEST_SKIP() << "pdftotext is not installed (package poppler-utils)";
+    }
+    EXPECT_TRUE(pdf->contains("Time [s]")) << pdf->toStdString();
+    EXPECT_FALSE(pdf->contains("No recording was made.")) << pdf->toStdString();
+    EXPECT_FALSE(pdf->contains("no usable samples")) << pdf->toStdString();
 }
 
 TEST_F(ZuvoctlTest, AReportIntoAFolderThatDoesNotExistFailsWithoutAFile) {
