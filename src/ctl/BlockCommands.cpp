@@ -100,7 +100,8 @@ int runReport(const CtlArguments& arguments) {
         report.firmwareVersion = QString::fromStdString(versionCaption(*session.firmwareVersion()));
     }
     report.captionText = decodeWindows1252(session.caption());
-    report.parameters = reportParameterRows(blockValues(reply.words), systemDecimalSeparator());
+    const ParameterValues values = blockValues(reply.words);
+    report.parameters = reportParameterRows(values, systemDecimalSeparator());
     report.words = reportWords(reply.words);
     report.calibration = ReportCalibration{reply.kali4mA, reply.kali10V};
     report.lastBackupFile = newestBackupName(defaultBackupFolder());
@@ -113,7 +114,7 @@ int runReport(const CtlArguments& arguments) {
     if (recordSeconds) {
         print(stdout, QStringLiteral("recording for %1 s\n").arg(*recordSeconds));
         CtlRecording recording = recordPositions(session, *recordSeconds);
-        if (const std::optional<Geometry> geometry = valuesGeometry(blockValues(reply.words))) {
+        if (const std::optional<Geometry> geometry = valuesGeometry(values)) {
             report.recording = reportSamples(recording.record, *geometry);
         }
         recordingFailure = std::move(recording.failure);

@@ -108,6 +108,7 @@ void SerialEngine::readerLoop() {
         }
         ssize_t n = 0;
         int err = 0;
+        bool forDispatcher = false; // bytes left in the queue for the dispatcher to move
         if (revents & POLLIN) {
             // Reading under the lock keeps a flush from slipping between read and queueing.
             std::lock_guard lock(rxMutex_);
@@ -121,10 +122,15 @@ void SerialEngine::readerLoop() {
                 if (notify_ == Notify::Idle) {
                     passOnLocked();
                 }
+                forDispatcher = !readerQueue_.empty();
             }
         }
         if (n > 0) {
-            rxCv_.notify_all();
+            // Bytes the reader handed on need no dispatcher: waking it would only put it back
+            // to sleep.
+            if (forDispatcher) {
+                rxCv_.notify_all();
+            }
             LineCounts now;
             if (counted_ && device_->lineCounts(now)) {
                 for (const auto& e : lineErrorsBetween(counts, now)) {
@@ -205,8 +211,12 @@ void SerialEngine::dispatcherLoop() {
 
 bool SerialEngine::passOnLocked() {
     if (!readerQueue_.empty() && !ring_.full()) {
+        // Only a full queue keeps the reader waiting.
+        const bool readerWaits = readerQueue_.full();
         received_ += ring_.moveFrom(readerQueue_);
-        rxCv_.notify_all(); // room for the reader
+        if (readerWaits) {
+            rxCv_.notify_all();
+        }
     }
     if (!notificationDue()) {
         return false;
