@@ -57,27 +57,6 @@ std::optional<double> editorDecimal(const QString& text) {
     return value == 0.0 ? 0.0 : value; // no -0
 }
 
-MaskedInput checkMaskedInput(const QString& text, const NumberMask& mask, QChar decimalSeparator) {
-    qsizetype i = 0;
-    if (mask.negative && i < text.size() && text[i] == QLatin1Char('-')) {
-        ++i;
-    }
-    int integerDigits = 0;
-    for (; i < text.size() && isAsciiDigit(text[i]); ++i) {
-        ++integerDigits;
-    }
-    int decimals = 0;
-    if (mask.decimals > 0 && i < text.size() && text[i] == decimalSeparator) {
-        for (++i; i < text.size() && isAsciiDigit(text[i]); ++i) {
-            ++decimals;
-        }
-    }
-    if (i != text.size() || integerDigits > mask.integerDigits || decimals > mask.decimals) {
-        return MaskedInput::Invalid;
-    }
-    return integerDigits + decimals > 0 ? MaskedInput::Acceptable : MaskedInput::Intermediate;
-}
-
 std::optional<std::int64_t> editorInteger(const QString& text) {
     bool ok = false;
     const qlonglong value = text.trimmed().toLongLong(&ok);

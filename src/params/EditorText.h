@@ -15,20 +15,6 @@ namespace zuvo {
 // ("12a", "-", "1e5") is no value at all, never 0 in place of a typo.
 std::optional<double> editorDecimal(const QString& text);
 
-// What a masked number edit lets the user type: whole numbers of up to `integerDigits` digits,
-// with `decimals` decimals after the desktop's separator, a leading minus when `negative`.
-struct NumberMask {
-    int decimals = 0;
-    bool negative = false;
-    int integerDigits = 5;
-};
-
-enum class MaskedInput { Invalid, Intermediate, Acceptable };
-
-// Invalid text is refused as it is typed or pasted; intermediate text ("", "-", "12,") may stand
-// while typing but is no value yet.
-MaskedInput checkMaskedInput(const QString& text, const NumberMask& mask, QChar decimalSeparator);
-
 // The whole number of an integer edit (blanks around it ignored); nothing when it holds none.
 std::optional<std::int64_t> editorInteger(const QString& text);
 

@@ -1,10 +1,11 @@
 #pragma once
 // An edit that takes only what its number mask allows: whole numbers, or numbers with a few
-// decimals after the desktop's decimal separator, optionally with a leading minus. Other
-// characters are refused as they are typed or pasted. Text set by the program (a parameter file,
-// a received block) is shown as it is; whether it is a usable number is decided where it is used.
+// decimals after the desktop's decimal separator, optionally with a leading minus. What the user
+// types or pastes that the mask cannot hold is refused as a whole, and a tip at the edit says why
+// and what it takes. Text set by the program (a parameter file, a received block) is shown as it
+// is; whether it is a usable number is decided where it is used.
 
-#include "params/EditorText.h"
+#include "params/MaskedInput.h"
 
 #include <QLineEdit>
 
@@ -24,8 +25,14 @@ public:
     void setNegative(bool negative);
     const NumberMask& mask() const { return mask_; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    void showRefusal(const QString& reason);
+
     NumberMask mask_;
+    QString pendingRefusal_; // refused during the user input being handled
 };
 
 } // namespace zuvo

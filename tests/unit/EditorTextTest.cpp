@@ -1,5 +1,4 @@
-// The number edits of the editor pages: what a masked edit lets the user type, and what value a
-// text stands for.
+// The number edits of the editor pages: what value a text stands for.
 
 #include "params/EditorText.h"
 
@@ -49,43 +48,6 @@ TEST(EditorText, DecimalValueIsCutToTwoDecimalsAndNeverZeroForATypo) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(editorDecimal(QString::fromLatin1(c.text)), c.value) << c.text;
-    }
-}
-
-TEST(EditorText, MaskRefusesWhatCannotBecomeANumber) {
-    const NumberMask integers;
-    const NumberMask positions{2, true, 5};
-    const NumberMask hysteresis{2, false, 5};
-    using enum MaskedInput;
-    const struct {
-        const char* text;
-        const NumberMask& mask;
-        QChar separator;
-        MaskedInput verdict;
-    } cases[] = {
-        {"1000", integers, ',', Acceptable},
-        {"", integers, ',', Intermediate},
-        {"10a", integers, ',', Invalid},
-        {"-5", integers, ',', Invalid},
-        {"12,5", integers, ',', Invalid},
-        {"123456", integers, ',', Invalid},
-        {"12,34", positions, ',', Acceptable},
-        {"12,345", positions, ',', Invalid},
-        {"12.34", positions, ',', Invalid},
-        {"12.34", positions, '.', Acceptable},
-        {"-1", positions, ',', Acceptable},
-        {"-", positions, ',', Intermediate},
-        {"-,", positions, ',', Intermediate},
-        {"12,", positions, ',', Acceptable},
-        {"1-", positions, ',', Invalid},
-        {"12a", positions, ',', Invalid},
-        {"-0,25", hysteresis, ',', Invalid},
-        {"0,25", hysteresis, ',', Acceptable},
-        {"1\u066B5", positions, QChar(0x066B), Acceptable},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(checkMaskedInput(QString::fromUtf8(c.text), c.mask, c.separator), c.verdict)
-            << c.text;
     }
 }
 
