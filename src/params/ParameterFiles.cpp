@@ -168,11 +168,15 @@ void ParameterFiles::show(const ZdfContent& content, const QString& fileName) {
 }
 
 void ParameterFiles::loadAtStart(const QString& path) {
-    // Named on the command line: a terminal that started the program is told as well.
-    if (const InputFileCheck check = checkInputFile(path); !check.ok()) {
-        qWarning().noquote() << unusableFileMessage(path, check).trimmed();
-    }
-    if (!GetDataFromIni(path)) {
+    // Named on the command line: a terminal that started the program hears why it was not loaded.
+    const std::function<void(const QString&)> show = prompts.message;
+    prompts.message = [&show](const QString& text) {
+        qWarning().noquote() << text.trimmed();
+        show(text);
+    };
+    const bool loaded = GetDataFromIni(path);
+    prompts.message = show;
+    if (!loaded) {
         return; // nothing shown from the file: the controller's block is read as usual
     }
     // Their reactions are not attached to the track bars yet.
