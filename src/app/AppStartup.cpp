@@ -124,16 +124,13 @@ bool AppStartup::tryOpen(int number) {
 }
 
 QString AppStartup::parameterFileArgument(const QStringList& arguments) {
-    if (arguments.size() < 2) {
+    // "/r" is the guard's; anything else names a parameter file, and one that cannot be used is
+    // said so when it is loaded.
+    if (arguments.size() < 2 || arguments.at(1).isEmpty() ||
+        arguments.at(1) == QLatin1String("/r")) {
         return {};
     }
-    // A directory, a missing or an unreadable file is ignored; the block is then read from the
-    // device at first contact.
-    const QFileInfo file(arguments.at(1));
-    if (!file.isFile() || !file.isReadable()) {
-        return {};
-    }
-    return file.absoluteFilePath();
+    return QFileInfo(arguments.at(1)).absoluteFilePath();
 }
 
 void AppStartup::FormShow() {

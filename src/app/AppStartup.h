@@ -46,7 +46,7 @@ private:
     // The first try on the stored port; then, when it fails, the probe of the first ports.
     void choosePort();
     bool tryOpen(int number);
-    // The first argument when it names an existing, readable file.
+    // The first argument unless it is "/r", as an absolute path.
     static QString parameterFileArgument(const QStringList& arguments);
 
     TForm1& form_;

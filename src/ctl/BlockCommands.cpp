@@ -11,6 +11,7 @@
 #include "params/BackupStore.h"
 #include "params/EditorText.h"
 #include "params/FileNumber.h"
+#include "params/OutputFileCheck.h"
 #include "params/ParameterComparison.h"
 #include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
@@ -28,6 +29,9 @@ int runRead(const CtlArguments& arguments) {
     const QString path = arguments.value(QStringLiteral("-o"));
     if (path.isEmpty()) {
         return fail(ExitUsage, QStringLiteral("read needs -o FILE.ZDF"));
+    }
+    if (const OutputFileCheck output = checkOutputFile(path); !output.ok()) {
+        return fail(ExitUsage, unwritableFileText(QStringLiteral("parameter file"), path, output));
     }
     CtlSession session;
     if (const auto failure = session.openAndReadBlock(arguments)) {
@@ -73,6 +77,10 @@ int runReport(const CtlArguments& arguments) {
     if (!recordText.isEmpty() && !recordSeconds) {
         return fail(ExitUsage,
                     QStringLiteral("bad --record-seconds: %1 (give 1 to 86400)").arg(recordText));
+    }
+    // Before the port and the recording: a report that cannot be written is known at once.
+    if (const OutputFileCheck output = checkOutputFile(path); !output.ok()) {
+        return fail(ExitUsage, unwritableFileText(QStringLiteral("report"), path, output));
     }
     CtlSession session;
     if (const auto failure = session.openAndReadBlock(arguments)) {

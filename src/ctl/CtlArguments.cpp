@@ -38,14 +38,24 @@ CtlArguments parseCtlArguments(const QStringList& arguments, const QList<Command
                 out.flags << name;
             }
         } else if (syntax->valueOptions.contains(name)) {
+            QString value;
             if (equals >= 0) {
-                out.values[name] = a.mid(equals + 1);
+                value = a.mid(equals + 1);
             } else if (i + 1 < arguments.size()) {
-                out.values[name] = arguments[++i];
+                value = arguments[++i];
             } else {
                 out.error = QStringLiteral("option %1 needs a value").arg(name);
                 return out;
             }
+            // An empty variable in a script must not fall back to the stored port or a default
+            // file name: it would write to another cylinder or another file.
+            if (value.trimmed().isEmpty()) {
+                out.error = QStringLiteral("option %1 has an empty value: give one or leave the "
+                                           "option out")
+                                .arg(name);
+                return out;
+            }
+            out.values[name] = value;
         } else {
             out.error = QStringLiteral("unknown option for %1: %2").arg(out.command, a);
             return out;

@@ -42,8 +42,8 @@ struct CtlArguments {
 };
 
 // Splits `arguments` (without the program name) for the command named first. "--opt=value" and
-// "--opt value" both work. An unknown command or option, a missing value or a wrong number of
-// operands fills `error`.
+// "--opt value" both work. An unknown command or option, a missing, empty or blank value or a
+// wrong number of operands fills `error`.
 CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSyntax>& commands);
 
 // "COM3", "com3" or "3": 3; nothing for anything else or a number outside 1..255.

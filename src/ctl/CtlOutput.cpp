@@ -92,6 +92,7 @@ struct InterruptWatch::Private {
     std::unique_ptr<QSocketNotifier> notifier;
     struct sigaction oldInt {};
     struct sigaction oldTerm {};
+    struct sigaction oldHup {};
 };
 
 InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
@@ -117,12 +118,15 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, &d_->oldInt);
     ::sigaction(SIGTERM, &action, &d_->oldTerm);
+    // A closed terminal or an ended ssh session: the write still stops at a word boundary.
+    ::sigaction(SIGHUP, &action, &d_->oldHup);
 }
 
 InterruptWatch::~InterruptWatch() {
     if (d_->notifier) {
         ::sigaction(SIGINT, &d_->oldInt, nullptr);
         ::sigaction(SIGTERM, &d_->oldTerm, nullptr);
+        ::sigaction(SIGHUP, &d_->oldHup, nullptr);
     }
 }
 

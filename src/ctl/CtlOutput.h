@@ -1,7 +1,7 @@
 #pragma once
 // What zuvoctl says: results on stdout, one-line errors on stderr, the progress of long
-// commands (a bar on a terminal, plain lines otherwise), and Ctrl-C and SIGTERM turned into an
-// event the waits wake on.
+// commands (a bar on a terminal, plain lines otherwise), and Ctrl-C, SIGTERM and SIGHUP turned
+// into an event the waits wake on.
 
 #include <QString>
 
@@ -38,8 +38,8 @@ private:
     int lastTenth_ = -1;
 };
 
-// SIGINT and SIGTERM while it lives: the handler only writes a byte to a pipe; the event loop
-// (every wait of the link runs one) then calls `onInterrupt` once per signal.
+// SIGINT, SIGTERM and SIGHUP while it lives: the handler only writes a byte to a pipe; the event
+// loop (every wait of the link runs one) then calls `onInterrupt` once per signal.
 class InterruptWatch {
 public:
     explicit InterruptWatch(std::function<void()> onInterrupt = {});

@@ -18,8 +18,8 @@ namespace zuvo {
 namespace {
 
 // The window's confirmation, answered on stdin.
-bool confirmed() {
-    print(stderr, updateConfirmationText() + QStringLiteral("\n\nType yes to update: "));
+bool confirmed(const UpdateImageFacts& facts) {
+    print(stderr, updateConfirmationText(facts) + QStringLiteral("\n\nType yes to update: "));
     char line[64] = {};
     if (std::fgets(line, sizeof line, stdin) == nullptr) {
         print(stderr, QStringLiteral("\n"));
@@ -53,16 +53,17 @@ std::optional<CtlFailure> backUpBeforeUpdate(CtlSession& session) {
 
 int runFlash(const CtlArguments& arguments) {
     const QString path = arguments.operands.value(0);
+    // Refused before the port is opened: nothing reaches the controller.
     const FirmwareImage image = readFirmwareImage(path);
     if (!image.problem.isEmpty()) {
-        return fail(ExitUsage, QStringLiteral("cannot read the firmware file %1: %2")
-                                   .arg(QDir::toNativeSeparators(path), image.problem));
+        return fail(ExitUsage, image.problem);
     }
     CtlSession session;
     if (const auto failure = session.open(arguments)) {
         return fail(*failure);
     }
-    if (!arguments.has(QStringLiteral("--yes")) && !confirmed()) {
+    if (!arguments.has(QStringLiteral("--yes")) &&
+        !confirmed({path, static_cast<std::uint64_t>(image.bytes.size()), session.portName()})) {
         return fail(ExitNoAnswer, QStringLiteral("the update was not confirmed: nothing was sent"));
     }
     if (!arguments.has(QStringLiteral("--no-backup"))) {

@@ -8,6 +8,7 @@
 #include "device/SectorStrip.h"
 #include "params/FileNumber.h"
 #include "params/FileReplace.h"
+#include "params/OutputFileCheck.h"
 #include "params/ParameterBlock.h"
 #include "params/ParameterValues.h"
 #include "service/PositionRecord.h"
@@ -148,6 +149,17 @@ int runRecord(const CtlArguments& arguments) {
     if (!seconds) {
         return fail(ExitUsage, QStringLiteral("record needs --seconds N (1 to 86400)"));
     }
+    // The default name carries the time of saving; its folder is known now.
+    const QString given = arguments.value(QStringLiteral("-o"));
+    const auto outputPath = [&given] {
+        return given.isEmpty() ? QDir::current().filePath(recordingFileName(QTime::currentTime()))
+                               : given;
+    };
+    // Before the port and the recording: minutes of travel are not recorded for nothing.
+    const QString planned = outputPath();
+    if (const OutputFileCheck output = checkOutputFile(planned); !output.ok()) {
+        return fail(ExitUsage, unwritableFileText(QStringLiteral("recording"), planned, output));
+    }
     CtlSession session;
     if (const auto opened = session.openAndReadBlock(arguments)) {
         return fail(*opened);
@@ -160,9 +172,7 @@ int runRecord(const CtlArguments& arguments) {
     }
 
     // What was recorded is kept, also when the controller fell silent or the port went away.
-    const QString given = arguments.value(QStringLiteral("-o"));
-    const QString path =
-        given.isEmpty() ? QDir::current().filePath(recordingFileName(QTime::currentTime())) : given;
+    const QString path = outputPath();
     const FileReplace written = replaceFile(path, recordingText(record, fileDecimalSeparator()));
     if (!written.ok()) {
         return fail(ExitUsage, QStringLiteral("cannot write the recording %1: %2")

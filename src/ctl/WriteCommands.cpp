@@ -8,6 +8,7 @@
 #include "params/BackupFile.h"
 #include "params/EditorText.h"
 #include "params/IniFile.h"
+#include "params/InputFileCheck.h"
 #include "params/ParameterComparison.h"
 #include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
@@ -37,6 +38,11 @@ struct CommandFile {
 
 CommandFile readCommandFile(const CtlArguments& arguments) {
     CommandFile file{arguments.operands.value(0), std::nullopt, {}};
+    // The same check and words as the window's "Read from File"; a pipe or device is not opened.
+    if (const InputFileCheck check = checkInputFile(file.path); !check.ok()) {
+        file.failure = {ExitUsage, unreadableFileText(QStringLiteral("file"), file.path, check)};
+        return file;
+    }
     IniFile ini(file.path);
     switch (ini.loadState()) {
     case IniFile::LoadState::Loaded:

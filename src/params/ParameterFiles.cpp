@@ -6,12 +6,14 @@
 #include "params/DigitalOutputPage.h"
 #include "params/EditorMapping.h"
 #include "params/FileNumber.h"
+#include "params/InputFileCheck.h"
 #include "params/ParameterValues.h"
 #include "params/ZdfContent.h"
 #include "session/EventWait.h"
 
 #include "ui_TForm1.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,6 +25,11 @@ const QString OverwriteQuestion = QStringLiteral("  Overwrite file ?  ");
 const QString Confirmation = QStringLiteral("Confirmation");
 const QString BadBlock = QStringLiteral("Bad Parameterblock! ");
 
+// Every parameter or block file that cannot be read as a file, at start-up or from the menu.
+QString unusableFileMessage(const QString& path, const InputFileCheck& check) {
+    const QString text = unreadableFileText(QStringLiteral("parameter file"), path, check);
+    return QStringLiteral("  ") + text.left(1).toUpper() + text.mid(1) + QStringLiteral("  ");
+}
 QString cannotRead(const QString& path) {
     return QStringLiteral("  Cannot read the parameter file %1  ")
         .arg(QDir::toNativeSeparators(path));
@@ -99,6 +106,11 @@ void ParameterFiles::ReadFromFileClick() {
 }
 
 bool ParameterFiles::GetDataFromIni(const QString& path) {
+    // A pipe or a device is never opened: it could block the window or never end.
+    if (const InputFileCheck check = checkInputFile(path); !check.ok()) {
+        prompts.message(unusableFileMessage(path, check));
+        return false;
+    }
     if (isBlockFileName(QFileInfo(path).fileName().toStdString())) {
         return checkBlockFile(path);
     }
@@ -156,7 +168,15 @@ void ParameterFiles::show(const ZdfContent& content, const QString& fileName) {
 }
 
 void ParameterFiles::loadAtStart(const QString& path) {
-    if (!GetDataFromIni(path)) {
+    // Named on the command line: a terminal that started the program hears why it was not loaded.
+    const std::function<void(const QString&)> show = prompts.message;
+    prompts.message = [&show](const QString& text) {
+        qWarning().noquote() << text.trimmed();
+        show(text);
+    };
+    const bool loaded = GetDataFromIni(path);
+    prompts.message = show;
+    if (!loaded) {
         return; // nothing shown from the file: the controller's block is read as usual
     }
     // Their reactions are not attached to the track bars yet.

@@ -2,6 +2,7 @@
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
+#include "params/BackupFile.h"
 #include "service/Xmodem.h"
 #include "session/BlockTransfer.h"
 #include "session/EventWait.h"
@@ -38,10 +39,6 @@ FirmwareUpdate::FirmwareUpdate(TForm1& form) : form_(form) {
     QObject::connect(form_.ui->FlashUpdate1, &QAction::triggered, &form_,
                      [this] { FlashUpdate1Click(); });
     QObject::connect(form_.ui->Button5, &QPushButton::clicked, &form_, [this] { Button5Click(); });
-}
-
-QString FirmwareUpdate::confirmationText() {
-    return updateConfirmationText();
 }
 
 void FirmwareUpdate::FlashUpdate1Click() {
@@ -83,20 +80,26 @@ void FirmwareUpdate::Button5Click() {
 
 void FirmwareUpdate::run() {
     handlePendingEvents();
-    if (!confirm(confirmationText())) {
-        return;
-    }
-    // A poll reply still on its way is not taken for the bootloader's.
-    exchange_->pause(kSettleMs);
-
+    // The file comes first, so that the confirmation names what is sent and where, and a file
+    // that is no image is refused before the user is asked.
     const QString path = chooseFile();
     if (path.isEmpty() || cancelled_) {
         return;
     }
     const FirmwareImage image = readFirmwareImage(path);
     if (!image.problem.isEmpty()) {
-        message(QStringLiteral(" Firmware file cannot be read: ") + path + QStringLiteral("\n") +
-                image.problem);
+        message(QLatin1Char(' ') + image.problem.left(1).toUpper() + image.problem.mid(1) +
+                QLatin1Char(' '));
+        return;
+    }
+    if (!confirm(
+            updateConfirmationText({path, static_cast<std::uint64_t>(image.bytes.size()),
+                                    portName(static_cast<int>(form_.ComPort1.ComNumber()))}))) {
+        return;
+    }
+    // A poll reply still on its way is not taken for the bootloader's.
+    exchange_->pause(kSettleMs);
+    if (cancelled_) {
         return;
     }
     if (!backUpBlock()) {

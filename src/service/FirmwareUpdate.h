@@ -36,9 +36,6 @@ public:
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
     void setLimits(const UpdateLimits& limits) { limits_ = limits; }
 
-    // The five lines the user confirms.
-    static QString confirmationText();
-
 private:
     // One way out: the steps of the procedure return here, and the caller restores the window.
     void run();

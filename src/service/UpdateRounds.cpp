@@ -2,6 +2,8 @@
 
 #include "service/Xmodem.h"
 
+#include <QDir>
+
 namespace zuvo {
 
 namespace {
@@ -149,8 +151,8 @@ BlockRound blockRound(ReceivedBytes received, std::uint64_t page, unsigned round
     return result;
 }
 
-QString updateConfirmationText() {
-    return QStringLiteral(
+QString updateConfirmationText(const UpdateImageFacts& facts) {
+    const QString warning = QStringLiteral(
         "ACHTUNG:  Bitte alle Ausgänge abklemmen/ausstecken, um unkontrolliertes Fahren zu "
         "vermeiden! \n"
         "Sind sie sicher das sie eine Update durchführen möchten? \n"
@@ -158,6 +160,13 @@ QString updateConfirmationText() {
         " Caution:  please disconnect all outputs to make shure, that no unwanted move is "
         "possible! \n"
         " Do you really want to execute the flash update?");
+    // The user confirms this file on this port, not an update in general.
+    return warning + QStringLiteral("\n\nFile: %1\nSize: %2 bytes, %3 pages of %4 bytes\nPort: %5")
+                         .arg(QDir::toNativeSeparators(facts.path))
+                         .arg(facts.size)
+                         .arg(xmodemPageCount(facts.size))
+                         .arg(kXmodemPageSize)
+                         .arg(facts.port);
 }
 
 } // namespace zuvo

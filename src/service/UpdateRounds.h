@@ -18,8 +18,16 @@ struct UpdateLimits {
     unsigned restarts = 10;      // restarts of the bootloader before the last block is reached
 };
 
-// The five lines the user confirms before the update starts.
-QString updateConfirmationText();
+// What is about to be sent, and where.
+struct UpdateImageFacts {
+    QString path;
+    std::uint64_t size = 0;
+    QString port; // "COM3", or a device path
+};
+
+// The five lines the user confirms before the update starts, then the file, its size, its pages
+// and the port.
+QString updateConfirmationText(const UpdateImageFacts& facts);
 
 // ---- Waiting for the bootloader.
 

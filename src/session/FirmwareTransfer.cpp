@@ -1,9 +1,12 @@
 #include "session/FirmwareTransfer.h"
 
 #include "device/RequestFrames.h"
+#include "params/InputFileCheck.h"
+#include "service/FirmwareImageCheck.h"
 #include "service/Xmodem.h"
 #include "session/EventWait.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -12,21 +15,38 @@ namespace zuvo {
 
 FirmwareImage readFirmwareImage(const QString& path) {
     FirmwareImage image;
+    const QString what = QStringLiteral("firmware file");
+    const auto unreadable = [&](const InputFileCheck& check) {
+        image.problem = unreadableFileText(what, path, check);
+        return image;
+    };
+    if (const InputFileCheck check = checkInputFile(path); !check.ok()) {
+        return unreadable(check);
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        image.problem = file.errorString();
-    } else if (file.size() > kMaxFirmwareImageSize) {
-        image.problem =
-            QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFirmwareImageSize);
-    } else {
-        image.bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError || image.bytes.size() != file.size()) {
-            image.problem = file.errorString();
+        return unreadable({InputFileCheck::Problem::Unreadable, file.errorString()});
+    }
+    const qint64 size = file.size();
+    QByteArray bytes;
+    // A file larger than the flash is refused by its size; it is not read.
+    if (size <= kControllerFlashBytes) {
+        bytes = file.read(kControllerFlashBytes + 1);
+        if (file.error() != QFileDevice::NoError || bytes.size() != size) {
+            return unreadable({InputFileCheck::Problem::Unreadable,
+                               file.error() != QFileDevice::NoError
+                                   ? file.errorString()
+                                   : QStringLiteral("it changed while it was read")});
         }
     }
-    if (!image.problem.isEmpty()) {
-        image.bytes.clear();
+    if (const FirmwareImageProblem refused = checkFirmwareImage(size, bytes);
+        refused != FirmwareImageProblem::None) {
+        image.problem =
+            QStringLiteral("the %1 %2 is not sent: %3")
+                .arg(what, QDir::toNativeSeparators(path), firmwareImageReason(refused, size));
+        return image;
     }
+    image.bytes = std::move(bytes);
     return image;
 }
 

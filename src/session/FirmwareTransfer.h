@@ -15,17 +15,15 @@
 
 namespace zuvo {
 
-// A firmware image read whole, or why it could not be.
+// A firmware image read whole, or why it is not sent.
 struct FirmwareImage {
     QByteArray bytes;
-    QString problem; // empty when read
+    QString problem; // empty when read; otherwise one line that names the file and the reason
 };
 
-// No controller's flash comes near this; a larger file is the wrong file, not an image.
-inline constexpr qint64 kMaxFirmwareImageSize = 16 * 1024 * 1024;
-
 // Reads the whole image now, so the controller gets the file as it was chosen even if it changes
-// or vanishes during the transfer.
+// or vanishes during the transfer. A file that cannot be read (a pipe or a device is not opened),
+// an empty one, one larger than the controller's flash and a parameter file are refused.
 FirmwareImage readFirmwareImage(const QString& path);
 
 // Pauses of the procedure, in ms.

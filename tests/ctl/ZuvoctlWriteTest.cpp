@@ -203,9 +203,9 @@ TEST_F(ZuvoctlTest, BadFilesAreRefusedBeforeAnythingIsSent) {
         QStringList arguments;
         const char* says;
     } cases[] = {
-        {{"write", folder.filePath("missing.ZDF")}, "does not exist"},
-        {{"diff", folder.filePath("missing.ZDF")}, "does not exist"},
-        {{"write", folder.filePath("a-folder.ZDF")}, "cannot be read"},
+        {{"write", folder.filePath("missing.ZDF")}, "no such file"},
+        {{"diff", folder.filePath("missing.ZDF")}, "no such file"},
+        {{"write", folder.filePath("a-folder.ZDF")}, "it is a folder"},
         {{"write", none}, "holds no parameter set"},
         {{"diff", none}, "the file holds no parameters"},
         {{"write", blockOnly}, "zuvoctl restore"},
@@ -235,7 +235,7 @@ protected:
     }
 };
 
-// Ctrl-C and an unplugged adapter both end a write part-way: the words after it are not sent,
+// Ctrl-C, a hang-up and an unplugged adapter end a write part-way: the words after it are not sent,
 // and the one line says so and how to put the saved block back.
 TEST_F(ZuvoctlSlowAckTest, AWriteEndedPartWayIsReportedWithItsBackup) {
     const QString path = writeFile(folder, "cylinder.ZDF", kCylinderFile);
@@ -247,6 +247,12 @@ TEST_F(ZuvoctlSlowAckTest, AWriteEndedPartWayIsReportedWithItsBackup) {
         {"Ctrl-C",
          [](QProcess& process, sim::Simulator&) {
              ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+         },
+         "interrupted before that word went out"},
+        // A closed terminal or ssh session: the same stop at a word boundary, not a silent end.
+        {"hang-up",
+         [](QProcess& process, sim::Simulator&) {
+             ::kill(static_cast<pid_t>(process.processId()), SIGHUP);
          },
          "interrupted before that word went out"},
         {"unplugged", [](QProcess&, sim::Simulator& s) { s.hangUp(); }, "the port was lost"},

@@ -20,6 +20,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 using namespace zuvo;
 using zuvo::test::SimulatedLink;
 
@@ -133,9 +135,15 @@ protected:
     QStringList messages;
 };
 
-TEST_F(FirmwareUpdateTest, ConfirmationTextIsTheFiveLines) {
-    const QStringList lines = FirmwareUpdate::confirmationText().split('\n');
-    ASSERT_EQ(lines.size(), 5);
+// The file is chosen first, so that the five lines the user confirms are followed by what is
+// sent and where.
+TEST_F(FirmwareUpdateTest, TheConfirmationIsTheFiveLinesThenTheFileItsSizeItsPagesAndThePort) {
+    chooseImage(randomImage(3 * 128 + 40));
+    confirmAnswer = false;
+    update().FlashUpdate1Click();
+    ASSERT_EQ(confirmTexts.size(), 1);
+    const QStringList lines = confirmTexts[0].split('\n');
+    ASSERT_EQ(lines.size(), 9) << confirmTexts[0].toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("ACHTUNG:  Bitte alle Ausgänge abklemmen/ausstecken, um "
                                        "unkontrolliertes Fahren zu vermeiden! "));
     EXPECT_EQ(lines[1],
@@ -144,6 +152,12 @@ TEST_F(FirmwareUpdateTest, ConfirmationTextIsTheFiveLines) {
     EXPECT_EQ(lines[3], " Caution:  please disconnect all outputs to make shure, that no unwanted "
                         "move is possible! ");
     EXPECT_EQ(lines[4], " Do you really want to execute the flash update?");
+    EXPECT_EQ(lines[5], QString());
+    EXPECT_EQ(lines[6], "File: " + chosenFile);
+    EXPECT_EQ(lines[7], "Size: 424 bytes, 4 pages of 128 bytes");
+    EXPECT_EQ(lines[8], "Port: COM1");
+    EXPECT_TRUE(link.sim.receivedBytes().empty());
+    expectBackToNormal();
 }
 
 // 264 pages of 128 bytes: no filler, and the 256th block carries number 0 and complement 255.
@@ -196,15 +210,6 @@ TEST_F(FirmwareUpdateTest, LastShortPageIsFilledWithErasedFlash) {
                             [](std::uint8_t b) { return b == kXmodemFiller; }));
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->maximum(), 1);
     EXPECT_EQ(child<QLabel>("Label25")->text(), "Page: 2/1");
-    EXPECT_TRUE(messages.isEmpty());
-    expectBackToNormal();
-}
-
-TEST_F(FirmwareUpdateTest, EmptyImageSendsEotRightAfterTheReadySign) {
-    chooseImage({});
-    update().FlashUpdate1Click();
-    EXPECT_EQ(sentAfterFl(), std::vector<std::uint8_t>{kXmodemEot});
-    EXPECT_EQ(link.sim.completedUpdates(), 1);
     EXPECT_TRUE(messages.isEmpty());
     expectBackToNormal();
 }
@@ -287,24 +292,43 @@ TEST_F(FirmwareUpdateTest, DecliningSendsNothing) {
     }
 }
 
-// A file that cannot be opened or read, or is far too large for any flash, is reported before
-// anything is sent.
+// A file that cannot be read (a pipe or a device is not even opened), or that is no image for
+// the controller, is reported before the user is asked and before anything is sent.
 TEST_F(FirmwareUpdateTest, FileThatCannotBeSentIsReportedAndNothingSent) {
-    const QString tooLarge = link.folder.filePath(QStringLiteral("huge.BIN"));
-    {
-        QFile file(tooLarge);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(16 * 1024 * 1024 + 1));
-    }
-    for (const QString& path :
-         {link.folder.filePath(QStringLiteral("missing.BIN")), link.folder.path(), tooLarge}) {
-        SCOPED_TRACE(path.toStdString());
+    const auto put = [this](const QString& name, const QByteArray& content) {
+        const QString path = link.folder.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    };
+    const QString pipe = link.folder.filePath(QStringLiteral("pipe.BIN"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const struct {
+        QString path;
+        const char* says;
+    } cases[] = {
+        {link.folder.filePath(QStringLiteral("missing.BIN")), "no such file"},
+        {link.folder.path(), "it is a folder"},
+        {pipe, "it is not a regular file"},
+        {QStringLiteral("/dev/zero"), "it is not a regular file"},
+        {put(QStringLiteral("empty.BIN"), {}), "is not sent: it is empty"},
+        {put(QStringLiteral("large.BIN"), QByteArray(128 * 1024 + 1, '\x5A')),
+         "is not sent: it has 131073 bytes, more than the controller's flash"},
+        {put(QStringLiteral("line2.BIN"), "[ZYLINDER]\r\nLENGTH=500\r\n"),
+         "is not sent: it is a parameter file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
         messages.clear();
+        confirmTexts.clear();
         link.sim.clearLog();
-        chosenFile = path;
+        chosenFile = c.path;
         update().FlashUpdate1Click();
         ASSERT_EQ(messages.size(), 1);
-        EXPECT_TRUE(messages[0].contains(chosenFile));
+        EXPECT_TRUE(messages[0].contains(c.path)) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(QLatin1String(c.says))) << messages[0].toStdString();
+        EXPECT_TRUE(confirmTexts.isEmpty());
         EXPECT_TRUE(link.sim.receivedBytes().empty());
         expectBackToNormal();
     }

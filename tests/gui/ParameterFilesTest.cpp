@@ -25,6 +25,8 @@
 
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace zuvo;
 
 namespace {
@@ -380,30 +382,50 @@ TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
     }
 }
 
+// A file that cannot be read as a file is named with its reason, in the same words at start-up,
+// from the menu and in zuvoctl; a pipe or a device is not even opened (it would block or never
+// end).
 TEST_F(ParameterFilesTest, UnusableFilesChangeNothingAndSaySo) {
     QByteArray binary(3000, '\0');
     for (int i = 0; i < binary.size(); ++i) {
         binary[i] = static_cast<char>(i * 37);
     }
     QDir(dir.path()).mkdir("folder.ZDF");
-    const QString cases[] = {
-        put("empty.ZDF", ""),
-        put("binary.ZDF", binary),
-        put("huge.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\n" + QByteArray(5 * 1024 * 1024, 'x')),
-        put("noequals.ZDF", "LENGTH 500\r\nGEAR\r\n[ZYLINDER\r\n"),
-        path("vanished.ZDF"),
-        path("folder.ZDF"),
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.ZDF")).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.dat")).constData(), 0600), 0);
+    const QString notRegular = QStringLiteral(": it is not a regular file (a pipe or a device)  ");
+    const struct {
+        QString file;
+        QString says; // the whole message when it names a reason of the file system
+    } cases[] = {
+        {put("empty.ZDF", ""), {}},
+        {put("binary.ZDF", binary), {}},
+        {put("huge.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\n" + QByteArray(5 * 1024 * 1024, 'x')), {}},
+        {put("noequals.ZDF", "LENGTH 500\r\nGEAR\r\n[ZYLINDER\r\n"), {}},
+        {path("vanished.ZDF"),
+         "  Cannot read the parameter file " + path("vanished.ZDF") + ": no such file  "},
+        {path("vanished.dat"),
+         "  Cannot read the parameter file " + path("vanished.dat") + ": no such file  "},
+        {path("folder.ZDF"),
+         "  Cannot read the parameter file " + path("folder.ZDF") + ": it is a folder  "},
+        {path("pipe.ZDF"), "  Cannot read the parameter file " + path("pipe.ZDF") + notRegular},
+        {path("pipe.dat"), "  Cannot read the parameter file " + path("pipe.dat") + notRegular},
+        {"/dev/zero", "  Cannot read the parameter file /dev/zero" + notRegular},
     };
-    for (const QString& file : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
         Window w;
         w.enterExample();
         const auto words = w.pageWords();
         const auto block = w.form.Params.Slots;
-        EXPECT_FALSE(w.form.parameterFiles().GetDataFromIni(file)) << file.toStdString();
-        EXPECT_EQ(w.messages.size(), 1) << file.toStdString();
-        EXPECT_EQ(w.form.Params.Slots, block) << file.toStdString();
+        EXPECT_FALSE(w.form.parameterFiles().GetDataFromIni(c.file));
+        ASSERT_EQ(w.messages.size(), 1);
+        if (!c.says.isEmpty()) {
+            EXPECT_EQ(w.messages[0], c.says);
+        }
+        EXPECT_EQ(w.form.Params.Slots, block);
         EXPECT_TRUE(w.form.State.AutoReadParams);
-        EXPECT_EQ(w.pageWords(), words) << file.toStdString();
+        EXPECT_EQ(w.pageWords(), words);
     }
 }
 

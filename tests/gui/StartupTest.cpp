@@ -8,6 +8,7 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "device/RequestFrames.h"
+#include "params/ParameterFiles.h"
 #include "serial/PosixSerialDevice.h"
 #include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
@@ -23,6 +24,8 @@
 
 #include <cerrno>
 #include <optional>
+
+#include <sys/stat.h>
 
 using namespace zuvo;
 using zuvo::test::runUntil;
@@ -297,11 +300,36 @@ TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {
         EXPECT_FALSE(form.State.AutoReadParams);
         EXPECT_TRUE(form.ComPort1.Open());
     }
-    // A directory or a missing file is ignored: the block is read from the device.
-    for (const QString& argument : {link.folder.path(), link.folder.filePath("missing.ZDF")}) {
+    // A file that cannot be used is named with its reason (a pipe or a device is not opened);
+    // the program runs on and reads the block from the device. "/r" names no file.
+    const QString pipe = link.folder.filePath("pipe.ZDF");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString notRegular = QStringLiteral(": it is not a regular file (a pipe or a device)");
+    const struct {
+        QString argument;
+        QString says;
+    } cases[] = {
+        {link.folder.path(), link.folder.path() + ": it is a folder"},
+        {link.folder.filePath("missing.ZDF"),
+         link.folder.filePath("missing.ZDF") + ": no such file"},
+        {pipe, pipe + notRegular},
+        {"/dev/zero", "/dev/zero" + notRegular},
+        {"/r", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
         TForm1 form;
-        form.appStartup().FormCreate({"zuvotool", argument});
-        EXPECT_TRUE(form.State.ParamReadPending) << argument.toStdString();
+        QStringList messages;
+        form.parameterFiles().prompts.message = [&messages](const QString& text) {
+            messages << text;
+        };
+        form.appStartup().FormCreate({"zuvotool", c.argument});
+        if (c.says.isEmpty()) {
+            EXPECT_TRUE(messages.isEmpty());
+        } else {
+            EXPECT_EQ(messages, QStringList{"  Cannot read the parameter file " + c.says + "  "});
+        }
+        EXPECT_TRUE(form.State.ParamReadPending);
         EXPECT_TRUE(form.State.AutoReadParams);
         EXPECT_TRUE(form.ComPort1.Open());
     }

@@ -12,9 +12,14 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +34,9 @@ protected:
 
     // A copy of the program with `arguments`; its port COM1 is the simulator, every other
     // number a device that does not exist.
-    std::unique_ptr<QProcess> start(const QStringList& arguments) {
+    std::unique_ptr<QProcess>
+    start(const QStringList& arguments,
+          QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels) {
         QStringList ports{QStringLiteral("1=") + QString::fromStdString(device.slavePath())};
         for (int n = 2; n <= 50; ++n) {
             ports << QStringLiteral("%1=%2").arg(n).arg(folder.filePath("none"));
@@ -41,7 +48,7 @@ protected:
         env.insert("ZUVO_RUNTIME_DIR", folder.filePath("run"));
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setProcessChannelMode(channels);
         process->start(QStringLiteral(ZUVO_TOOL), arguments);
         EXPECT_TRUE(process->waitForStarted(5000));
         return process;
@@ -150,6 +157,51 @@ TEST_F(ZuvotoolProcessTest, AParameterFileOnTheCommandLineReplacesTheFirstBlockR
         const auto requests = device.requests();
         ASSERT_FALSE(requests.empty()) << c.name;
         EXPECT_EQ(requests.front(), c.firstPoll) << c.name;
+        stop(*tool);
+    }
+}
+
+// A start-up file that cannot be used is named with its reason, on stderr too, where the test
+// can read it while the message box waits for a user; a pipe or a device is never opened. The
+// program runs on and reads the controller's block as usual.
+TEST_F(ZuvotoolProcessTest, AnUnusableStartUpFileIsNamedAndTheBlockIsReadAsUsual) {
+    const QString pipe = folder.filePath("pipe.ZDF");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QDir(folder.path()).mkdir("folder.ZDF");
+    const QString notRegular = QStringLiteral(": it is not a regular file (a pipe or a device)");
+    const struct {
+        QString argument;
+        QString says;
+    } cases[] = {
+        {folder.filePath("missing.ZDF"), folder.filePath("missing.ZDF") + ": no such file"},
+        {folder.filePath("folder.ZDF"), folder.filePath("folder.ZDF") + ": it is a folder"},
+        {pipe, pipe + notRegular},
+        {"/dev/zero", "/dev/zero" + notRegular},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        device.clearLog();
+        const std::size_t before = device.requestCount();
+        auto tool = start({c.argument}, QProcess::SeparateChannels);
+        ASSERT_TRUE(polledBeyond(before));
+        EXPECT_EQ(device.requests().front(), "PV") << "the block is read as usual";
+        QByteArray err;
+        QElapsedTimer clock;
+        clock.start();
+        const QString expected = "Cannot read the parameter file " + c.says;
+        while (!QString::fromLocal8Bit(err).contains(expected) && clock.elapsed() < 5000) {
+            tool->waitForReadyRead(100);
+            err += tool->readAllStandardError();
+        }
+        EXPECT_TRUE(QString::fromLocal8Bit(err).contains(expected)) << err.toStdString();
+        // Nobody has the pipe open for reading: a writer finds no reader.
+        const int writer =
+            ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        EXPECT_EQ(writer, -1);
+        EXPECT_EQ(errno, ENXIO);
+        if (writer >= 0) {
+            ::close(writer);
+        }
         stop(*tool);
     }
 }
