@@ -147,6 +147,14 @@ CtlFailure CtlSession::noAnswer(LinkResult result, const QString& what) const {
                                              "the adapter and its cable")
                                   .arg(portName(), what)};
     }
+    // A program that has the port open without locking it (cat, a terminal) takes the replies.
+    const std::vector<PortHolder> holders = portHolders(devicePath_, DoctorSystem::current());
+    if (!holders.empty()) {
+        return {ExitNoAnswer,
+                QStringLiteral("no %1 from the controller on %2: another program has the port open "
+                               "and takes the replies: %3; close it and try again")
+                    .arg(what, portName(), holderNames(holders))};
+    }
     return {ExitNoAnswer, QStringLiteral("no %1 from the controller on %2: check its power and the "
                                          "cable, and that the port is the controller's")
                               .arg(what, portName())};
