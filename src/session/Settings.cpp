@@ -118,12 +118,14 @@ QString firmwareMemoryKey(int number, const QString& devicePath, const QString& 
         const QString reached = reachedDevice(devicePath, root);
         if (!reached.isEmpty()) {
             adapter = reached;
-        }
-        for (const SerialAdapter& present : presentAdapters(root)) {
-            if (!reached.isEmpty() && present.devicePath == reached &&
-                !present.byIdPath.isEmpty()) {
-                adapter = present.byIdPath;
-                break;
+            // The first of the adapter's stable names, as the port list shows it.
+            const QDir byId(underRoot(root, SerialByIdFolder));
+            for (const QString& link : byId.entryList(QDir::Files | QDir::System, QDir::Name)) {
+                const QString path = SerialByIdFolder + QLatin1Char('/') + link;
+                if (reachedDevice(path, root) == reached) {
+                    adapter = path;
+                    break;
+                }
             }
         }
     }
