@@ -63,7 +63,8 @@ void feedChecked(Receiver& r, std::span<const std::uint8_t> piece) {
         require(out.parameterBlock->words.size() == 16u + r.state.ExtraWordCount,
                 "block word count differs from E");
     }
-    if (out.status || out.sensorWords || out.version || out.acknowledged || out.caption) {
+    if (out.status || out.sensorWords || out.leadingVersion || out.version || out.acknowledged ||
+        out.caption) {
         require(r.rx.RxCount == 0, "a recognised frame stayed in the buffer");
     }
 }

@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
         {"test-values-text", rawSeed(0x02, {5}, {textLine("Cycles: 12"), textLine("Errors: 0")})},
         {"garbage-then-status", rawSeed(0x00, {160, 14}, {garbage, status})},
         {"flood-then-version", rawSeed(0x20, {200}, {join(garbage, versionFrame(0x3C))})},
+        // A controller that has just started: its version frame glued to its first reply.
+        {"version-glued-to-status", rawSeed(0x00, {28}, {versionFrame(0x3C), status})},
+        {"version-glued-to-block", rawSeed(0x00, {3, 155}, {versionFrame(0x3C), block154})},
         {"frames-mode",
          join(Bytes{0x01, 100, 0x03, 0xE8}, Bytes(sensorWords.begin() + 1, sensorWords.end() - 1))},
     };

@@ -33,6 +33,8 @@ const char* simHelpText() {
            "  --version V         version frame after the first request (-128..127, default\n"
            "                      60; 'off' sends none); below 60 the speed is sent in the\n"
            "                      older firmware's unit\n"
+           "  --just-started      a controller that has just started: the version frame\n"
+           "                      comes in front of the first reply, in the same write\n"
            "  --caption TEXT      caption line after the first request (its first character\n"
            "                      is replaced by a blank in the window title)\n"
            "  --corrupt-word N    store every value written to parameter word N (decimal,\n"
@@ -83,6 +85,8 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
             o.pace = true;
         } else if (a == "--misaligned") {
             o.misaligned = true;
+        } else if (a == "--just-started") {
+            o.justStarted = true;
         } else if (a == "--no-block") {
             o.noBlock = true;
         } else if (a == "--corrupt-word") {

@@ -23,14 +23,17 @@ struct FaultConfig {
 };
 
 struct SimOptions {
-    bool status28 = false;         // status replies with the reed turn count (28 bytes)
-    bool pace = false;             // send at the speed of a 9600-baud line
-    bool misaligned = false;       // reed switches placed so that the sector check fails
-    int rpm = 60;                  // sensor revolutions per minute while moving; 0 stands still
-    int extraWords = 20;           // parameter words beyond 16 in the parameter block
-    std::uint8_t inputs = 0x10;    // inputs byte of the status reply (bit 4: temperature ok)
-    std::optional<int> version;    // version frame sent after the first request; below 60 the
-                                   // speed field is in the older firmware's unit
+    bool status28 = false;      // status replies with the reed turn count (28 bytes)
+    bool pace = false;          // send at the speed of a 9600-baud line
+    bool misaligned = false;    // reed switches placed so that the sector check fails
+    int rpm = 60;               // sensor revolutions per minute while moving; 0 stands still
+    int extraWords = 20;        // parameter words beyond 16 in the parameter block
+    std::uint8_t inputs = 0x10; // inputs byte of the status reply (bit 4: temperature ok)
+    std::optional<int> version; // version frame sent after the first request; below 60 the
+                                // speed field is in the older firmware's unit
+    // A controller that has just started: the version frame comes in front of the first reply,
+    // in the same write, instead of after it.
+    bool justStarted = false;
     bool angleTurnBits = false;    // the angle field carries turn-count bits above its ten bits
     bool stickyBootloader = false; // the bootloader stays after a cancelled or failed update
                                    // until the program closes the line

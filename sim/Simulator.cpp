@@ -38,6 +38,7 @@ Simulator::Simulator(SimOptions options)
     : options_(std::move(options)), engine_(checked(options_)) {
     faults_.configure(options_.faults);
     silent_ = options_.faults.silent;
+    versionGlueDue_ = options_.justStarted && options_.version.has_value();
     queue_.setPaced(options_.pace);
     inbound_.setPaced(options_.pace);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -188,10 +189,18 @@ void Simulator::takeArrived(Clock::time_point now) {
     // byte was due, not when this thread happened to wake.
     const Clock::time_point at = options_.pace ? inbound_.lastDue() : now;
     logChunk(at, true, arrived.data(), arrived.size());
-    queueReplies(engine_.receive(arrived.data(), arrived.size(), now), at);
+    std::vector<Bytes> replies = engine_.receive(arrived.data(), arrived.size(), now);
+    if (versionGlueDue_ && !replies.empty()) {
+        // Just started: the version frame and the first reply leave in one piece.
+        Bytes glued = versionFrame(static_cast<std::int8_t>(*options_.version));
+        glued.insert(glued.end(), replies.front().begin(), replies.front().end());
+        replies.front() = std::move(glued);
+        versionGlueDue_ = false;
+    }
+    queueReplies(std::move(replies), at);
     if (!announced_ && engine_.requestCount() > 0) {
         announced_ = true;
-        if (options_.version) {
+        if (options_.version && !options_.justStarted) {
             queueUnsolicited(versionFrame(static_cast<std::int8_t>(*options_.version)), now);
         }
         if (options_.caption) {

@@ -113,6 +113,7 @@ private:
     bool silent_ = false;
     bool hangUpWanted_ = false;
     bool announced_ = false;
+    bool versionGlueDue_ = false; // the first reply still carries the version frame in front
 
     std::thread thread_;
     std::atomic<bool> stopping_{false};

@@ -104,8 +104,12 @@ int runReport(const CtlArguments& arguments) {
             report.sectorCheck = std::move(check);
         }
     }
-    if (session.firmwareVersion()) {
-        report.firmwareVersion = QString::fromStdString(versionCaption(*session.firmwareVersion()));
+    // A version remembered from an earlier run says so.
+    const KnownVersion version = session.knownVersion();
+    if (version.source == KnownVersion::Source::Announced) {
+        report.firmwareVersion = QString::fromStdString(versionCaption(version.version));
+    } else if (version.source == KnownVersion::Source::Remembered) {
+        report.firmwareVersion = firmwareVersionText(version);
     }
     report.captionText = decodeWindows1252(session.caption());
     const ParameterValues values = blockValues(reply.words);

@@ -25,8 +25,13 @@ CtlSession::CtlSession() {
     state.ParamReadPending = false;
     state.AutoReadParams = false;
     state.SensorCheckPhase = false;
-    QObject::connect(&link_, &Link::versionReceived, &link_,
-                     [this](std::uint8_t version) { version_ = version; });
+    QObject::connect(&link_, &Link::versionReceived, &link_, [this](std::uint8_t version) {
+        version_ = version;
+        // Announced now: it wins over the remembered one and is what the next run remembers.
+        if (!versionKey_.isEmpty()) {
+            storeRememberedVersion(versionKey_, {version, QDateTime::currentDateTime()});
+        }
+    });
     QObject::connect(&link_, &Link::captionReceived, &link_,
                      [this](const std::string& caption) { caption_ = caption; });
 }
@@ -105,8 +110,35 @@ std::optional<CtlFailure> CtlSession::open(const CtlArguments& arguments) {
                           where + QStringLiteral(": ") +
                               (diagnosis.summary.isEmpty() ? what : diagnosis.summary)};
     }
+    // A controller announces its version only when it starts; until it does in this run, the
+    // port's last announcement gives the speed unit and what the backups record.
+    versionKey_ = firmwareMemoryKey(number_, devicePath_);
+    remembered_ = readRememberedVersion(versionKey_);
+    if (remembered_) {
+        link_.state().FirmwareVersion = remembered_->version;
+    }
     exchange_.emplace(*link_.begin(QStringLiteral("zuvoctl ") + arguments.command));
     return std::nullopt;
+}
+
+std::optional<std::uint8_t> CtlSession::firmwareVersion() const {
+    if (version_) {
+        return version_;
+    }
+    if (remembered_) {
+        return remembered_->version;
+    }
+    return std::nullopt;
+}
+
+KnownVersion CtlSession::knownVersion() const {
+    if (version_) {
+        return {KnownVersion::Source::Announced, *version_, {}};
+    }
+    if (remembered_) {
+        return {KnownVersion::Source::Remembered, remembered_->version, remembered_->announcedAt};
+    }
+    return {};
 }
 
 CtlFailure CtlSession::noAnswer(LinkResult result, const QString& what) const {
@@ -114,6 +146,14 @@ CtlFailure CtlSession::noAnswer(LinkResult result, const QString& what) const {
         return {ExitNoAnswer, QStringLiteral("the port %1 went away while waiting for %2: check "
                                              "the adapter and its cable")
                                   .arg(portName(), what)};
+    }
+    // A program that has the port open without locking it (cat, a terminal) takes the replies.
+    const std::vector<PortHolder> holders = portHolders(devicePath_, DoctorSystem::current());
+    if (!holders.empty()) {
+        return {ExitNoAnswer,
+                QStringLiteral("no %1 from the controller on %2: another program has the port open "
+                               "and takes the replies: %3; close it and try again")
+                    .arg(what, portName(), holderNames(holders))};
     }
     return {ExitNoAnswer, QStringLiteral("no %1 from the controller on %2: check its power and the "
                                          "cable, and that the port is the controller's")

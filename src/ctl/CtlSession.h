@@ -5,8 +5,10 @@
 // caption text and firmware version).
 
 #include "ctl/CtlArguments.h"
+#include "ctl/StatusReport.h"
 #include "device/ReplyFrames.h"
 #include "session/Link.h"
+#include "session/Settings.h"
 
 #include <QString>
 
@@ -73,7 +75,10 @@ public:
     }
     int linkNumber() const { return number_; }
     const QString& devicePath() const { return devicePath_; }
-    std::optional<std::uint8_t> firmwareVersion() const { return version_; }
+    // The version announced in this run, else the one this port last announced (remembered in
+    // the settings, and used for the speed unit and the backups from the opening on).
+    std::optional<std::uint8_t> firmwareVersion() const;
+    KnownVersion knownVersion() const;
     const std::string& caption() const { return caption_; }
 
 private:
@@ -84,6 +89,8 @@ private:
     bool mapped_ = true; // the device is reached through a port number of the map
     QString devicePath_;
     std::optional<std::uint8_t> version_;
+    QString versionKey_; // the port's key in the remembered versions
+    std::optional<RememberedVersion> remembered_;
     std::string caption_;
 };
 

@@ -23,10 +23,7 @@ QString statusOutput(const StatusReceived& status, const CtlSession& session, bo
         const std::optional<int> number = session.portNumber();
         out.insert("port", number ? QJsonValue(*number) : QJsonValue());
         out.insert("device", session.devicePath());
-        if (session.firmwareVersion()) {
-            out.insert("firmware_version",
-                       QString::fromStdString(versionCaption(*session.firmwareVersion())));
-        }
+        insertFirmwareVersion(out, session.knownVersion());
         QString text = QString::fromUtf8(QJsonDocument(out).toJson(format));
         if (!text.endsWith(QLatin1Char('\n'))) {
             text += QLatin1Char('\n');
@@ -35,12 +32,9 @@ QString statusOutput(const StatusReceived& status, const CtlSession& session, bo
     }
     const QString point = QLocale().decimalPoint();
     QString text = statusText(status, point.isEmpty() ? QLatin1Char('.') : point[0]);
-    if (session.firmwareVersion()) {
-        text += QStringLiteral("%1  %2\n")
-                    .arg(QStringLiteral("Firmware version"), -18)
-                    .arg(QString::fromStdString(versionCaption(*session.firmwareVersion())));
-    }
-    return text;
+    return text + QStringLiteral("%1  %2\n")
+                      .arg(QStringLiteral("Firmware version"), -18)
+                      .arg(firmwareVersionText(session.knownVersion()));
 }
 
 // Status replies at the poll pace of the window until interrupted: the link polls on its own.

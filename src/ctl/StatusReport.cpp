@@ -1,5 +1,6 @@
 #include "ctl/StatusReport.h"
 
+#include "device/ReplyFrames.h"
 #include "device/StatusDecoding.h"
 #include "service/MillimetreText.h"
 
@@ -112,6 +113,39 @@ QString statusText(const StatusReceived& status, QChar decimalSeparator) {
         line("Temperature", in.temperatureLed ? QStringLiteral("warning") : QStringLiteral("ok"));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString firmwareVersionText(const KnownVersion& known) {
+    const QString version = QString::fromStdString(versionCaption(known.version));
+    switch (known.source) {
+    case KnownVersion::Source::Announced:
+        return version + QStringLiteral(" (announced now)");
+    case KnownVersion::Source::Remembered:
+        return version + QStringLiteral(" (remembered from %1, not announced in this run)")
+                             .arg(known.announcedAt.toLocalTime().toString(
+                                 QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    case KnownVersion::Source::Unknown:
+        break;
+    }
+    return QStringLiteral("not known");
+}
+
+void insertFirmwareVersion(QJsonObject& out, const KnownVersion& known) {
+    switch (known.source) {
+    case KnownVersion::Source::Announced:
+        out.insert("firmware_version_source", "announced");
+        break;
+    case KnownVersion::Source::Remembered:
+        out.insert("firmware_version_source", "remembered");
+        out.insert("firmware_version_announced_at",
+                   known.announcedAt.toOffsetFromUtc(known.announcedAt.offsetFromUtc())
+                       .toString(Qt::ISODate));
+        break;
+    case KnownVersion::Source::Unknown:
+        out.insert("firmware_version_source", "unknown");
+        return;
+    }
+    out.insert("firmware_version", QString::fromStdString(versionCaption(known.version)));
 }
 
 } // namespace zuvo

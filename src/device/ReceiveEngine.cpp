@@ -8,7 +8,8 @@
 namespace zuvo {
 
 bool ReceiveOutcome::empty() const {
-    return !sensorWords && !status && !parameterBlock && !acknowledged && !caption && !version;
+    return !sensorWords && !status && !parameterBlock && !acknowledged && !caption &&
+           !leadingVersion && !version;
 }
 
 bool isStatusComplete(const StatusReceived& status, bool turnCountShown) {
@@ -121,6 +122,14 @@ ReceiveOutcome receiveBytes(ReceiveFields& rx, DeviceState& state,
     appendReceived(rx, bytes, context);
     ReceiveOutcome out;
     const std::uint8_t* data = rx.RxBuffer.data();
+
+    if (const auto version = versionInFront(data, rx.RxCount, state.ExtraWordCount)) {
+        // Taken first, so that the reply behind it decodes with this version's speed unit.
+        state.FirmwareVersion = *version;
+        out.leadingVersion = version;
+        rx.RxCount -= kVersionFrameLength;
+        std::memmove(rx.RxBuffer.data(), data + kVersionFrameLength, rx.RxCount);
+    }
 
     if (isSensorWordsReply(data, rx.RxCount)) {
         // Any reply answers the poll; a malformed one leaves the tables as they were.

@@ -1,7 +1,8 @@
 #pragma once
 // The widget-free core of the receive notification: appends the bytes of one notification to the
-// receive buffer, recognises what the buffer holds in a fixed order (sensor words, status reply,
-// parameter block, acknowledge, caption text, version frame, frame end and resynchronisation),
+// receive buffer, recognises what the buffer holds in a fixed order (a version frame in front of a
+// reply, sensor words, status reply, parameter block, acknowledge, caption text, version frame,
+// frame end and resynchronisation),
 // each step looking at the buffer as the earlier ones left it, and updates the device state
 // fields that need no control. The window applies the outcome to its controls in the same order.
 
@@ -61,6 +62,9 @@ struct ReceiveOutcome {
     std::optional<ParameterBlockReply> parameterBlock; // E in DeviceState has grown with it
     bool acknowledged = false;
     std::optional<std::string> caption; // the window's new caption
+    // A version frame in front of the reply (taken before it, so that the reply decodes with
+    // it), and one at the end of the data; the later one is what DeviceState keeps.
+    std::optional<std::uint8_t> leadingVersion;
     std::optional<std::uint8_t> version;
 
     bool empty() const;

@@ -143,6 +143,27 @@ std::optional<std::uint8_t> versionAtEnd(const std::uint8_t* data, std::size_t s
     return tail[2];
 }
 
+std::optional<std::uint8_t> versionInFront(const std::uint8_t* data, std::size_t size,
+                                           std::uint8_t extraWordCount) {
+    if (data == nullptr || size <= kVersionFrameLength || data[0] != kStx || data[1] != 'V' ||
+        data[3] != kEtx) {
+        return std::nullopt;
+    }
+    const std::uint8_t* rest = data + kVersionFrameLength;
+    const std::size_t restSize = size - kVersionFrameLength;
+    // The block is taken at its exact length here: bytes behind it would be a third frame.
+    const BlockReplyForm block = matchParameterBlockReply(rest, restSize, extraWordCount);
+    const bool wholeBlock = block == BlockReplyForm::OneWordLonger ||
+                            (block == BlockReplyForm::Expected &&
+                             restSize == parameterBlockReplyLength(extraWordCount));
+    const bool reply = isStatusReply(rest, restSize) || isSensorWordsReply(rest, restSize) ||
+                       wholeBlock || (restSize == 1 && rest[0] == kAcknowledge);
+    if (!reply) {
+        return std::nullopt;
+    }
+    return data[2];
+}
+
 std::string versionCaption(std::uint8_t version) {
     // Appending (not "V" + temporary) keeps GCC 12's -Wrestrict false alarm at -O3 away.
     std::string caption = "V";

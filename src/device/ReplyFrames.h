@@ -95,8 +95,16 @@ bool endsWithTextLine(const std::uint8_t* data, std::size_t size);
 // any 0x00 inside it). Bytes are taken as the controller's 8-bit characters.
 std::string captionText(const std::uint8_t* data, std::size_t size);
 
+inline constexpr std::size_t kVersionFrameLength = 4; // STX 'V' v ETX
+
 // The raw version byte v when the data end with STX 'V' v ETX.
 std::optional<std::uint8_t> versionAtEnd(const std::uint8_t* data, std::size_t size);
+// The raw version byte v when the data start with STX 'V' v ETX and the rest is exactly one reply
+// of a known length: a status reply, the sensor words, a parameter block for this E (or one word
+// longer) or an acknowledge. A controller that has just started sends its version frame and its
+// first reply in one go; no reply starts with 'V', so neither can pass for the other.
+std::optional<std::uint8_t> versionInFront(const std::uint8_t* data, std::size_t size,
+                                           std::uint8_t extraWordCount);
 // "V" followed by v as a signed decimal number: 0x3C gives "V60", 0x90 gives "V-112".
 std::string versionCaption(std::uint8_t version);
 

@@ -15,6 +15,7 @@
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace zuvo {
@@ -301,23 +302,49 @@ void explainInUse(PortDiagnosis& d) {
                         .arg(d.reached, Indent);
         return;
     }
-    QStringList names;
     QString lines;
     QStringList pids;
     for (const PortHolder& h : d.holders) {
-        names << QStringLiteral("%1 (process %2)").arg(h.name).arg(h.pid);
-        lines += Indent + names.back() + QLatin1Char('\n');
+        lines += Indent + holderNames({h}) + QLatin1Char('\n');
         pids << QString::number(h.pid);
     }
     const bool onlyModemManager =
         d.holders.size() == 1 && d.holders.front().name == QLatin1String("ModemManager");
     d.summary = QStringLiteral("%1 is in use by %2: %3.")
-                    .arg(d.reached, names.join(QStringLiteral(", ")),
+                    .arg(d.reached, holderNames(d.holders),
                          onlyModemManager ? QStringLiteral("wait a moment, or stop ModemManager")
                                           : QStringLiteral("close that program"));
     d.details = QStringLiteral("Another program holds %1:\n%2Close it, or end it with\n%3kill "
                                "%4\nand the tool takes the port at its next attempt.\n")
                     .arg(d.reached, lines, Indent, pids.join(QLatin1Char(' ')));
+}
+
+QString kindOf(const struct stat& st) {
+    if (S_ISCHR(st.st_mode)) {
+        return QStringLiteral("a device of another kind");
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return QStringLiteral("a folder");
+    }
+    if (S_ISREG(st.st_mode)) {
+        return QStringLiteral("a plain file");
+    }
+    return QStringLiteral("no device");
+}
+
+void explainNotSerial(PortDiagnosis& d, const struct stat& st) {
+    d.summary =
+        QStringLiteral("%1 is no serial port: choose the port of the USB-to-serial adapter.")
+            .arg(d.reached);
+    d.details = QStringLiteral("%1 is %2, not a serial port, so no controller can answer on it.\n")
+                    .arg(d.reached, kindOf(st));
+    if (!d.present.empty()) {
+        d.details += QStringLiteral("\nSerial adapters present now:\n") + adapterLines(d.present);
+    }
+    d.details +=
+        QStringLiteral("\nChoose the COM number that reaches the adapter, or tie %1 to it, "
+                       "in Setup > COM-Port.\n")
+            .arg(portName(d));
 }
 
 void explainRefused(PortDiagnosis& d) {
@@ -348,7 +375,104 @@ bool isBusyError(int error) {
     return error == EBUSY || error == EWOULDBLOCK || error == EAGAIN;
 }
 
+// Whether the kernel's list of tty drivers (/proc/tty/drivers: name, node, major, minor or
+// minor range, type) has one for this device number; nothing when the list cannot be read.
+std::optional<bool> ttyDriverServes(unsigned majorNumber, unsigned minorNumber,
+                                    const QString& root) {
+    QFile f(underRoot(root, QStringLiteral("/proc/tty/drivers")));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // A /proc file has no size; readAll reads it anyway.
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 5) {
+            continue;
+        }
+        bool ok = false;
+        const unsigned driverMajor = fields.at(fields.size() - 3).toUInt(&ok);
+        const QList<QByteArray> minors = fields.at(fields.size() - 2).split('-');
+        bool firstOk = false;
+        bool lastOk = false;
+        const unsigned first = minors.front().toUInt(&firstOk);
+        const unsigned last = minors.back().toUInt(&lastOk);
+        if (ok && firstOk && lastOk && driverMajor == majorNumber && minorNumber >= first &&
+            minorNumber <= last) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The same from sysfs: the class of /sys/dev/char/<major>:<minor>. Pseudo-terminals have none.
+std::optional<bool> sysfsClassIsTty(unsigned majorNumber, unsigned minorNumber,
+                                    const QString& root) {
+    const QString subsystem =
+        QFileInfo(
+            underRoot(
+                root,
+                QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(majorNumber).arg(minorNumber)))
+            .canonicalFilePath();
+    if (subsystem.isEmpty()) {
+        return std::nullopt;
+    }
+    return QFileInfo(subsystem).fileName() == QLatin1String("tty");
+}
+
+// N for the pseudo-terminal /dev/pts/N.
+std::optional<int> ptyIndex(const QString& device) {
+    const QString prefix = QStringLiteral("/dev/pts/");
+    bool ok = false;
+    const int index = device.startsWith(prefix) ? device.mid(prefix.size()).toInt(&ok) : -1;
+    return ok && index >= 0 ? std::optional(index) : std::nullopt;
+}
+
+// The open file `fd` of the process in `folder` is the master of pseudo-terminal `index`: its
+// link names ptmx and its fdinfo says which terminal it drives.
+bool isPtyMaster(const QString& folder, const std::filesystem::path& fd, const std::string& target,
+                 int index) {
+    if (!target.ends_with("ptmx")) {
+        return false;
+    }
+    QFile info(folder + QStringLiteral("/fdinfo/") + QString::fromStdString(fd.filename()));
+    if (!info.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : info.readAll().split('\n')) {
+        if (line.startsWith("tty-index:")) {
+            bool ok = false;
+            const int driven = line.mid(10).trimmed().toInt(&ok);
+            return ok && driven == index;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+QString holderNames(const std::vector<PortHolder>& holders) {
+    QStringList names;
+    for (const PortHolder& h : holders) {
+        names << QStringLiteral("%1 (process %2)").arg(h.name).arg(h.pid);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+bool DoctorSystem::statFile(const QString& path, struct stat& st) {
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool isSerialDevice(const struct stat& st, const QString& root) {
+    if (!S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const unsigned majorNumber = major(st.st_rdev);
+    const unsigned minorNumber = minor(st.st_rdev);
+    if (const auto served = ttyDriverServes(majorNumber, minorNumber, root)) {
+        return *served;
+    }
+    return sysfsClassIsTty(majorNumber, minorNumber, root).value_or(true);
+}
 
 DoctorSystem DoctorSystem::current() {
     DoctorSystem system;
@@ -373,7 +497,19 @@ std::vector<PortHolder> portHolders(const QString& device, const DoctorSystem& s
     namespace fs = std::filesystem;
     std::vector<PortHolder> holders;
     bool all = true;
-    const std::string wanted = device.toStdString();
+    struct stat wanted {};
+    if (!system.fileStatus(underRoot(system.root, device), wanted) ||
+        !isSerialDevice(wanted, system.root)) {
+        if (complete != nullptr) {
+            *complete = true;
+        }
+        return holders;
+    }
+    const std::optional<int> pty = ptyIndex(device);
+    // Only open files below /dev can be the device; others (sockets, files on a network that
+    // may hang) are not looked at.
+    const std::string devices =
+        (underRoot(system.root, QStringLiteral("/dev")) + QLatin1Char('/')).toStdString();
     for (const qint64 pid : processIds(system.root)) {
         if (pid == system.ownPid) {
             continue;
@@ -386,17 +522,28 @@ std::vector<PortHolder> portHolders(const QString& device, const DoctorSystem& s
             all = all && error != std::errc::permission_denied;
             continue;
         }
+        bool holds = false;
+        bool otherEnd = false;
         for (const fs::directory_entry& fd : fds) {
             std::error_code linkError;
-            const fs::path target = fs::read_symlink(fd.path(), linkError);
-            if (!linkError && target.string() == wanted) {
-                QString name = readLineOf(folder + QStringLiteral("/comm"));
-                if (name.isEmpty()) {
-                    name = QStringLiteral("a program");
-                }
-                holders.push_back({pid, name});
-                break;
+            const std::string target = fs::read_symlink(fd.path(), linkError).string();
+            if (linkError || !target.starts_with(devices)) {
+                continue;
             }
+            struct stat st {};
+            if (system.fileStatus(QString::fromStdString(fd.path().string()), st) &&
+                S_ISCHR(st.st_mode) && st.st_rdev == wanted.st_rdev) {
+                holds = true;
+            } else if (pty && isPtyMaster(folder, fd.path(), target, *pty)) {
+                otherEnd = true;
+            }
+        }
+        if (holds && !otherEnd) {
+            QString name = readLineOf(folder + QStringLiteral("/comm"));
+            if (name.isEmpty()) {
+                name = QStringLiteral("a program");
+            }
+            holders.push_back({pid, name});
         }
     }
     if (complete != nullptr) {
@@ -431,8 +578,14 @@ PortDiagnosis diagnosePort(int number, const QString& devicePath, int openError,
     }
 
     struct stat st {};
-    const bool known =
-        ::stat(QFile::encodeName(underRoot(system.root, d.reached)).constData(), &st) == 0;
+    const bool known = system.fileStatus(underRoot(system.root, d.reached), st);
+    // Whatever holds /dev/null or a file is no reason for a port that is none.
+    if (known && !isSerialDevice(st, system.root)) {
+        d.problem = PortProblem::NotSerial;
+        d.present = presentAdapters(system.root);
+        explainNotSerial(d, st);
+        return d;
+    }
     const bool allowed = !known || mayOpen(st, system);
     if (isPermissionError(openError) || (openError == 0 && !allowed)) {
         d.problem = PortProblem::NoPermission;

@@ -407,6 +407,10 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
     c.testValuesTabShown = c.testValuesTabShown || mode_ == ReceiveMode::Text;
     const bool blockWanted = state_.ParamReadPending;
     ReceiveOutcome outcome = receiveBytes(rx_, state_, bytes, c);
+    // A version frame that came in front of the reply is told first, as it arrived.
+    if (outcome.leadingVersion) {
+        emit versionReceived(*outcome.leadingVersion);
+    }
     if (outcome.parameterBlock && holdBlocks_ && blockAsked_) {
         // The block this exchange asked for: its answer, and the controller's block from now
         // on, but not shown, so the pages the user sent from stay as they are.

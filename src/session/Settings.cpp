@@ -2,9 +2,11 @@
 
 #include "params/IniFile.h"
 #include "serial/PortMap.h"
+#include "serial/SerialAdapters.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace zuvo {
 
@@ -108,6 +110,62 @@ QStringList portSettingsProblems(const SettingsPaths& paths) {
         }
     });
     return problems;
+}
+
+QString firmwareMemoryKey(int number, const QString& devicePath, const QString& root) {
+    QString adapter = devicePath;
+    if (!isByIdPath(devicePath)) {
+        const QString reached = reachedDevice(devicePath, root);
+        if (!reached.isEmpty()) {
+            adapter = reached;
+            // The first of the adapter's stable names, as the port list shows it.
+            const QDir byId(underRoot(root, SerialByIdFolder));
+            for (const QString& link : byId.entryList(QDir::Files | QDir::System, QDir::Name)) {
+                const QString path = SerialByIdFolder + QLatin1Char('/') + link;
+                if (reachedDevice(path, root) == reached) {
+                    adapter = path;
+                    break;
+                }
+            }
+        }
+    }
+    return QStringLiteral("COM%1 %2").arg(number).arg(adapter);
+}
+
+std::optional<RememberedVersion> readRememberedVersion(const QString& key,
+                                                       const SettingsPaths& paths) {
+    // The version in decimal, then the time with its UTC offset, which keeps it right in any zone.
+    static const QRegularExpression form(QStringLiteral(
+        "^([0-9]{1,3}) "
+        "([0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}(Z|[+-][0-9]{2}:[0-9]{2}))$"));
+    for (const QString& path : paths.read) {
+        const std::optional<QString> stored = IniFile(path).value(FirmwareSection, key);
+        if (!stored) {
+            continue;
+        }
+        const QRegularExpressionMatch match = form.match(*stored);
+        if (!match.hasMatch()) {
+            return std::nullopt;
+        }
+        const int version = match.captured(1).toInt();
+        const QDateTime at = QDateTime::fromString(match.captured(2), Qt::ISODate);
+        if (version > 0xFF || !at.isValid()) {
+            return std::nullopt;
+        }
+        return RememberedVersion{static_cast<std::uint8_t>(version), at};
+    }
+    return std::nullopt;
+}
+
+bool storeRememberedVersion(const QString& key, const RememberedVersion& remembered,
+                            const SettingsPaths& paths) {
+    const QDateTime& at = remembered.announcedAt;
+    if (!at.isValid()) {
+        return false;
+    }
+    const QString time = at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate);
+    return storeValue(FirmwareSection, key,
+                      QStringLiteral("%1 %2").arg(remembered.version).arg(time), paths);
 }
 
 void applyPortSettings(PortMap& map, const QString& environmentList, const SettingsPaths& paths) {

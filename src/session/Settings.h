@@ -5,10 +5,12 @@
 // the machine-wide preset `/etc/xdg/ZUVO/ZUVO.conf` for every value the user's file lacks.
 
 #include <QChar>
+#include <QDateTime>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 namespace zuvo {
@@ -18,6 +20,7 @@ class PortMap;
 inline const QString SettingsSection = QStringLiteral("Software\\ZUVO");
 inline const QString ComPortValue = QStringLiteral("ComPort");
 inline const QString PortsSection = QStringLiteral("Ports");
+inline const QString FirmwareSection = QStringLiteral("FirmwareVersions");
 
 struct SettingsPaths {
     QString write;    // the file choices are stored in
@@ -55,5 +58,26 @@ bool storePortDevice(int number, const QString& devicePath,
 // ZUVO_PORTS) over them.
 void applyPortSettings(PortMap& map, const QString& environmentList,
                        const SettingsPaths& paths = settingsPaths());
+
+// The firmware version a port last announced, and when; a controller announces it only when it
+// starts, so a later run takes it from here.
+struct RememberedVersion {
+    std::uint8_t version = 0;
+    QDateTime announcedAt;
+    bool operator==(const RememberedVersion&) const = default;
+};
+
+// The key a port's version is remembered under: its number and the adapter it reaches now, by the
+// adapter's by-id name where udev made one (so that another adapter on the same number is not
+// taken for it), else by the device node, on the system tree at `root`.
+QString firmwareMemoryKey(int number, const QString& devicePath,
+                          const QString& root = QStringLiteral("/"));
+
+// What `key` holds in `[FirmwareVersions]`: "60 2025-01-31T10:15:00+01:00"; nothing when it is
+// missing or not exactly that.
+std::optional<RememberedVersion>
+readRememberedVersion(const QString& key, const SettingsPaths& paths = settingsPaths());
+bool storeRememberedVersion(const QString& key, const RememberedVersion& remembered,
+                            const SettingsPaths& paths = settingsPaths());
 
 } // namespace zuvo

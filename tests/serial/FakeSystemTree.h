@@ -1,7 +1,9 @@
 #pragma once
 // A fake system tree (dev/, sys/, proc/, etc/) in a temporary folder, for the port doctor and
-// the port listing: device nodes are plain files, udev's by-id names relative links, and a
-// process is a folder with its command name and links for its open files.
+// the port listing: device nodes are plain files that the doctor's file status gives device
+// numbers (only root may make real ones), udev's by-id names relative links, the kernel's tty
+// drivers a /proc file, and a process a folder with its command name and links for its open
+// files that reach the tree's files, as the links in /proc reach the open files.
 
 #include "serial/PortDoctor.h"
 
@@ -10,16 +12,30 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
+#include <memory>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace zuvo::test {
 
 class FakeSystemTree {
 public:
-    FakeSystemTree() { EXPECT_TRUE(dir_.isValid()); }
+    FakeSystemTree() {
+        EXPECT_TRUE(dir_.isValid());
+        write("/proc/tty/drivers",
+              "/dev/tty             /dev/tty        5       0 system:/dev/tty\n"
+              "/dev/console         /dev/console    5       1 system:console\n"
+              "/dev/ptmx            /dev/ptmx       5       2 system\n"
+              "acm                  /dev/ttyACM   166 0-255 serial\n"
+              "usbserial            /dev/ttyUSB   188 0-511 serial\n"
+              "serial               /dev/ttyS       4 64-111 serial\n"
+              "pty_slave            /dev/pts      136 0-1048575 pty:slave\n");
+    }
 
     QString root() const { return dir_.path(); }
     QString path(const QString& systemPath) const { return root() + systemPath; }
@@ -31,10 +47,14 @@ public:
         f.write(text);
     }
 
-    // A device node with this mode, owned by whoever runs the test.
-    void device(const QString& systemPath, mode_t mode = 0660) const {
+    // A device node with this mode, owned by whoever runs the test. Its number follows its name
+    // (ttyUSBn is 188:n, ttyACMn 166:n, ttySn 4:64+n); any other name is a USB serial one too
+    // unless a number is given.
+    void device(const QString& systemPath, mode_t mode = 0660, dev_t number = 0) const {
         write(systemPath);
         ASSERT_EQ(::chmod(QFile::encodeName(path(systemPath)).constData(), mode), 0);
+        (*numbers_)[QFileInfo(path(systemPath)).canonicalFilePath()] =
+            number != 0 ? number : numberFor(QFileInfo(systemPath).fileName());
     }
 
     // A link at `systemPath` whose text is `target`, as it is, relative or not.
@@ -69,7 +89,7 @@ public:
         QDir().mkpath(path(QStringLiteral("/proc/%1/fd").arg(pid)));
         int fd = 3;
         for (const QString& device : open) {
-            link(device, QStringLiteral("/proc/%1/fd/%2").arg(pid).arg(fd++));
+            link(path(device), QStringLiteral("/proc/%1/fd/%2").arg(pid).arg(fd++));
         }
     }
 
@@ -81,6 +101,17 @@ public:
         system.groups = {kUserGroup};
         system.userName = name;
         system.ownPid = kOwnPid;
+        system.fileStatus = [numbers = numbers_](const QString& path, struct stat& st) {
+            if (!DoctorSystem::statFile(path, st)) {
+                return false;
+            }
+            const auto node = numbers->find(QFileInfo(path).canonicalFilePath());
+            if (node != numbers->end()) {
+                st.st_mode = (st.st_mode & ~S_IFMT) | S_IFCHR;
+                st.st_rdev = node->second;
+            }
+            return true;
+        };
         return system;
     }
 
@@ -100,7 +131,28 @@ public:
     static constexpr qint64 kOwnPid = 999;
 
 private:
+    dev_t numberFor(const QString& name) const {
+        const auto numbered = [&](const char* prefix, unsigned major, unsigned first) -> dev_t {
+            bool ok = false;
+            const unsigned n =
+                name.startsWith(QLatin1String(prefix))
+                    ? name.mid(static_cast<qsizetype>(std::strlen(prefix))).toUInt(&ok)
+                    : 0;
+            return ok ? makedev(major, first + n) : 0;
+        };
+        for (const dev_t number :
+             {numbered("ttyUSB", 188, 0), numbered("ttyACM", 166, 0), numbered("ttyS", 4, 64)}) {
+            if (number != 0) {
+                return number;
+            }
+        }
+        return makedev(188, 300 + static_cast<unsigned>(numbers_->size()));
+    }
+
     QTemporaryDir dir_;
+    // The device number of each device node, by its path.
+    std::shared_ptr<std::map<QString, dev_t>> numbers_ =
+        std::make_shared<std::map<QString, dev_t>>();
 };
 
 } // namespace zuvo::test

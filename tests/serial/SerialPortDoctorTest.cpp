@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace zuvo;
@@ -100,7 +101,7 @@ TEST_F(SerialPortDoctorPermission, NamesTheGroupAndTheCommandThatAddsTheUser) {
         const PortDiagnosis d = diagnosePort(1, "/dev/ttyUSB0", error, tree.user());
         EXPECT_EQ(d.problem, PortProblem::NoPermission) << error;
         EXPECT_EQ(d.group, "dialout");
-        EXPECT_EQ(d.mode, "-rw-rw----");
+        EXPECT_EQ(d.mode, "crw-rw----");
         EXPECT_TRUE(d.groupGrantsAccess);
         EXPECT_FALSE(d.loginPending);
         EXPECT_EQ(d.summary, "No permission for /dev/ttyUSB0: add the user anna to the group "
@@ -125,7 +126,7 @@ TEST_F(SerialPortDoctorPermission, ADeviceOnlyItsOwnerMayOpenNeedsAnotherRule) {
     const PortDiagnosis d = diagnosePort(1, "/dev/ttyUSB0", EACCES, tree.user());
     EXPECT_EQ(d.problem, PortProblem::NoPermission);
     EXPECT_FALSE(d.groupGrantsAccess);
-    EXPECT_EQ(d.summary, "No permission for /dev/ttyUSB0: only owner may open it (-rw-------).");
+    EXPECT_EQ(d.summary, "No permission for /dev/ttyUSB0: only owner may open it (crw-------).");
     EXPECT_TRUE(d.details.contains("udev rule")) << text(d);
 }
 
@@ -152,7 +153,7 @@ TEST(SerialPortDoctor, NamesTheProgramsThatHoldTheDevice) {
     tree.write("/proc/77/fd", "not a folder");
     tree.write("/proc/78/comm", "");
     tree.write("/proc/self/comm", "bash\n");
-    tree.link("/dev/ttyUSB0", "/proc/79/fd/4"); // no command name
+    tree.link(tree.path("/dev/ttyUSB0"), "/proc/79/fd/4"); // no command name
 
     struct Case {
         QString configured;
@@ -178,6 +179,84 @@ TEST(SerialPortDoctor, NamesTheProgramsThatHoldTheDevice) {
     EXPECT_EQ(screen.summary, "/dev/ttyUSB1 is in use by screen (process 1300): close that "
                               "program.");
     EXPECT_TRUE(screen.details.contains("kill 1300\n")) << text(screen);
+}
+
+// Only a serial device can be in use by another program, and only the programs that hold that
+// device, by whatever name, are named: not those that hold /dev/null or another adapter.
+TEST(SerialPortDoctor, InUseIsSaidOnlyOfSerialDevicesAndNamesOnlyTheirHolders) {
+    FakeSystemTree tree;
+    tree.usbAdapter("ttyUSB0", "usb-FTDI_X-if00-port0", "FTDI", "FT232R USB UART");
+    tree.device("/dev/ttyUSB1");
+    tree.device("/dev/adapter-copy", 0660, makedev(188, 0)); // another node of ttyUSB0
+    tree.device("/dev/null", 0666, makedev(1, 3));
+    tree.write("/home/anna/notes.txt");
+    tree.process(1234, "minicom", {"/dev/serial/by-id/usb-FTDI_X-if00-port0"});
+    tree.process(1300, "bash", {"/dev/null", "/dev/null"});
+    tree.process(1400, "screen", {"/dev/ttyUSB1"});
+    tree.process(1500, "picocom", {"/dev/adapter-copy"});
+
+    struct Case {
+        QString configured;
+        int error;
+        PortProblem problem;
+        std::vector<PortHolder> holders;
+    };
+    const std::vector<PortHolder> adapterHolders = {{1234, "minicom"}, {1500, "picocom"}};
+    const Case cases[] = {
+        {"/dev/null", ENOTTY, PortProblem::NotSerial, {}},
+        {"/dev/null", EBUSY, PortProblem::NotSerial, {}},
+        {"/home/anna/notes.txt", ENOTTY, PortProblem::NotSerial, {}},
+        {"/dev/ttyUSB0", EBUSY, PortProblem::InUse, adapterHolders},
+        {"/dev/serial/by-id/usb-FTDI_X-if00-port0", 0, PortProblem::InUse, adapterHolders},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.configured.toStdString());
+        PortDiagnosis d = diagnosePort(2, c.configured, c.error, tree.member());
+        EXPECT_EQ(d.problem, c.problem) << text(d);
+        std::sort(d.holders.begin(), d.holders.end(),
+                  [](const PortHolder& a, const PortHolder& b) { return a.pid < b.pid; });
+        EXPECT_EQ(d.holders, c.holders) << text(d);
+        EXPECT_FALSE(d.summary.contains("bash")) << text(d);
+    }
+    EXPECT_TRUE(portHolders("/dev/null", tree.member()).empty());
+
+    const PortDiagnosis null = diagnosePort(2, "/dev/null", ENOTTY, tree.member());
+    EXPECT_EQ(null.summary,
+              "/dev/null is no serial port: choose the port of the USB-to-serial adapter.");
+    EXPECT_TRUE(null.details.contains("/dev/null is a device of another kind")) << text(null);
+    EXPECT_TRUE(null.details.contains("/dev/ttyUSB0  FTDI FT232R USB UART")) << text(null);
+    const PortDiagnosis file = diagnosePort(2, "/home/anna/notes.txt", ENOTTY, tree.member());
+    EXPECT_TRUE(file.details.contains("is a plain file, not a serial port")) << text(file);
+}
+
+// The process that drives a pseudo-terminal's master side (a simulator, a device server) is the
+// line's other end, even where it also holds the terminal itself; a second reader is named.
+TEST(SerialPortDoctor, ThePseudoTerminalsOtherEndIsNoHolder) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    const int own = ::open(QFile::encodeName(slave).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(own, 0);
+
+    QProcess reader;
+    reader.start("cat", {slave});
+    ASSERT_TRUE(reader.waitForStarted());
+    DoctorSystem system = DoctorSystem::current();
+    system.ownPid = 0; // this test is the other end here, not the program
+    std::vector<PortHolder> holders;
+    const QDeadlineTimer deadline(5000);
+    while (holders.empty() && !deadline.hasExpired()) {
+        QThread::msleep(20); // until cat has opened it
+        holders = portHolders(slave, system);
+    }
+    EXPECT_EQ(holders, (std::vector<PortHolder>{{reader.processId(), "cat"}}));
+
+    reader.kill();
+    reader.waitForFinished();
+    ::close(own);
+    ::close(master);
 }
 
 TEST(SerialPortDoctor, AHolderThatCannotBeSeenIsNamedByFuser) {
@@ -217,7 +296,8 @@ TEST(SerialPortDoctor, ModemManagerIsNamedForTtyAcmDevicesOnly) {
 
 // A real pseudo-terminal that another process has locked, as a terminal program does.
 TEST(SerialPortDoctor, ARealDeviceLockedByAnotherProcessIsTracedToIt) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Not inherited by the holder: a process with the master is the line's other end.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);

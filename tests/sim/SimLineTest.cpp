@@ -114,6 +114,8 @@ TEST(SimArgs, OptionsAndTheirValues) {
 
     const SimArgs defaults = parseSimArgs({});
     EXPECT_EQ(defaults.options.version, 60);
+    EXPECT_FALSE(defaults.options.justStarted);
+    EXPECT_TRUE(parseSimArgs({"--just-started"}).options.justStarted);
     EXPECT_EQ(parseSimArgs({"--version", "off"}).options.version, std::nullopt);
     EXPECT_TRUE(parseSimArgs({"--help"}).help);
 }

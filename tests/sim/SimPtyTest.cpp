@@ -183,6 +183,30 @@ TEST(SimPty, UnsolicitedFramesFollowTheReplyApart) {
     EXPECT_EQ(port.read(4, 2s), std::string("\x02V\x90\x03"));
 }
 
+TEST(SimPty, AJustStartedControllerGluesItsVersionFrameToItsFirstReply) {
+    SimOptions o = standing();
+    o.version = 60;
+    o.justStarted = true;
+    Simulator sim(o);
+    sim.start();
+    PtyClient port(sim.slavePath());
+    ASSERT_TRUE(port.send(frame("PV")));
+    const std::string first = port.read(4 + 154, 2s);
+    ASSERT_EQ(first.size(), 158u);
+    EXPECT_EQ(first.substr(0, 5), "\x02V<\x03\x02");
+    EXPECT_EQ(first.back(), '\x03');
+    // In one write, as a real controller's buffer leaves at its start.
+    const auto log = sim.lineLog();
+    const auto sent =
+        std::find_if(log.begin(), log.end(), [](const auto& c) { return !c.fromProgram; });
+    ASSERT_NE(sent, log.end());
+    EXPECT_EQ(sent->bytes.size(), 158u);
+    // Once only, and no version frame of its own after it.
+    ASSERT_TRUE(port.send(frame("RV")));
+    EXPECT_EQ(port.read(24, 2s).size(), 24u);
+    EXPECT_EQ(port.readFor(200ms), "");
+}
+
 TEST(SimPty, FirmwareUpdateOverTheLine) {
     FaultConfig f;
     f.nakBlocks = {{2, 1}};

@@ -8,6 +8,11 @@ namespace {
 
 using namespace replay;
 
+Bytes concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 ReceiveOutcome receiveWhole(Receiver& r, const Bytes& bytes) {
     return receiveBytes(r.rx, r.state, bytes, r.context);
 }
@@ -228,6 +233,92 @@ TEST(ReceiveEngineVersion, IsTakenAtTheEndOfTheData) {
         EXPECT_EQ(r.rx.RxCount, 0u);
     }
     EXPECT_EQ(versionCaption(0x90), "V-112");
+}
+
+// A controller that has just started sends its version frame and its first reply in one go. Both
+// are taken, the version first: the reply decodes exactly as it would after the version alone.
+TEST(ReceiveEngineVersion, InFrontOfAReplyIsTakenBeforeIt) {
+    const Bytes status =
+        statusReply({.statusByte = 0x05, .angle = 0x0123, .speed = 500, .position = 4096});
+    const Bytes status28 = statusReply(
+        {.angle = 0x0200, .speed = 700, .position = -5, .withTurnCount = true, .turnCount = 3});
+    struct Case {
+        const char* name;
+        std::uint8_t version;
+        Bytes reply;
+        std::uint8_t extraBefore;
+        std::vector<std::size_t> cuts; // where notifications start inside version + reply
+        bool taken;
+    };
+    const Case cases[] = {
+        {"status", 0x3C, status, 20, {}, true},
+        {"status of older firmware", 59, status, 20, {}, true},
+        {"28-byte status", 0x3C, status28, 20, {}, true},
+        {"block with E = 20", 0x3C, parameterBlockReply(20), 20, {}, true},
+        {"block with E = 21", 0x3D, parameterBlockReply(21, 0x0200), 21, {}, true},
+        {"block one word longer", 0x3C, parameterBlockReply(21, 0x0300), 20, {}, true},
+        {"sensor words",
+         0x3C,
+         sensorWordsReply({900, 30, 0xFFFF, 512, 7, 1023, 400, 0}),
+         20,
+         {},
+         true},
+        {"acknowledge", 0x3C, Bytes{kAcknowledge}, 20, {}, true},
+        {"version split across reads", 0x3C, status, 20, {3}, true},
+        {"block split across reads", 0x3C, parameterBlockReply(20), 20, {2, 104}, true},
+        // Not one whole reply behind it: handled as before.
+        {"block with bytes behind it",
+         0x3C,
+         concat(parameterBlockReply(20), bytesOf("12")),
+         20,
+         {},
+         false},
+        {"block two words longer", 0x3C, parameterBlockReply(22), 20, {}, false},
+        {"unknown frame", 0x3C, framed("nothing known"), 20, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Receiver glued;
+        glued.state.ExtraWordCount = c.extraBefore;
+        feedInPieces(glued, {concat(versionFrame(c.version), c.reply)}, {c.cuts});
+        if (!c.taken) {
+            EXPECT_TRUE(glued.outcomes.empty());
+            EXPECT_EQ(glued.state.FirmwareVersion, 0);
+            EXPECT_EQ(glued.state.ExtraWordCount, c.extraBefore);
+            continue;
+        }
+        Receiver alone;
+        alone.state.ExtraWordCount = c.extraBefore;
+        alone.feed(versionFrame(c.version));
+        alone.feed(c.reply);
+        ASSERT_EQ(alone.outcomes.size(), 2u);
+
+        ASSERT_EQ(glued.outcomes.size(), 1u);
+        ReceiveOutcome out = glued.outcomes.front();
+        EXPECT_EQ(out.leadingVersion, c.version);
+        out.leadingVersion.reset();
+        EXPECT_EQ(out, alone.outcomes.back());
+        EXPECT_EQ(engineWrittenState(glued), engineWrittenState(alone));
+        EXPECT_EQ(glued.rx.RxCount, 0u);
+    }
+
+    // The values themselves, not a 28-byte status or a longer block made of both.
+    Receiver r;
+    const ReceiveOutcome out = receiveWhole(r, concat(versionFrame(0x3C), status));
+    ASSERT_TRUE(out.status);
+    EXPECT_EQ(out.status->fields.length, 24u);
+    EXPECT_EQ(out.status->fields.position, 4096);
+    EXPECT_EQ(out.status->winkelDigit, 0x0123u);
+    EXPECT_EQ(out.status->rpm, 292); // 500 x 600 / 1024 in the unit of version 60
+    Receiver old;
+    EXPECT_EQ(receiveWhole(old, concat(versionFrame(59), status)).status->rpm, 4882);
+    Receiver b;
+    const ReceiveOutcome block =
+        receiveWhole(b, concat(versionFrame(0x3C), parameterBlockReply(20)));
+    ASSERT_TRUE(block.parameterBlock);
+    EXPECT_EQ(block.parameterBlock->words.size(), 36u);
+    EXPECT_EQ(block.parameterBlock->words.front(), 0x0100);
+    EXPECT_EQ(b.state.ExtraWordCount, 20);
 }
 
 } // namespace
