@@ -154,8 +154,11 @@ FileValues parameterFileValues(const IniFile& ini) {
             out.problem = QStringLiteral("the backup's block is damaged: ") + read.problem;
         }
     } else if (isParameterFile(ini)) {
-        ParameterBlock block;
-        out.values = loadedValues(readZdf(ini), block);
+        // Values the pages would change on loading would compare as something the file does not
+        // say.
+        UsableFileValues file = usableFileValues(ini);
+        out.values = std::move(file.values);
+        out.problem = file.problems.join(QStringLiteral("; "));
     } else {
         out.problem = QStringLiteral("the file holds no parameters");
     }
