@@ -59,7 +59,8 @@ EditorMapping::ShowingValues::~ShowingValues() {
 }
 
 EditorMapping::EditorMapping(TForm1& form)
-    : form_(form), controls_(form), fileMarks_(form, controls_, [this] { return showingValues(); }) {
+    : form_(form), controls_(form),
+      fileMarks_(form, controls_, [this] { return showingValues(); }) {
     Ui::TForm1& ui = *form_.ui;
     working_ = Geometry{1000, 100};
     // Stroke and turns are whole numbers; switch positions have two decimals and may be -1 (not

@@ -22,7 +22,7 @@ bool isBlank(QChar c) {
 // A number as the files hold it, taken apart.
 struct Scanned {
     bool negative = false;
-    QString digits;      // ASCII digits, '.' where the file has its decimal mark
+    QString digits; // ASCII digits, '.' where the file has its decimal mark
     bool hasMark = false;
 };
 

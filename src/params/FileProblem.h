@@ -11,22 +11,22 @@ namespace zuvo {
 
 // The page controls a file's keys are shown on.
 enum class PageControl {
-    Stroke,            // Laenge
-    Turns,             // Turns
-    Direction,         // TB, BT
-    Hysteresis,        // Hysterese
-    AnalogFunction,    // AnalogComboBox1
-    DigitalOutput4,    // DIG4
-    Impulses,          // ISpur
-    ExternalReference, // ExtRef
-    ThrustOverload,    // AnlaufE
-    SensorPosition,    // AnlaufS
-    RushInRetract,     // AnlaufZ1
-    RushInExtend,      // AnlaufZ2
-    ThrustLimit,       // Anlauf1
-    AnalogMin,         // AnalogPos1
-    AnalogMax,         // AnalogPos2
-    Segment1,          // the switch grid's column 1; Segment2..Segment9 follow
+    Stroke,                         // Laenge
+    Turns,                          // Turns
+    Direction,                      // TB, BT
+    Hysteresis,                     // Hysterese
+    AnalogFunction,                 // AnalogComboBox1
+    DigitalOutput4,                 // DIG4
+    Impulses,                       // ISpur
+    ExternalReference,              // ExtRef
+    ThrustOverload,                 // AnlaufE
+    SensorPosition,                 // AnlaufS
+    RushInRetract,                  // AnlaufZ1
+    RushInExtend,                   // AnlaufZ2
+    ThrustLimit,                    // Anlauf1
+    AnalogMin,                      // AnalogPos1
+    AnalogMax,                      // AnalogPos2
+    Segment1,                       // the switch grid's column 1; Segment2..Segment9 follow
     SwitchPosition1 = Segment1 + 9, // DOPos1; SwitchPosition2..SwitchPosition8 follow
     SwitchPosition8 = SwitchPosition1 + 7,
 };

@@ -203,11 +203,10 @@ QStringList IniFile::repeatedKeys(const QString& section) const {
         const Line& line = lines_[static_cast<std::size_t>(i)];
         const int first = line.kind == Kind::Key ? findKey(header, line.name) : i;
         // Named once, at its second line.
-        if (first != i && std::count_if(lines_.begin() + first, lines_.begin() + i,
-                                        [&line](const Line& other) {
-                                            return other.kind == Kind::Key &&
-                                                   sameName(other.name, line.name);
-                                        }) == 1) {
+        if (first != i &&
+            std::count_if(lines_.begin() + first, lines_.begin() + i, [&line](const Line& other) {
+                return other.kind == Kind::Key && sameName(other.name, line.name);
+            }) == 1) {
             result.append(decode(line.name));
         }
     }

@@ -26,13 +26,13 @@ QString mmText(std::int64_t mm) {
 
 // A two-decimal edit's text as a number of mm; a text that is no number stays as it is, so that
 // the row shows what is wrong with it.
-QString decimalMmText(const QString& neutral, QChar decimalSeparator, bool negativeIsNotSet) {
+QString decimalMmText(const QString& neutral, QChar decimalSeparator, bool minusOneIsNotSet) {
     const std::optional<double> mm = editorDecimal(neutral);
     if (!mm) {
         return neutral;
     }
-    if (negativeIsNotSet && *mm < 0) {
-        return QStringLiteral("not set");
+    if (minusOneIsNotSet && *mm == NotSetMm) {
+        return QStringLiteral("not set"); // another negative value is shown as it is: refused
     }
     QString text = QString::number(*mm, 'f', 2);
     text.replace(QLatin1Char('.'), decimalSeparator);

@@ -423,8 +423,12 @@ std::vector<FileProblem> loadProblems(const ZdfContent& file, const ParameterVal
             written = file.switchPositions[static_cast<std::size_t>(switchPositionOf(field) - 1)];
             break;
         }
-        problems.push_back({section, fileKeyOf(field), written, unusableFieldText(field, loaded),
-                            {pageControlOf(field)}, true});
+        problems.push_back({section,
+                            fileKeyOf(field),
+                            written,
+                            unusableFieldText(field, loaded),
+                            {pageControlOf(field)},
+                            true});
     }
     return problems;
 }

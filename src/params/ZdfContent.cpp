@@ -61,12 +61,13 @@ QString flagsWordProblem(std::uint16_t word, std::vector<PageControl>& controls)
         controls.push_back(PageControl::AnalogFunction);
     }
     if (flags.digitalOutput4Item() != flags.digitalOutput4) {
-        details << QStringLiteral("the function %1 of output 4 has no item")
-                       .arg(flags.digitalOutput4);
+        details
+            << QStringLiteral("the function %1 of output 4 has no item").arg(flags.digitalOutput4);
         controls.push_back(PageControl::DigitalOutput4);
     }
     if ((word & UnusedFunctionBits) != 0) {
-        details << QStringLiteral("the unused bits %1 are set").arg(hexWord(word & UnusedFunctionBits));
+        details
+            << QStringLiteral("the unused bits %1 are set").arg(hexWord(word & UnusedFunctionBits));
         if (controls.empty()) {
             controls.push_back(PageControl::AnalogFunction);
         }
@@ -274,10 +275,10 @@ ZdfContent readZdf(const IniFile& ini) {
             mm = static_cast<int>(*value);
         }
         if (!fits || *value < 0 || (strokeKnown && *value > c.strokeMm)) {
-            keys.refuse(Position, key, *text,
-                        QStringLiteral("the analog %1 must be a whole number of %2")
-                            .arg(name, range),
-                        {control});
+            keys.refuse(
+                Position, key, *text,
+                QStringLiteral("the analog %1 must be a whole number of %2").arg(name, range),
+                {control});
             return false;
         }
         return true;
@@ -288,7 +289,8 @@ ZdfContent readZdf(const IniFile& ini) {
                                          PageControl::AnalogMax, c.analogMaxMm);
     // The bars drag each other along: a maximum below the minimum would be raised to it.
     if (minimumGood && maximumGood && c.analogMaxMm < c.analogMinMm) {
-        keys.refuse(Position, QStringLiteral("Analog2"), *keys.text(Position, QStringLiteral("Analog2")),
+        keys.refuse(Position, QStringLiteral("Analog2"),
+                    *keys.text(Position, QStringLiteral("Analog2")),
                     QStringLiteral("the analog maximum must not lie below the minimum (%1 mm)")
                         .arg(c.analogMinMm),
                     {PageControl::AnalogMax});

@@ -638,20 +638,17 @@ TEST_P(FileValuesOnTheLine, AValueNotUsableAsWrittenIsMarkedAndKeepsTheSetFromTh
          }},
         {"Funktion1=3082", "Funktion1=70000", "AnlaufZ2", "[ANLAUF] Funktion1=\"70000\"",
          [](TForm1& f) {
-             child<QSlider>(f, "AnlaufZ1")->triggerAction(
-                 QAbstractSlider::SliderSingleStepAdd);
+             child<QSlider>(f, "AnlaufZ1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
          }},
         {"Funktion2=9557", "Funktion2=abc", "Anlauf1", "[ANLAUF] Funktion2=\"abc\"",
          [](TForm1& f) { child<QLineEdit>(f, "Anlauf1")->setText("1400"); }},
         {"Analog2=500", "Analog2=nan", "AnalogPos2", "Analog2=\"nan\"",
          [](TForm1& f) {
-             child<QSlider>(f, "AnalogPos2")->triggerAction(
-                 QAbstractSlider::SliderSingleStepSub);
+             child<QSlider>(f, "AnalogPos2")->triggerAction(QAbstractSlider::SliderSingleStepSub);
          }},
         {"Analog1=0", "Analog1=-5", "AnalogPos1", "Analog1=\"-5\"",
          [](TForm1& f) {
-             child<QSlider>(f, "AnalogPos1")->triggerAction(
-                 QAbstractSlider::SliderSingleStepAdd);
+             child<QSlider>(f, "AnalogPos1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
          }},
         {"Pos3=-1", "Pos3=-2", "DOPos3", "Pos3=\"-2\"",
          [](TForm1& f) { child<QLineEdit>(f, "DOPos3")->setText("-1"); }},
@@ -676,11 +673,13 @@ TEST_P(FileValuesOnTheLine, AValueNotUsableAsWrittenIsMarkedAndKeepsTheSetFromTh
         EXPECT_TRUE(wordWrites().empty());
         EXPECT_EQ(messages.size(), 2);
         const QString notSent = messages.value(0);
-        EXPECT_TRUE(notSent.startsWith("The Parameter-Block was not sent")) << notSent.toStdString();
+        EXPECT_TRUE(notSent.startsWith("The Parameter-Block was not sent"))
+            << notSent.toStdString();
         EXPECT_TRUE(notSent.contains(c.names)) << notSent.toStdString();
         EXPECT_TRUE(notSent.contains("site.ZDF")) << notSent.toStdString();
         const QString notSaved = messages.value(1);
-        EXPECT_TRUE(notSaved.startsWith("The parameter file was not saved")) << notSaved.toStdString();
+        EXPECT_TRUE(notSaved.startsWith("The parameter file was not saved"))
+            << notSaved.toStdString();
         EXPECT_TRUE(notSaved.contains(c.names)) << notSaved.toStdString();
         EXPECT_FALSE(QFileInfo::exists(chosen));
         QFile::remove(chosen);
@@ -688,7 +687,8 @@ TEST_P(FileValuesOnTheLine, AValueNotUsableAsWrittenIsMarkedAndKeepsTheSetFromTh
         c.correct(form);
         EXPECT_FALSE(red(marked));
         EXPECT_FALSE(marked->toolTip().contains(c.names)) << marked->toolTip().toStdString();
-        EXPECT_TRUE(form.editorMapping().SetVars()) << form.editorMapping().refusalText().toStdString();
+        EXPECT_TRUE(form.editorMapping().SetVars())
+            << form.editorMapping().refusalText().toStdString();
     }
     // Once corrected the set goes out.
     messages.clear();
@@ -722,10 +722,10 @@ TEST_P(FileValuesOnTheLine, AnotherFileOrTheControllersBlockEndsTheMarks) {
     ParameterBlockReply reply;
     reply.words.assign(36, 0xFFFF);
     for (const auto& [index, word] : std::vector<std::pair<int, std::uint16_t>>{
-             {0, 0}, {1, 1000}, {2, 1000}, {3, 0}, {4, 10}, {5, 0}, {6, 0}, {7, 0}, {8, 0},
-             {9, 0}, {10, 0}, {11, 0}, {12, 0}, {13, 0}, {14, 0x0A0A}, {15, 9557}, {16, 0},
-             {17, 0}, {18, 0x9000}, {19, 1}, {20, 20480}, {21, 0}, {22, 40960}, {23, 0},
-             {24, 0xE000}, {25, 1}}) {
+             {0, 0},       {1, 1000},   {2, 1000}, {3, 0},       {4, 10},      {5, 0},  {6, 0},
+             {7, 0},       {8, 0},      {9, 0},    {10, 0},      {11, 0},      {12, 0}, {13, 0},
+             {14, 0x0A0A}, {15, 9557},  {16, 0},   {17, 0},      {18, 0x9000}, {19, 1}, {20, 20480},
+             {21, 0},      {22, 40960}, {23, 0},   {24, 0xE000}, {25, 1}}) {
         reply.words[static_cast<std::size_t>(index)] = word;
     }
     form.receiveDispatcher().applyBlock(reply);

@@ -59,18 +59,49 @@ TEST(FileNumber, ReadsEitherMarkAndTheUnicodeMinusOfOlderFilesAndNothingElse) {
         std::string_view utf8;
         double value; // NaN: not a number
     } cases[] = {
-        {"0,25", 0.25},          {"0.25", 0.25},       {"-1", -1},          {" 100 ", 100},
-        {"\t12\r", 12},          {"\u22121", -1},      {"\u22120,5", -0.5}, {"+3", 3},
-        {"5.", 5},               {",5", 0.5},          {"-0", 0},           {"007", 7},
-        {"1e308", none},         {"1e3", none},        {"1E-3", none},      {"1,000.5", none},
-        {"1.000,5", none},       {"", none},           {"nan", none},       {"NaN", none},
-        {"inf", none},           {"-Infinity", none},  {"1,2,3", none},     {"12mm", none},
-        {"1 000", none},         {"\u0661\u0662", none}, {"-", none},         {"1e", none},
-        {"--1", none},           {"+-1", none},        {"0x10", none},      {"12\u00A0", none},
-        {"10\0" "00"sv, none},    {"\0" "12"sv, none},   {"12\0"sv, none},
+        {"0,25", 0.25},
+        {"0.25", 0.25},
+        {"-1", -1},
+        {" 100 ", 100},
+        {"\t12\r", 12},
+        {"\u22121", -1},
+        {"\u22120,5", -0.5},
+        {"+3", 3},
+        {"5.", 5},
+        {",5", 0.5},
+        {"-0", 0},
+        {"007", 7},
+        {"1e308", none},
+        {"1e3", none},
+        {"1E-3", none},
+        {"1,000.5", none},
+        {"1.000,5", none},
+        {"", none},
+        {"nan", none},
+        {"NaN", none},
+        {"inf", none},
+        {"-Infinity", none},
+        {"1,2,3", none},
+        {"12mm", none},
+        {"1 000", none},
+        {"\u0661\u0662", none},
+        {"-", none},
+        {"1e", none},
+        {"--1", none},
+        {"+-1", none},
+        {"0x10", none},
+        {"12\u00A0", none},
+        {"10\0"
+         "00"sv,
+         none},
+        {"\0"
+         "12"sv,
+         none},
+        {"12\0"sv, none},
     };
     for (const auto& c : cases) {
-        const QString text = QString::fromUtf8(c.utf8.data(), static_cast<qsizetype>(c.utf8.size()));
+        const QString text =
+            QString::fromUtf8(c.utf8.data(), static_cast<qsizetype>(c.utf8.size()));
         const auto v = parseFileNumber(text);
         if (std::isnan(c.value)) {
             EXPECT_FALSE(v) << c.utf8;
@@ -100,12 +131,15 @@ TEST(FileNumber, WholeNumbersWithinSixtyFourBits) {
         {"1.0", std::nullopt},
         {"1,", std::nullopt},
         {"1e3", std::nullopt},
-        {"10\0" "00"sv, std::nullopt},
+        {"10\0"
+         "00"sv,
+         std::nullopt},
         {"abc", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& c : cases) {
-        const QString text = QString::fromUtf8(c.utf8.data(), static_cast<qsizetype>(c.utf8.size()));
+        const QString text =
+            QString::fromUtf8(c.utf8.data(), static_cast<qsizetype>(c.utf8.size()));
         EXPECT_EQ(parseFileInteger(text), c.value) << c.utf8;
     }
 }

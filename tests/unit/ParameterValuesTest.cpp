@@ -333,15 +333,18 @@ TEST(ParameterValues, ARefusalSaysWhatTheValueMustBe) {
     } cases[] = {
         {"[ZYLINDER]\nLENGTH=abc\n", "the stroke must be a whole number of 1..65535 mm"},
         {"[ZYLINDER]\nGEAR=60.5\n", "the turns must be a whole number of 1..6000"},
-        {"[POSITION]\nPos3=1200\n", "switch position 3 (1200.00 mm) lies beyond the stroke of 1000 mm"},
-        {"[POSITION]\nPos3=-2\n", "switch position 3 (-2.00 mm) must not be negative: -1 means not set"},
+        {"[POSITION]\nPos3=1200\n",
+         "switch position 3 (1200.00 mm) lies beyond the stroke of 1000 mm"},
+        {"[POSITION]\nPos3=-2\n",
+         "switch position 3 (-2.00 mm) must not be negative: -1 means not set"},
         {"[POSITION]\nPos3=abc\n",
          "switch position 3 must be a number of mm within the stroke (at most two decimals; -1 "
          "means not set)"},
         {"[OUTPUT]\nHYSTERESIS=100000\n",
          "the hysteresis of 100000.00 mm is more counts than its word holds (at most 639.99 mm "
          "with this stroke and turns)"},
-        {"[POSITION]\nAnalog2=1001\n", "the analog maximum must be a whole number of 0..1000 mm (the stroke)"},
+        {"[POSITION]\nAnalog2=1001\n",
+         "the analog maximum must be a whole number of 0..1000 mm (the stroke)"},
         {"[ANALOG]\nFunktion=77\n",
          "the function flags must be a word the pages can show: the unused bits 0x0008 are set; "
          "they would send 69"},
@@ -359,8 +362,8 @@ TEST(ParameterValues, ARefusalSaysWhatTheValueMustBe) {
         EXPECT_EQ(problems[0].reason, QString::fromLatin1(c.reason));
     }
     // LENGTH=10 and 1000 turns cannot hold the default hysteresis of 1 mm: 102400 counts.
-    const IniFile ini(test::writeScratchFile(folder.filePath("set.ZDF"),
-                                             "[ZYLINDER]\nLENGTH=10\nGEAR=1000\n"));
+    const IniFile ini(
+        test::writeScratchFile(folder.filePath("set.ZDF"), "[ZYLINDER]\nLENGTH=10\nGEAR=1000\n"));
     const ZdfContent file = readZdf(ini);
     ParameterBlock block;
     const ParameterValues values = loadedValues(file, block);
@@ -369,7 +372,8 @@ TEST(ParameterValues, ARefusalSaysWhatTheValueMustBe) {
     const UsableFileValues usable = usableFileValues(ini);
     EXPECT_FALSE(usable.values);
     ASSERT_EQ(usable.problems.size(), 1);
-    EXPECT_TRUE(usable.problems[0].startsWith("the hysteresis of 1.00 mm")) << usable.problems[0].toStdString();
+    EXPECT_TRUE(usable.problems[0].startsWith("the hysteresis of 1.00 mm"))
+        << usable.problems[0].toStdString();
     QLocale::setDefault(previous);
 }
 
