@@ -1,8 +1,9 @@
 // Reads parameter files of any content, in one of several desktop locales. Reading must never
 // fail. A set whose values the pages can use goes round: load, save into the same file, load
 // again; the second load must give the same words a send would make, the same sensor position,
-// and a save of it must write the same keys (a fixed point after one round). A set the pages
-// cannot use must be refused by the save.
+// and a save of it must write the same keys (a fixed point after one round); what the pages save
+// loads back with no key to refuse. A set the pages cannot use must be refused by the save, and
+// every key named as not usable must be one the file holds, quoted without a NUL.
 //
 // Input: a flags byte (bits 0..1: the locale), then the file's bytes.
 #include "params/FileNumber.h"
@@ -85,7 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)zuvo::isParameterFile(ini);
     zuvo::ParameterBlock loaded;
-    const zuvo::ParameterValues first = zuvo::loadedValues(zuvo::readZdf(ini), loaded);
+    const ZdfContent content = zuvo::readZdf(ini);
+    const zuvo::ParameterValues first = zuvo::loadedValues(content, loaded);
+    for (const zuvo::FileProblem& problem : zuvo::loadProblems(content, first)) {
+        require(ini.hasKey(problem.section, problem.key), "a key the file lacks was named");
+        require(!problem.controls.empty(), "a named key shows on no control");
+        require(!zuvo::fileProblemText(problem, QStringLiteral("f.ZDF")).contains(QChar(0)),
+                "a NUL in a message");
+    }
     const std::optional<ZdfContent> saved = zuvo::fileContent(first, separator);
     if (!zuvo::unusableFields(first).empty()) {
         require(!saved, "a set with unusable values was saved");
@@ -99,8 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     zuvo::ParameterBlock reloaded;
-    const zuvo::ParameterValues second = zuvo::loadedValues(saveAndReadBack(*saved), reloaded);
+    const ZdfContent readBack = saveAndReadBack(*saved);
+    const zuvo::ParameterValues second = zuvo::loadedValues(readBack, reloaded);
     require(zuvo::unusableFields(second).empty(), "a saved set cannot be used when loaded");
+    require(zuvo::loadProblems(readBack, second).empty(), "a saved set loads with a key refused");
     require(second.sensorOnGearUnit == first.sensorOnGearUnit, "the sensor position changed");
     const zuvo::ParameterBlock a = sentBlock(first);
     const zuvo::ParameterBlock b = sentBlock(second);

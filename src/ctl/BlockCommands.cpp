@@ -38,15 +38,12 @@ int runRead(const CtlArguments& arguments) {
         return fail(*failure);
     }
     const ParameterBlockReply& reply = session.block();
-    // The file "Save to File" writes when the pages show this block.
+    // The file "Save to File" writes when the pages show this block. A block whose values the
+    // pages cannot hold keeps only its [BLOCK] section, as a backup does: the words are what
+    // matters, and zuvoctl restore sends them.
     const QLocale locale;
-    const std::optional<ZdfContent> content =
-        fileContent(blockValues(reply.words), fileDecimalSeparator(locale));
-    if (!content) {
-        return fail(ExitNoAnswer,
-                    QStringLiteral("the controller's block holds values the editor cannot use "
-                                   "(stroke or turns out of range): nothing was written"));
-    }
+    const ParameterValues values = blockValues(reply.words);
+    const std::optional<ZdfContent> content = fileContent(values, fileDecimalSeparator(locale));
     BlockBackup backup;
     backup.words = reply.words;
     backup.calibration10V = reply.kali10V;
@@ -56,10 +53,23 @@ int runRead(const CtlArguments& arguments) {
     backup.devicePath = session.devicePath();
     backup.time = QDateTime::currentDateTime();
     IniFile ini = IniFile::replacing(path);
-    if (!writeZdf(ini, *content, locale) || !writeBlockSection(ini, backup) || !ini.save()) {
+    if ((content && !writeZdf(ini, *content, locale)) || !writeBlockSection(ini, backup) ||
+        !ini.save()) {
         return fail(ExitUsage, QStringLiteral("cannot write %1: check the folder and its "
                                               "permissions")
                                    .arg(QDir::toNativeSeparators(path)));
+    }
+    if (!content) {
+        QStringList unusable;
+        for (const ValueField field : unusableFields(values)) {
+            unusable << unusableFieldText(field, values);
+        }
+        print(stdout, QStringLiteral("%1 words read from %2 into %3, as a block section only: the "
+                                     "editor cannot hold the block's values (%4)\n")
+                          .arg(reply.words.size())
+                          .arg(session.portName(), QDir::toNativeSeparators(path),
+                               unusable.join(QStringLiteral("; "))));
+        return ExitDone;
     }
     print(stdout, QStringLiteral("%1 words read from %2 into %3\n")
                       .arg(reply.words.size())

@@ -62,34 +62,53 @@ CommandFile readCommandFile(const CtlArguments& arguments) {
     return file;
 }
 
-// The parameter set of a file as "Read from File" puts it on the pages, or why it cannot go to
-// the controller.
-std::optional<ParameterValues> valuesToWrite(const IniFile& ini, const QString& path,
-                                             CtlFailure& failure) {
+// The parameter set a command takes from its file, read and checked before the port is opened: a
+// key that cannot be used as written refuses the file, naming the key and its value, so that
+// nothing the file does not say is sent or passes for equal.
+struct FileParameters {
+    QString path;
+    std::optional<ParameterValues> values;
+    bool fromBlockSection = false;
+    CtlFailure failure; // why there are no `values`
+};
+
+enum class FileUse {
+    Send,    // the editor sections, as "Read from File" shows them
+    Compare, // a backup's [BLOCK] words, else the editor sections
+};
+
+FileParameters fileParameters(const CtlArguments& arguments, FileUse use) {
+    const CommandFile file = readCommandFile(arguments);
+    FileParameters out{file.path, std::nullopt, false, file.failure};
+    if (!file.ini) {
+        return out;
+    }
+    const IniFile& ini = *file.ini;
+    const QString path = shownPath(file.path);
+    if (use == FileUse::Compare) {
+        FileValues values = parameterFileValues(ini);
+        out.values = std::move(values.values);
+        out.fromBlockSection = values.fromBlockSection;
+        out.failure = {ExitUsage,
+                       QStringLiteral("%1 cannot be compared: %2").arg(path, values.problem)};
+        return out;
+    }
     if (!isParameterFile(ini)) {
         const bool backupOnly = !ini.keys(QString::fromLatin1(BlockSectionName)).isEmpty();
-        failure = {ExitUsage, backupOnly
-                                  ? QStringLiteral("%1 holds only a block section: send it with "
+        out.failure = {ExitUsage,
+                       backupOnly ? QStringLiteral("%1 holds only a block section: send it with "
                                                    "zuvoctl restore")
-                                        .arg(shownPath(path))
+                                        .arg(path)
                                   : QStringLiteral("%1 holds no parameter set: give a .ZDF file "
                                                    "saved by ZuvoTool or zuvoctl read")
-                                        .arg(shownPath(path))};
-        return std::nullopt;
+                                        .arg(path)};
+        return out;
     }
-    ParameterBlock block;
-    ParameterValues values = loadedValues(readZdf(ini), block);
-    const std::vector<ValueField> unusable = unusableFields(values);
-    if (!unusable.empty()) {
-        QStringList reasons;
-        for (const ValueField field : unusable) {
-            reasons << unusableFieldText(field);
-        }
-        failure = {ExitUsage, QStringLiteral("%1 cannot be sent: %2; nothing was sent")
-                                  .arg(shownPath(path), reasons.join(QStringLiteral("; ")))};
-        return std::nullopt;
-    }
-    return values;
+    UsableFileValues values = usableFileValues(ini);
+    out.values = std::move(values.values);
+    out.failure = {ExitUsage, QStringLiteral("%1 cannot be sent: %2; nothing was sent")
+                                  .arg(path, values.problems.join(QStringLiteral("; ")))};
+    return out;
 }
 
 // The exit status and the one line a transfer ends with; a verified or unverified-by-choice send
@@ -142,20 +161,17 @@ int transfer(CtlSession& session, const WordsToSend& send, bool verify, const QS
 } // namespace
 
 int runWrite(const CtlArguments& arguments) {
-    CommandFile file = readCommandFile(arguments);
-    const QString& path = file.path;
-    std::optional<ParameterValues> values;
-    if (file.ini) {
-        values = valuesToWrite(*file.ini, path, file.failure);
-    }
-    if (!values) {
+    const FileParameters file = fileParameters(arguments, FileUse::Send);
+    if (!file.values) {
         return fail(file.failure);
     }
+    const QString& path = file.path;
     CtlSession session;
     if (const auto opened = session.openAndReadBlock(arguments)) {
         return fail(*opened);
     }
-    const std::optional<WordsToSend> send = valuesSend(*values, session.block().extraWordCount);
+    const std::optional<WordsToSend> send =
+        valuesSend(*file.values, session.block().extraWordCount);
     if (!send) { // refused above already; kept for the words' own check
         return fail(ExitUsage, QStringLiteral("%1 cannot be sent").arg(shownPath(path)));
     }
@@ -202,16 +218,11 @@ int runRestore(const CtlArguments& arguments) {
 }
 
 int runDiff(const CtlArguments& arguments) {
-    const CommandFile command = readCommandFile(arguments);
-    if (!command.ini) {
-        return fail(command.failure);
-    }
-    const QString& path = command.path;
-    const FileValues file = parameterFileValues(*command.ini);
+    const FileParameters file = fileParameters(arguments, FileUse::Compare);
     if (!file.values) {
-        return fail(ExitUsage,
-                    QStringLiteral("%1 cannot be compared: %2").arg(shownPath(path), file.problem));
+        return fail(file.failure);
     }
+    const QString& path = file.path;
     CtlSession session;
     if (const auto opened = session.openAndReadBlock(arguments)) {
         return fail(*opened);

@@ -1,6 +1,8 @@
 #include "params/BackupFile.h"
 
+#include "params/FileNumber.h"
 #include "params/ParameterBlock.h"
+#include "params/QuotedText.h"
 #include "params/UnitConversions.h"
 
 #include <QRegularExpression>
@@ -27,23 +29,20 @@ QString wordKey(int index) {
     return QStringLiteral("Word") + QString::number(index);
 }
 
-// Plain ASCII digits only: no sign, no blanks inside, no digits of other scripts.
+// A whole number as every file of the program holds it (FileNumber.h); the ranges are checked
+// where it is used.
 std::optional<qint64> decimal(const QString& text) {
-    if (text.isEmpty() || text.size() > 12) {
-        return std::nullopt;
-    }
-    qint64 value = 0;
-    for (QChar c : text) {
+    return parseFileInteger(text);
+}
+
+// Digits only, for the numbers inside key and port names: Word7, COM3.
+std::optional<qint64> plainDigits(const QString& text) {
+    for (const QChar c : text) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
             return std::nullopt;
         }
-        value = value * 10 + (c.unicode() - '0');
     }
-    return value;
-}
-
-QString quoted(const QString& text) {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return decimal(text);
 }
 
 // A key's value through `parse`; sets `problem` and returns nullopt when the key is missing or
@@ -59,7 +58,7 @@ auto parsedValue(const IniFile& ini, const QString& key, Parse parse, const QStr
     auto value = parse(*text);
     if (!value) {
         problem =
-            key + QStringLiteral(" is not ") + expected + QStringLiteral(": ") + quoted(*text);
+            key + QStringLiteral(" is not ") + expected + QStringLiteral(": ") + quotedText(*text);
     }
     return value;
 }
@@ -81,7 +80,7 @@ std::optional<int> parsePortName(const QString& text) {
     if (!text.startsWith(QStringLiteral("COM"))) {
         return std::nullopt;
     }
-    const auto n = decimal(text.mid(3));
+    const auto n = plainDigits(text.mid(3));
     if (!n || *n < 1 || *n > MaxPortNumber || text.at(3) == QLatin1Char('0')) {
         return std::nullopt;
     }
@@ -112,7 +111,7 @@ std::optional<int> wordKeyIndex(const QString& key) {
         return std::nullopt;
     }
     const QString digits = key.mid(4);
-    const auto n = decimal(digits);
+    const auto n = plainDigits(digits);
     if (!n || (digits.size() > 1 && digits.front() == QLatin1Char('0'))) {
         return -1;
     }
@@ -128,7 +127,7 @@ std::optional<std::vector<std::uint16_t>> readWords(const IniFile& ini, int coun
     for (const QString& key : ini.keys(section())) {
         const auto index = wordKeyIndex(key);
         if (index && *index < 0) {
-            problem = key + QStringLiteral(" is not a word key (Word0, Word1, ...)");
+            problem = printableText(key) + QStringLiteral(" is not a word key (Word0, Word1, ...)");
             return std::nullopt;
         }
         if (index && *index > highest) {
@@ -202,6 +201,15 @@ BlockSectionRead readBlockSection(const IniFile& ini, std::optional<int> expecte
     QString& problem = out.problem;
     if (ini.keys(section()).isEmpty()) {
         problem = QStringLiteral("the file has no [") + section() + QStringLiteral("] section");
+        return out;
+    }
+    // Only the first of each would be read: which block or word was meant is not known.
+    if (const int sections = ini.sectionCount(section()); sections > 1) {
+        problem = QStringLiteral("the file has %1 [%2] sections").arg(sections).arg(section());
+        return out;
+    }
+    if (const QStringList repeated = ini.repeatedKeys(section()); !repeated.isEmpty()) {
+        problem = printableText(repeated.front()) + QStringLiteral(" stands more than once");
         return out;
     }
     BlockBackup b;

@@ -67,9 +67,10 @@ void DigitalOutputPage::DOPosChange(int k) {
     std::uint32_t color = tc::White;
     const std::optional<double> previous =
         k >= 2 ? editorDecimal(controls.switchPosition(k - 1)->text()) : std::nullopt;
-    if (!mm) {
-        color = tc::Red;
-    } else if (*mm < 0) {
+    const SwitchPositionCheck check = checkSwitchPosition(edit->text(), mapping.workingGeometry());
+    if (!switchPositionUsable(check)) {
+        color = tc::Red; // no number, negative but not -1, or beyond the stroke
+    } else if (check == SwitchPositionCheck::NotSet) {
         color = tc::Silver;
     } else if (previous && *mm < *previous) {
         color = tc::Red;

@@ -41,11 +41,11 @@ std::int32_t int32OfEdit(const QLineEdit* edit) {
 }
 
 bool strokeUsable(std::optional<std::int64_t> mm) {
-    return mm && *mm >= 1 && *mm <= MaxStrokeMm;
+    return mm && zuvo::strokeUsable(*mm);
 }
 
 bool turnsUsable(std::optional<std::int64_t> turns) {
-    return turns && *turns >= 1 && *turns <= MaxTurns;
+    return turns && zuvo::turnsUsable(*turns);
 }
 
 } // namespace
@@ -58,7 +58,9 @@ EditorMapping::ShowingValues::~ShowingValues() {
     --mapping_.showingDepth_;
 }
 
-EditorMapping::EditorMapping(TForm1& form) : form_(form), controls_(form) {
+EditorMapping::EditorMapping(TForm1& form)
+    : form_(form), controls_(form),
+      fileMarks_(form, controls_, [this] { return showingValues(); }) {
     Ui::TForm1& ui = *form_.ui;
     working_ = Geometry{1000, 100};
     // Stroke and turns are whole numbers; switch positions have two decimals and may be -1 (not
@@ -104,8 +106,8 @@ std::optional<Geometry> EditorMapping::editedGeometry() const {
 void EditorMapping::markGeometryEdits() {
     const std::optional<std::int64_t> stroke = editorInteger(form_.ui->Laenge->text());
     const std::optional<std::int64_t> turns = editorInteger(form_.ui->Turns->text());
-    setEditColor(form_.ui->Laenge, strokeUsable(stroke) ? tc::White : tc::Red);
-    setEditColor(form_.ui->Turns, turnsUsable(turns) ? tc::White : tc::Red);
+    colourEdit(form_.ui->Laenge, strokeUsable(stroke), PageControl::Stroke);
+    colourEdit(form_.ui->Turns, turnsUsable(turns), PageControl::Turns);
     if (strokeUsable(stroke)) {
         working_.strokeMm = *stroke;
     }
@@ -116,29 +118,28 @@ void EditorMapping::markGeometryEdits() {
 
 bool EditorMapping::SetVars() {
     const ParameterValues values = pageValues();
-    refused_ = unusableFields(values);
+    const std::vector<ValueField> refused = unusableFields(values);
     markGeometryEdits();
     markHysteresis();
-    for (const ValueField field : refused_) {
+    refusals_.clear();
+    for (const ValueField field : refused) {
         if (switchPositionOf(field) != 0) {
             setEditColor(editOf(field), tc::Red);
         }
-    }
-    return storeValues(values, form_.Params);
-}
-
-QString EditorMapping::refusalText() const {
-    QStringList reasons;
-    for (const ValueField field : refused_) {
-        QString reason = unusableFieldText(field);
+        QString reason = unusableFieldText(field, values);
         for (const FileOrigin& file : fileOrigins_) {
             if (file.field == field && editOf(field)->text() == file.shownText) {
                 reason += QStringLiteral(" (") + file.origin + QLatin1Char(')');
             }
         }
-        reasons << reason;
+        refusals_ << reason;
     }
-    return reasons.join(QStringLiteral("; "));
+    refusals_ << fileMarks_.refusals();
+    return refusals_.isEmpty() && storeValues(values, form_.Params);
+}
+
+QString EditorMapping::refusalText() const {
+    return refusals_.join(QStringLiteral("; "));
 }
 
 ParameterValues EditorMapping::pageValues() const {
@@ -237,6 +238,22 @@ void EditorMapping::noteFileOrigin(ValueField field, const QString& origin) {
     fileOrigins_.push_back({field, editOf(field)->text(), origin});
 }
 
+void EditorMapping::noteFileProblems(const std::vector<FileProblem>& problems,
+                                     const QString& fileName) {
+    for (const FileProblem& problem : problems) {
+        const std::optional<ValueField> field = valueFieldOf(problem.controls.front());
+        if (problem.held && field) {
+            noteFileOrigin(*field, fileProblemOrigin(problem, fileName));
+        }
+        fileMarks_.note(problem, fileName);
+    }
+}
+
+void EditorMapping::clearFileProblems() {
+    fileMarks_.clear();
+    fileOrigins_.clear();
+}
+
 QLineEdit* EditorMapping::editOf(ValueField field) const {
     switch (field) {
     case ValueField::Stroke:
@@ -251,8 +268,12 @@ QLineEdit* EditorMapping::editOf(ValueField field) const {
 }
 
 void EditorMapping::markHysteresis() {
-    const std::optional<double> mm = editorDecimal(form_.ui->Hysterese->text());
-    setEditColor(form_.ui->Hysterese, mm && *mm >= 0 ? tc::White : tc::Red);
+    colourEdit(form_.ui->Hysterese, hysteresisUsable(form_.ui->Hysterese->text(), working_),
+               PageControl::Hysteresis);
+}
+
+void EditorMapping::colourEdit(QLineEdit* edit, bool usable, PageControl control) {
+    setEditColor(edit, usable && !fileMarks_.marks(control) ? tc::White : tc::Red);
 }
 
 void EditorMapping::GetVars() {
@@ -272,6 +293,7 @@ void EditorMapping::GetVars() {
 // arrived, and the table is what arrived once the pages are filled.
 void EditorMapping::ShowReceivedBlock() {
     const ShowingValues showing(*this);
+    clearFileProblems(); // the controller's values replace the file's
     ParameterBlock& block = form_.Params;
     const ParameterValues values = receivedValues(block);
     const auto received = block.SwitchPositionCounts;
@@ -293,7 +315,8 @@ void EditorMapping::LaengeChange() {
 
 void EditorMapping::TurnsChange() {
     const std::optional<std::int64_t> turns = editorInteger(form_.ui->Turns->text());
-    if (turns && *turns > MaxTurns) {
+    // Typed turns are bounded; shown ones stay as they are, so a file's are refused as written.
+    if (turns && *turns > MaxTurns && !showingValues()) {
         form_.ui->Turns->setText(QString::number(boundedTurns(*turns)));
         return; // the new text runs this reaction again
     }

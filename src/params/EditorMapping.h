@@ -2,6 +2,7 @@
 // Maps the parameter block to the editor pages and back; stroke and turns.
 
 #include "params/EditorControls.h"
+#include "params/FileProblemMarks.h"
 #include "params/ParameterValues.h"
 #include "params/UnitConversions.h"
 #include "widgets/UpDownSpinner.h"
@@ -35,11 +36,13 @@ public:
     bool showingValues() const { return showingDepth_ > 0; }
 
     // Editor pages to parameter words; false (and nothing changed) while an edit holds a value
-    // that cannot be used: the edit turns red and refusalText() says why, so that nothing
-    // unusable is sent or saved.
+    // that cannot be used, or a control still shows a file's value that could not be taken as
+    // written: the edit turns red and refusalText() says why, so that nothing unusable is sent
+    // or saved.
     bool SetVars();
     // Why the last SetVars refused the pages: each unusable field, with the parameter file's key
-    // when the value came from a file and is still shown as loaded.
+    // when the value came from a file and is still shown as loaded, and each file value the
+    // pages could not take.
     QString refusalText() const;
 
     // The pages' values as the controls hold them.
@@ -49,8 +52,15 @@ public:
     // chose. The caller holds a ShowingValues and puts the block's positions back afterwards.
     void showValues(const ParameterValues& values);
     // A value just shown from a parameter file that cannot be used: while its edit still shows
-    // it, refusals name it as `origin` (e.g. "LENGTH=0 in set.ZDF").
+    // it, refusals name it as `origin` (e.g. [ZYLINDER] LENGTH="0" in set.ZDF).
     void noteFileOrigin(ValueField field, const QString& origin);
+    // Every key of a file just shown that cannot be used as written (loadProblems): its controls
+    // turn red with the reason as their tooltip; an edit that holds the value names the key in
+    // refusals while it shows it, any other control keeps the set from being sent or saved
+    // until the user changes it.
+    void noteFileProblems(const std::vector<FileProblem>& problems, const QString& fileName);
+    // Forgets the marks and origins of the last file: another file or a block is shown.
+    void clearFileProblems();
     // The edit that holds a field.
     QLineEdit* editOf(ValueField field) const;
     // Switch positions and segment masks to the switch grid.
@@ -75,6 +85,8 @@ public:
 private:
     void markGeometryEdits();
     void markHysteresis();
+    // Red when the field's own rule or a mark of a file says so.
+    void colourEdit(QLineEdit* edit, bool usable, PageControl control);
 
     struct FileOrigin {
         ValueField field;
@@ -84,9 +96,12 @@ private:
 
     TForm1& form_;
     EditorControls controls_;
-    Geometry working_;
     int showingDepth_ = 0;
-    std::vector<ValueField> refused_;
+    // Made before the pages' own reactions are connected, so that a change first drops a mark
+    // and the reaction then colours the control by its own rule.
+    FileProblemMarks fileMarks_;
+    Geometry working_;
+    QStringList refusals_;
     std::vector<FileOrigin> fileOrigins_;
 };
 

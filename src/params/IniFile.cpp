@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QUtf8StringView>
 
+#include <algorithm>
+
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace zuvo {
@@ -182,6 +185,34 @@ QStringList IniFile::keys(const QString& section) const {
     return result;
 }
 
+int IniFile::sectionCount(const QString& section) const {
+    const QByteArray name = encode(section.trimmed());
+    return static_cast<int>(std::count_if(lines_.begin(), lines_.end(), [&name](const Line& line) {
+        return line.kind == Kind::Section && sameName(line.name, name);
+    }));
+}
+
+QStringList IniFile::repeatedKeys(const QString& section) const {
+    QStringList result;
+    const int header = findSection(encode(section.trimmed()));
+    if (header < 0) {
+        return result;
+    }
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const Line& line = lines_[static_cast<std::size_t>(i)];
+        const int first = line.kind == Kind::Key ? findKey(header, line.name) : i;
+        // Named once, at its second line.
+        if (first != i &&
+            std::count_if(lines_.begin() + first, lines_.begin() + i, [&line](const Line& other) {
+                return other.kind == Kind::Key && sameName(other.name, line.name);
+            }) == 1) {
+            result.append(decode(line.name));
+        }
+    }
+    return result;
+}
+
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
     return value(section, key).value_or(def);
 }
@@ -197,9 +228,11 @@ double IniFile::readFloat(const QString& section, const QString& key, double def
 }
 
 std::optional<int> IniFile::parseInteger(const QString& text) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    return ok ? std::optional<int>(v) : std::nullopt;
+    const std::optional<std::int64_t> v = parseFileInteger(text);
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*v);
 }
 
 std::optional<double> IniFile::parseFloat(const QString& text) {

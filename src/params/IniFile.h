@@ -50,9 +50,15 @@ public:
     bool hasKey(const QString& section, const QString& key) const;
     // The key names of a section in file order (first occurrence of each), empty when missing.
     QStringList keys(const QString& section) const;
+    // How many sections of the name the file holds; only the first is read.
+    int sectionCount(const QString& section) const;
+    // The keys that stand more than once in the (first) section, each named once in file order;
+    // only the first of them is read.
+    QStringList repeatedKeys(const QString& section) const;
 
     QString readString(const QString& section, const QString& key, const QString& def) const;
-    // Decimal with an optional sign; anything else, or a value out of range, gives `def`.
+    // A whole number with an optional sign (parseFileInteger); anything else, or a value out of
+    // range, gives `def`.
     int readInteger(const QString& section, const QString& key, int def) const;
     // A number with a decimal point or comma (parseFileNumber); anything else gives `def`.
     double readFloat(const QString& section, const QString& key, double def) const;

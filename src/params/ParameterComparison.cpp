@@ -26,13 +26,13 @@ QString mmText(std::int64_t mm) {
 
 // A two-decimal edit's text as a number of mm; a text that is no number stays as it is, so that
 // the row shows what is wrong with it.
-QString decimalMmText(const QString& neutral, QChar decimalSeparator, bool negativeIsNotSet) {
+QString decimalMmText(const QString& neutral, QChar decimalSeparator, bool minusOneIsNotSet) {
     const std::optional<double> mm = editorDecimal(neutral);
     if (!mm) {
         return neutral;
     }
-    if (negativeIsNotSet && *mm < 0) {
-        return QStringLiteral("not set");
+    if (minusOneIsNotSet && *mm == NotSetMm) {
+        return QStringLiteral("not set"); // another negative value is shown as it is: refused
     }
     QString text = QString::number(*mm, 'f', 2);
     text.replace(QLatin1Char('.'), decimalSeparator);
@@ -154,8 +154,11 @@ FileValues parameterFileValues(const IniFile& ini) {
             out.problem = QStringLiteral("the backup's block is damaged: ") + read.problem;
         }
     } else if (isParameterFile(ini)) {
-        ParameterBlock block;
-        out.values = loadedValues(readZdf(ini), block);
+        // Values the pages would change on loading would compare as something the file does not
+        // say.
+        UsableFileValues file = usableFileValues(ini);
+        out.values = std::move(file.values);
+        out.problem = file.problems.join(QStringLiteral("; "));
     } else {
         out.problem = QStringLiteral("the file holds no parameters");
     }

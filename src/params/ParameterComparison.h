@@ -57,7 +57,8 @@ struct FileValues {
 };
 
 // The parameters a file holds: a backup's [BLOCK] words when it has that section (a damaged one
-// is refused), else its editor sections; a file that is neither is refused.
+// is refused), else its editor sections (refused when a key cannot be used as written); a file
+// that is neither is refused.
 FileValues parameterFileValues(const IniFile& ini);
 
 // The comparison as plain text: a header naming both sides, one line per row in aligned

@@ -45,20 +45,6 @@ QString notSaved(const QString& reasons) {
     return QStringLiteral("The parameter file was not saved: ") + reasons + QLatin1Char('.');
 }
 
-// What the user finds in the file for a value the pages cannot use.
-QString storedText(ValueField field, const ZdfContent& file) {
-    switch (field) {
-    case ValueField::Stroke:
-        return QString::number(file.strokeMm);
-    case ValueField::Turns:
-        return QString::number(file.turns);
-    case ValueField::Hysteresis:
-        return file.hysteresis;
-    default:
-        return file.switchPositions[static_cast<std::size_t>(switchPositionOf(field) - 1)];
-    }
-}
-
 } // namespace
 
 ParameterFiles::ParameterFiles(TForm1& form) : form_(form) {
@@ -149,19 +135,18 @@ void ParameterFiles::takeOverFromFile() {
 // The controls' reactions rewrite the position table as the texts go in; the table is the file's
 // once the pages are filled. The stroke's reaction leaves the words alone until the next send or
 // save.
+// Values the pages cannot take as written are shown as well as the pages can show them and
+// marked, so that the set is not sent or saved until they are corrected.
 void ParameterFiles::show(const ZdfContent& content, const QString& fileName) {
     EditorMapping& mapping = form_.editorMapping();
     const EditorMapping::ShowingValues showing(mapping);
+    mapping.clearFileProblems();
     ParameterBlock& block = form_.Params;
     const ParameterValues values = loadedValues(content, block);
     const auto loaded = block.SwitchPositionCounts;
     mapping.showValues(values);
     block.SwitchPositionCounts = loaded;
-    for (const ValueField field : unusableFields(values)) {
-        mapping.noteFileOrigin(field, fileKeyOf(field) + QLatin1Char('=') +
-                                          storedText(field, content) + QStringLiteral(" in ") +
-                                          fileName);
-    }
+    mapping.noteFileProblems(loadProblems(content, values), fileName);
     mapping.GetVars();
     form_.digitalOutputPage().PaintL();
     handlePendingEvents();

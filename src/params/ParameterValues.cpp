@@ -6,6 +6,9 @@
 #include "params/StrokeAndTurns.h"
 #include "params/WordFields.h"
 
+#include <QFileInfo>
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,17 +17,11 @@ namespace zuvo {
 
 namespace {
 
-// Items of the combo boxes; an index without an item shows item 0.
-constexpr int kAnalogFunctionItems = 6;
 // Range of the rush-in delay track bars.
 constexpr int kMinRushIn = 3;
 constexpr int kMaxRushIn = 30;
 // Six outputs: bits 0..5 of a segment mask.
 constexpr std::uint16_t kOutputBits = 0x3F;
-
-int comboItem(int index, int items) {
-    return index < items ? index : 0;
-}
 
 SpeedSensor sensorOf(const ParameterValues& values) {
     return values.sensorOnGearUnit ? SpeedSensor::GearUnit : SpeedSensor::MotorAxis;
@@ -50,9 +47,9 @@ void setAnalogRange(ParameterValues& values, std::int64_t minimumMm, std::int64_
 }
 
 void setFlags(ParameterValues& values, std::uint16_t word) {
-    const FunctionFlags flags = FunctionFlags::fromWord(word);
-    values.analogFunction = comboItem(flags.analogFunction, kAnalogFunctionItems);
-    values.digitalOutput4 = flags.digitalOutput4Item();
+    const FunctionFlags flags = FunctionFlags::fromWord(word).shown();
+    values.analogFunction = flags.analogFunction;
+    values.digitalOutput4 = flags.digitalOutput4;
     values.impulses = flags.impulses;
     values.externalReference = flags.externalReference;
     values.thrustOverload = flags.thrustOverload;
@@ -80,12 +77,19 @@ bool fitsCounts(std::int64_t counts) {
            counts <= std::numeric_limits<std::int32_t>::max();
 }
 
-bool strokeUsable(std::int64_t mm) {
-    return mm >= 1 && mm <= MaxStrokeMm;
+// A value for a message: two decimals with the desktop's separator.
+QString millimetres(double mm) {
+    return fileNumber(mm, systemDecimalSeparator(), 2);
 }
 
-bool turnsUsable(std::int64_t turns) {
-    return turns >= 1 && turns <= MaxTurns;
+// The largest hysteresis with two decimals whose counts fit their word.
+double largestHysteresis(Geometry geometry) {
+    auto hundredths = static_cast<std::int64_t>(65535.5L * geometry.strokeMm * 100 /
+                                                (geometry.turns * CountsPerRevolution));
+    while (hundredths > 0 && !HysteresisFitsWord(static_cast<double>(hundredths) / 100, geometry)) {
+        --hundredths;
+    }
+    return static_cast<double>(hundredths) / 100;
 }
 
 } // namespace
@@ -101,6 +105,37 @@ std::optional<Geometry> valuesGeometry(const ParameterValues& values) {
     return geometry.valid() ? std::optional<Geometry>(geometry) : std::nullopt;
 }
 
+SwitchPositionCheck checkSwitchPosition(const QString& text, std::optional<Geometry> geometry) {
+    const std::optional<double> mm = editorDecimal(text);
+    if (!mm) {
+        return SwitchPositionCheck::NoNumber;
+    }
+    if (*mm == NotSetMm) {
+        return SwitchPositionCheck::NotSet;
+    }
+    if (*mm < 0) {
+        return SwitchPositionCheck::Negative;
+    }
+    if (geometry && *mm > static_cast<double>(geometry->strokeMm)) {
+        return SwitchPositionCheck::BeyondStroke;
+    }
+    // Beyond 32 bits of counts the controller would get a different position.
+    if (geometry && !fitsCounts(*EditorCounts(*mm, *geometry))) {
+        return SwitchPositionCheck::BeyondCounts;
+    }
+    return SwitchPositionCheck::Usable;
+}
+
+bool switchPositionUsable(SwitchPositionCheck check) {
+    return check == SwitchPositionCheck::Usable || check == SwitchPositionCheck::NotSet;
+}
+
+bool hysteresisUsable(const QString& text, std::optional<Geometry> geometry) {
+    const std::optional<double> mm = editorDecimal(text);
+    // Counts beyond the word would be cut to a different hysteresis.
+    return mm && *mm >= 0 && (!geometry || HysteresisFitsWord(*mm, *geometry));
+}
+
 std::vector<ValueField> unusableFields(const ParameterValues& values) {
     std::vector<ValueField> fields;
     if (!strokeUsable(values.strokeMm)) {
@@ -109,16 +144,13 @@ std::vector<ValueField> unusableFields(const ParameterValues& values) {
     if (!turnsUsable(values.turns)) {
         fields.push_back(ValueField::Turns);
     }
-    const std::optional<double> hysteresis = editorDecimal(values.hysteresisMm);
-    if (!hysteresis || *hysteresis < 0) {
+    const std::optional<Geometry> geometry = valuesGeometry(values);
+    if (!hysteresisUsable(values.hysteresisMm, geometry)) {
         fields.push_back(ValueField::Hysteresis);
     }
-    const std::optional<Geometry> geometry = valuesGeometry(values);
     for (int k = 1; k <= SwitchPositions; ++k) {
-        const std::optional<double> mm =
-            editorDecimal(values.switchPositionsMm[static_cast<std::size_t>(k - 1)]);
-        // Beyond 32 bits of counts the controller would get a different position.
-        if (!mm || (geometry && !fitsCounts(*EditorCounts(*mm, *geometry)))) {
+        if (!switchPositionUsable(checkSwitchPosition(
+                values.switchPositionsMm[static_cast<std::size_t>(k - 1)], geometry))) {
             fields.push_back(switchPositionField(k));
         }
     }
@@ -203,9 +235,9 @@ ParameterValues loadedValues(const ZdfContent& file, ParameterBlock& block) {
     values.strokeMm = file.strokeMm;
     words[Word::Stroke] = fitsWord(file.strokeMm) ? static_cast<std::uint16_t>(file.strokeMm) : 0;
     values.clockwise = file.clockwise;
-    values.turns = boundedTurns(file.turns);
-    // The gear word keeps the file's tenths where it can; turns beyond the edit's bound give
-    // the word of the turns the edit shows.
+    // As written: turns beyond the edit's bound are refused, not cut to 6000.
+    values.turns = file.turns;
+    // The gear word keeps the file's tenths where it can.
     const double gearWord = std::trunc(file.gear * 10);
     if (gearWord >= 0 && gearWord <= 0xFFFF) {
         words[Word::GearTurns] = static_cast<std::uint16_t>(gearWord);
@@ -292,20 +324,140 @@ QString fileKeyOf(ValueField field) {
     }
 }
 
-QString unusableFieldText(ValueField field) {
+QString unusableFieldText(ValueField field, const ParameterValues& values) {
+    const std::optional<Geometry> geometry = valuesGeometry(values);
     switch (field) {
     case ValueField::Stroke:
-        return QStringLiteral("the stroke must be a whole number of 1..65535 mm");
+        return strokeRuleText();
     case ValueField::Turns:
-        return QStringLiteral("the turns must be a whole number of 1..6000");
-    case ValueField::Hysteresis:
+        return turnsRuleText();
+    case ValueField::Hysteresis: {
+        const std::optional<double> mm = editorDecimal(values.hysteresisMm);
+        if (mm && *mm >= 0 && geometry && !HysteresisFitsWord(*mm, *geometry)) {
+            return QStringLiteral("the hysteresis of %1 mm is more counts than its word holds "
+                                  "(at most %2 mm with this stroke and turns)")
+                .arg(millimetres(*mm), millimetres(largestHysteresis(*geometry)));
+        }
         return QStringLiteral("the hysteresis must be a number of mm (at most two decimals, "
                               "not negative)");
-    default:
-        return QStringLiteral("switch position %1 must be a number of mm within the cylinder's "
-                              "reach (at most two decimals, -1 = not set)")
-            .arg(switchPositionOf(field));
     }
+    default:
+        break;
+    }
+    const int k = switchPositionOf(field);
+    const QString& text = values.switchPositionsMm[static_cast<std::size_t>(k - 1)];
+    const std::optional<double> mm = editorDecimal(text);
+    switch (checkSwitchPosition(text, geometry)) {
+    case SwitchPositionCheck::Negative:
+        return QStringLiteral("switch position %1 (%2 mm) must not be negative: -1 means not set")
+            .arg(k)
+            .arg(millimetres(*mm));
+    case SwitchPositionCheck::BeyondStroke:
+        return QStringLiteral("switch position %1 (%2 mm) lies beyond the stroke of %3 mm")
+            .arg(k)
+            .arg(millimetres(*mm))
+            .arg(geometry->strokeMm);
+    case SwitchPositionCheck::BeyondCounts:
+        return QStringLiteral("switch position %1 (%2 mm) is more sensor counts than 32 bits hold")
+            .arg(k)
+            .arg(millimetres(*mm));
+    case SwitchPositionCheck::NoNumber:
+    case SwitchPositionCheck::NotSet:
+    case SwitchPositionCheck::Usable:
+        break;
+    }
+    return QStringLiteral("switch position %1 must be a number of mm within the stroke (at most "
+                          "two decimals; -1 means not set)")
+        .arg(k);
+}
+
+PageControl pageControlOf(ValueField field) {
+    switch (field) {
+    case ValueField::Stroke:
+        return PageControl::Stroke;
+    case ValueField::Turns:
+        return PageControl::Turns;
+    case ValueField::Hysteresis:
+        return PageControl::Hysteresis;
+    default:
+        return switchPositionControl(switchPositionOf(field));
+    }
+}
+
+std::optional<ValueField> valueFieldOf(PageControl control) {
+    switch (control) {
+    case PageControl::Stroke:
+        return ValueField::Stroke;
+    case PageControl::Turns:
+        return ValueField::Turns;
+    case PageControl::Hysteresis:
+        return ValueField::Hysteresis;
+    default:
+        break;
+    }
+    const int k = switchPositionOf(control);
+    return k != 0 ? std::optional(switchPositionField(k)) : std::nullopt;
+}
+
+std::vector<FileProblem> loadProblems(const ZdfContent& file, const ParameterValues& loaded) {
+    std::vector<FileProblem> problems = file.problems;
+    for (const ValueField field : unusableFields(loaded)) {
+        QString written;
+        QString section = QStringLiteral("ZYLINDER");
+        switch (field) {
+        case ValueField::Stroke:
+            written = QString::number(file.strokeMm);
+            break;
+        case ValueField::Turns:
+            written = QString::number(file.turns);
+            break;
+        case ValueField::Hysteresis:
+            if (!file.hysteresisInFile) {
+                continue; // the default stands in: no key of the file to name
+            }
+            section = QStringLiteral("OUTPUT");
+            written = file.hysteresis;
+            break;
+        default:
+            section = QStringLiteral("POSITION");
+            written = file.switchPositions[static_cast<std::size_t>(switchPositionOf(field) - 1)];
+            break;
+        }
+        problems.push_back({section,
+                            fileKeyOf(field),
+                            written,
+                            unusableFieldText(field, loaded),
+                            {pageControlOf(field)},
+                            true});
+    }
+    return problems;
+}
+
+UsableFileValues usableFileValues(const IniFile& ini) {
+    UsableFileValues out;
+    if (ini.loadState() != IniFile::LoadState::Loaded || !isParameterFile(ini)) {
+        return out;
+    }
+    const ZdfContent file = readZdf(ini);
+    ParameterBlock block;
+    ParameterValues values = loadedValues(file, block);
+    const QString fileName = QFileInfo(ini.path()).fileName();
+    const std::vector<FileProblem> problems = loadProblems(file, values);
+    for (const FileProblem& problem : problems) {
+        out.problems << fileProblemText(problem, fileName);
+    }
+    // A default that this cylinder cannot use (a missing hysteresis) names no key.
+    for (const ValueField field : unusableFields(values)) {
+        if (std::none_of(problems.begin(), problems.end(), [field](const FileProblem& p) {
+                return p.held && valueFieldOf(p.controls.front()) == field;
+            })) {
+            out.problems << unusableFieldText(field, values);
+        }
+    }
+    if (out.problems.isEmpty()) {
+        out.values = std::move(values);
+    }
+    return out;
 }
 
 QString neutralDecimalText(const QString& shown, QChar decimalSeparator) {

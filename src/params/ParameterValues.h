@@ -13,13 +13,15 @@
 // The number edits (stroke, turns, hysteresis, switch positions) can hold something that is no
 // usable number: a file may say LENGTH=0, or Pos3=abc. Such a value is kept and shown as it is;
 // unusableFields() names it, and storeValues() and fileContent() refuse the whole set, so that
-// nothing unusable reaches the controller or a file.
+// nothing unusable reaches the controller or a file. loadProblems() names every key of a file
+// that cannot be used as written, the edits' values among them.
 
 #include "params/ParameterBlock.h"
 #include "params/UnitConversions.h"
 #include "params/ZdfContent.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -38,8 +40,8 @@ struct ParameterValues {
     bool clockwise = true;          // TB ("Clockwise Direction"), else BT
     bool externalReference = false; // ExtRef
 
-    // Digital Output Configuration. The edits' texts with a point as the decimal mark; a
-    // negative switch position is "not set".
+    // Digital Output Configuration. The edits' texts with a point as the decimal mark; a switch
+    // position of -1 is "not set", another negative one cannot be used.
     std::array<QString, SwitchPositions> switchPositionsMm = defaultSwitchPositions(); // DOPos
     QString hysteresisMm = QStringLiteral("0.00");                                     // Hysterese
     // Per segment (column of the switch grid): bit r-1 = output r is on in that segment.
@@ -80,9 +82,30 @@ constexpr int switchPositionOf(ValueField field) {
     return k >= 1 ? k : 0;
 }
 
+// A switch position of -1 mm is not set.
+inline constexpr double NotSetMm = -1.0;
+
+// What a switch position's text (either decimal mark) is, on a cylinder of `geometry` when it is
+// known.
+enum class SwitchPositionCheck {
+    Usable,
+    NotSet,       // -1
+    NoNumber,     // no number of mm with at most two decimals
+    Negative,     // below 0 but not -1
+    BeyondStroke, // more than the stroke
+    BeyondCounts, // more sensor counts than 32 bits hold
+};
+SwitchPositionCheck checkSwitchPosition(const QString& text, std::optional<Geometry> geometry);
+// Usable or not set.
+bool switchPositionUsable(SwitchPositionCheck check);
+
+// A hysteresis text (either decimal mark) that is a number of mm, not negative, whose counts fit
+// their word on a cylinder of `geometry` when it is known.
+bool hysteresisUsable(const QString& text, std::optional<Geometry> geometry);
+
 // The fields whose value cannot be used, in page order: a stroke outside 1..65535 mm, turns
-// outside 1..6000, a hysteresis that is no number of mm with two decimals or is negative, a
-// switch position that is no such number or lies beyond what 32 bits of counts can hold.
+// outside 1..6000, a hysteresis that is no number of mm with two decimals, is negative or is more
+// counts than its word holds, a switch position that is not usable (checkSwitchPosition).
 std::vector<ValueField> unusableFields(const ParameterValues& values);
 
 // Stroke and turns, when both are usable.
@@ -99,8 +122,23 @@ ParameterValues receivedValues(ParameterBlock& block);
 
 // The pages that show a parameter file, and the block as loading it sets it: words 0..3 and
 // 5..15 and the ten positions (the switch positions converted as loaded positions are). The
-// sensor position is the file's, and the speed is converted with it.
+// sensor position is the file's, and the speed is converted with it. The edits' values are the
+// file's as written, usable or not.
 ParameterValues loadedValues(const ZdfContent& file, ParameterBlock& block);
+
+// Every present key of a file whose value cannot be used as written: the file's own problems
+// (values the pages cannot hold), then the edits' values of `loaded` (loadedValues of the file)
+// that unusableFields refuses, each `held`. A set with any of them is not sent.
+std::vector<FileProblem> loadProblems(const ZdfContent& file, const ParameterValues& loaded);
+
+// The parameter set of a file's editor sections as "Read from File" shows it, when every present
+// key can be used as written; otherwise each key that cannot, for the user (fileProblemText,
+// naming the file's key and value). Neither for a file that holds no parameter set.
+struct UsableFileValues {
+    std::optional<ParameterValues> values;
+    QStringList problems;
+};
+UsableFileValues usableFileValues(const IniFile& ini);
 
 // The keys "Save to File" writes for the values, numbers with `decimalSeparator` (see
 // FileNumber.h); nothing while a field is unusable.
@@ -109,8 +147,13 @@ std::optional<ZdfContent> fileContent(const ParameterValues& values, QChar decim
 // The file key an edit's value is saved under (LENGTH, GEAR, HYSTERESIS, Pos1..Pos8).
 QString fileKeyOf(ValueField field);
 
-// Why a field's value cannot be used, for the user: names the field and says what it must be.
-QString unusableFieldText(ValueField field);
+// Why a field's value in `values` cannot be used, for the user: names the field and says what it
+// must be (a switch position beyond the stroke names the stroke).
+QString unusableFieldText(ValueField field, const ParameterValues& values);
+
+// The page control that shows a field, and the field an edit shows.
+PageControl pageControlOf(ValueField field);
+std::optional<ValueField> valueFieldOf(PageControl control);
 
 // A page's decimal text with the point as its mark, from what an edit shows with
 // `decimalSeparator`; and back. Text that is no number is kept as it is.

@@ -1,8 +1,26 @@
 #include "params/StrokeAndTurns.h"
 
+#include "params/UnitConversions.h"
+
 #include <algorithm>
 
 namespace zuvo {
+
+bool strokeUsable(std::int64_t strokeMm) {
+    return strokeMm >= 1 && strokeMm <= MaxStrokeMm;
+}
+
+bool turnsUsable(std::int64_t turns) {
+    return turns >= 1 && turns <= MaxTurns;
+}
+
+QString strokeRuleText() {
+    return QStringLiteral("the stroke must be a whole number of 1..%1 mm").arg(MaxStrokeMm);
+}
+
+QString turnsRuleText() {
+    return QStringLiteral("the turns must be a whole number of 1..%1").arg(MaxTurns);
+}
 
 std::int64_t strokeAfterSpin(std::int64_t strokeMm, bool up) {
     if (up) {

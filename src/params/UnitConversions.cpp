@@ -55,7 +55,7 @@ ReceivedGeometry normalised(ReceivedGeometry geometry) {
 } // namespace
 
 bool Geometry::valid() const {
-    return strokeMm >= 1 && strokeMm <= MaxStrokeMm && turns >= 1 && turns <= MaxTurns;
+    return strokeUsable(strokeMm) && turnsUsable(turns);
 }
 
 std::optional<std::int64_t> EditorCounts(double mm, Geometry geometry) {
@@ -89,6 +89,14 @@ std::optional<std::uint16_t> HysteresisCounts(double mm, Geometry geometry) {
     }
     return static_cast<std::uint16_t>(static_cast<std::uint64_t>(halfUpCounts(mm, geometry)) &
                                       0xFFFF);
+}
+
+bool HysteresisFitsWord(double mm, Geometry geometry) {
+    if (!geometry.valid()) {
+        return false;
+    }
+    const std::int64_t counts = halfUpCounts(mm, geometry);
+    return counts >= 0 && counts <= 0xFFFF;
 }
 
 ReceivedGeometry receivedGeometry(std::uint16_t strokeWord, std::uint16_t gearWord) {

@@ -40,6 +40,8 @@ std::optional<std::int64_t> FileCounts(double mm, Geometry geometry);
 
 // Hysteresis word of h mm: trunc(h * T * 1024 / L + 0.5), kept to its low 16 bits.
 std::optional<std::uint16_t> HysteresisCounts(double mm, Geometry geometry);
+// Whether those counts fit the word whole (0..65535), so that nothing is cut off.
+bool HysteresisFitsWord(double mm, Geometry geometry);
 
 // The cylinder as a received block describes it. A stroke word of 0 is taken as 1 and a gear
 // word of 0 as 10, so that nothing divides by zero.

@@ -29,6 +29,13 @@ std::uint16_t FunctionFlags::toWord() const {
     return static_cast<std::uint16_t>(word);
 }
 
+FunctionFlags FunctionFlags::shown() const {
+    FunctionFlags flags = *this;
+    flags.analogFunction = analogFunction < AnalogFunctionItemCount ? analogFunction : 0;
+    flags.digitalOutput4 = digitalOutput4Item();
+    return flags;
+}
+
 RushInDelays RushInDelays::fromWord(std::uint16_t word) {
     return {word & 0x7F, (word & 0x7F00) >> 8};
 }

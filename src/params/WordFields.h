@@ -5,6 +5,11 @@
 
 namespace zuvo {
 
+// Items of the analog function box: "0..10V" .. "20..4mA".
+inline constexpr int AnalogFunctionItemCount = 6;
+// Bits of word 3 that no control holds: bit 3 and bits 11..15.
+inline constexpr std::uint16_t UnusedFunctionBits = 0xF808;
+
 struct FunctionFlags {
     int analogFunction = 0; // bits 0..2: item of the analog output function box
     int digitalOutput4 = 0; // bits 4..5: function of output 4 (3 names no item)
@@ -19,6 +24,9 @@ struct FunctionFlags {
 
     // The item a shown block selects for output 4: the unused value 3 is shown as item 0.
     int digitalOutput4Item() const { return digitalOutput4 == 3 ? 0 : digitalOutput4; }
+    // The flags as the pages show them: an analog function or an output-4 function that names
+    // no item shows item 0.
+    FunctionFlags shown() const;
 
     bool operator==(const FunctionFlags&) const = default;
 };

@@ -1,8 +1,13 @@
 #include "params/ZdfContent.h"
 
 #include "params/FileNumber.h"
+#include "params/StrokeAndTurns.h"
+#include "params/WordFields.h"
+
+#include <QStringList>
 
 #include <cmath>
+#include <limits>
 
 namespace zuvo {
 
@@ -18,47 +23,103 @@ QString numbered(const char* stem, int n) {
     return QString::fromLatin1(stem) + QString::number(n);
 }
 
-std::optional<double> decimalValue(const IniFile& ini, const QString& section, const QString& key) {
-    const auto text = ini.value(section, key);
-    return text ? parseFileNumber(*text) : std::nullopt;
+bool fitsWord(std::int64_t value) {
+    return value >= 0 && value <= 0xFFFF;
 }
 
-std::optional<int> integerValue(const IniFile& ini, const QString& section, const QString& key) {
-    const auto text = ini.value(section, key);
-    return text ? IniFile::parseInteger(*text) : std::nullopt;
-}
-
-// A word from an integer key; a value outside 0..65535 would be cut to a different word, so it
-// counts as not converting.
-std::uint16_t wordValue(const IniFile& ini, const QString& section, const QString& key,
-                        std::uint16_t def) {
-    const auto v = integerValue(ini, section, key);
-    return v && *v >= 0 && *v <= 0xFFFF ? static_cast<std::uint16_t>(*v) : def;
-}
-
-// A word from a key written as an integer but read as a decimal number, truncated.
-std::uint16_t truncatedWordValue(const IniFile& ini, const QString& section, const QString& key,
-                                 std::uint16_t def) {
-    const auto v = decimalValue(ini, section, key);
-    if (!v) {
-        return def;
+// A floating-point key's value when it is a whole number a 64-bit integer holds.
+std::optional<std::int64_t> wholeValue(std::optional<double> value) {
+    // 2^63 is exact in a double; every double below it in magnitude converts.
+    constexpr double limit = 9223372036854775808.0;
+    if (!value || std::trunc(*value) != *value || *value >= limit || *value < -limit) {
+        return std::nullopt;
     }
-    const double t = std::trunc(*v);
-    return t >= 0 && t <= 0xFFFF ? static_cast<std::uint16_t>(t) : def;
+    return static_cast<std::int64_t>(*value);
 }
 
-// An edit text as stored. An edit holds one line: a stray carriage return inside a line ends the
-// text.
-QString editText(const IniFile& ini, const QString& section, const QString& key,
-                 const QString& def) {
-    QString text = ini.readString(section, key, def);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n')) {
-            text.truncate(i);
-            break;
+// A key of an integer word read as a decimal number and truncated (the ANLAUF keys).
+std::optional<std::uint16_t> truncatedWord(const QString& text) {
+    const std::optional<double> value = parseFileNumber(text);
+    if (!value) {
+        return std::nullopt;
+    }
+    const double t = std::trunc(*value);
+    return t >= 0 && t <= 0xFFFF ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(t))
+                                 : std::nullopt;
+}
+
+QString hexWord(unsigned word) {
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// Why the pages cannot show a flags word as it stands, or nothing when they can.
+QString flagsWordProblem(std::uint16_t word, std::vector<PageControl>& controls) {
+    const FunctionFlags flags = FunctionFlags::fromWord(word);
+    QStringList details;
+    if (flags.analogFunction >= AnalogFunctionItemCount) {
+        details << QStringLiteral("the analog function %1 has no item").arg(flags.analogFunction);
+        controls.push_back(PageControl::AnalogFunction);
+    }
+    if (flags.digitalOutput4Item() != flags.digitalOutput4) {
+        details
+            << QStringLiteral("the function %1 of output 4 has no item").arg(flags.digitalOutput4);
+        controls.push_back(PageControl::DigitalOutput4);
+    }
+    if ((word & UnusedFunctionBits) != 0) {
+        details
+            << QStringLiteral("the unused bits %1 are set").arg(hexWord(word & UnusedFunctionBits));
+        if (controls.empty()) {
+            controls.push_back(PageControl::AnalogFunction);
         }
     }
-    return text.trimmed();
+    const std::uint16_t shown = flags.shown().toWord();
+    if (shown == word) {
+        return {};
+    }
+    return QStringLiteral("the function flags must be a word the pages can show: %1; they would "
+                          "send %2")
+        .arg(details.join(QStringLiteral(", ")))
+        .arg(shown);
+}
+
+// The track bars of the rush-in delays hold 3..30 tenths of a second each.
+bool rushInUsable(std::uint16_t word, std::vector<PageControl>& controls) {
+    const RushInDelays delays = RushInDelays::fromWord(word);
+    const auto inRange = [](int tenths) { return tenths >= 3 && tenths <= 30; };
+    if (!inRange(delays.retract) || (word & 0x0080) != 0) {
+        controls.push_back(PageControl::RushInRetract);
+    }
+    if (!inRange(delays.extend) || (word & 0x8000) != 0) {
+        controls.push_back(PageControl::RushInExtend);
+    }
+    return controls.empty();
+}
+
+// Reads the keys of one file and notes what cannot be used.
+class KeyReader {
+public:
+    KeyReader(const IniFile& ini, std::vector<FileProblem>& problems)
+        : ini_(ini), problems_(problems) {}
+
+    std::optional<QString> text(const QString& section, const QString& key) const {
+        return ini_.value(section, key);
+    }
+
+    void refuse(const QString& section, const QString& key, const QString& written,
+                const QString& reason, std::vector<PageControl> controls) {
+        problems_.push_back({section, key, written, reason, std::move(controls), false});
+    }
+
+private:
+    const IniFile& ini_;
+    std::vector<FileProblem>& problems_;
+};
+
+// An edit's text as the file holds it, whatever it is: an edit shows it, and the pages judge it
+// (a stray carriage return inside it is not cut off; it makes the text no number).
+QString editText(const IniFile& ini, const QString& section, const QString& key,
+                 const QString& def) {
+    return ini.readString(section, key, def);
 }
 
 } // namespace
@@ -87,30 +148,153 @@ bool isParameterFile(const IniFile& ini) {
 
 ZdfContent readZdf(const IniFile& ini) {
     ZdfContent c;
-    c.zeroWord = truncatedWordValue(ini, Zylinder, QStringLiteral("ZERO"), 0);
-    c.strokeMm = integerValue(ini, Zylinder, QStringLiteral("LENGTH")).value_or(c.strokeMm);
-    c.clockwise = integerValue(ini, Zylinder, QStringLiteral("DIRECTION")).value_or(1) == 1;
-    if (const auto gear = decimalValue(ini, Zylinder, QStringLiteral("GEAR"))) {
-        c.gear = *gear;
-        c.turns = integerValue(ini, Zylinder, QStringLiteral("GEAR")).value_or(100);
+    KeyReader keys(ini, c.problems);
+
+    // Word 0 is never sent and no page shows it: a value that does not convert is 0, silently.
+    if (const auto zero = keys.text(Zylinder, QStringLiteral("ZERO"))) {
+        c.zeroWord = truncatedWord(*zero).value_or(0);
     }
 
+    // Stroke and turns are kept as written when they are whole numbers; the pages judge them.
+    if (const auto text = keys.text(Zylinder, QStringLiteral("LENGTH"))) {
+        if (const auto stroke = parseFileInteger(*text)) {
+            c.strokeMm = *stroke;
+        } else {
+            keys.refuse(Zylinder, QStringLiteral("LENGTH"), *text, strokeRuleText(),
+                        {PageControl::Stroke});
+        }
+    }
+    if (const auto text = keys.text(Zylinder, QStringLiteral("GEAR"))) {
+        const std::optional<double> gear = parseFileNumber(*text);
+        if (const auto turns = wholeValue(gear)) {
+            c.gear = *gear;
+            c.turns = *turns;
+        } else {
+            // The turns edit holds whole turns: 60.5 would be sent as 60 or 100.
+            keys.refuse(Zylinder, QStringLiteral("GEAR"), *text, turnsRuleText(),
+                        {PageControl::Turns});
+        }
+    }
+    if (const auto text = keys.text(Zylinder, QStringLiteral("DIRECTION"))) {
+        const auto direction = parseFileInteger(*text);
+        if (direction) {
+            c.clockwise = *direction == 1;
+        }
+        if (!direction || (*direction != 0 && *direction != 1)) {
+            keys.refuse(Zylinder, QStringLiteral("DIRECTION"), *text,
+                        QStringLiteral("the direction must be 1 (clockwise) or 0 "
+                                       "(counter-clockwise)"),
+                        {PageControl::Direction});
+        }
+    }
+
+    c.hysteresisInFile = ini.hasKey(Output, QStringLiteral("HYSTERESIS"));
     c.hysteresis = editText(ini, Output, QStringLiteral("HYSTERESIS"), c.hysteresis);
     for (int s = 1; s <= ZdfSegmentCount; ++s) {
-        c.segmentMasks[static_cast<std::size_t>(s - 1)] =
-            wordValue(ini, Output, numbered("Funktion", s), 0);
+        const QString key = numbered("Funktion", s);
+        const auto text = keys.text(Output, key);
+        if (!text) {
+            continue;
+        }
+        const auto mask = parseFileInteger(*text);
+        if (mask && fitsWord(*mask)) {
+            c.segmentMasks[static_cast<std::size_t>(s - 1)] = static_cast<std::uint16_t>(*mask);
+        }
+        if (!mask || *mask < 0 || *mask > 0x3F) {
+            keys.refuse(Output, key, *text,
+                        QStringLiteral("the outputs of segment %1 must be a whole number of "
+                                       "0..63 (one bit for each of the outputs 1..6)")
+                            .arg(s),
+                        {segmentControl(s)});
+        }
     }
-    c.functionFlags = wordValue(ini, Analog, QStringLiteral("Funktion"), c.functionFlags);
-    c.rushInDelays = truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion1"), c.rushInDelays);
-    c.thrustLimitSpeed =
-        truncatedWordValue(ini, Anlauf, QStringLiteral("Funktion2"), c.thrustLimitSpeed);
+
+    if (const auto text = keys.text(Analog, QStringLiteral("Funktion"))) {
+        const auto flags = parseFileInteger(*text);
+        std::vector<PageControl> controls;
+        QString reason;
+        if (flags && fitsWord(*flags)) {
+            c.functionFlags = static_cast<std::uint16_t>(*flags);
+            reason = flagsWordProblem(c.functionFlags, controls);
+        } else {
+            reason = QStringLiteral("the function flags must be a whole number of 0..65535");
+            controls = {PageControl::AnalogFunction, PageControl::DigitalOutput4,
+                        PageControl::Impulses,       PageControl::ExternalReference,
+                        PageControl::ThrustOverload, PageControl::SensorPosition};
+        }
+        if (!reason.isEmpty()) {
+            keys.refuse(Analog, QStringLiteral("Funktion"), *text, reason, std::move(controls));
+        }
+    }
+
+    // The ANLAUF keys are whole words written as such but read as decimal numbers and truncated.
+    if (const auto text = keys.text(Anlauf, QStringLiteral("Funktion1"))) {
+        const auto delays = truncatedWord(*text);
+        std::vector<PageControl> controls;
+        if (delays) {
+            c.rushInDelays = *delays;
+        } else {
+            controls = {PageControl::RushInRetract, PageControl::RushInExtend};
+        }
+        if (!delays || !rushInUsable(*delays, controls)) {
+            keys.refuse(Anlauf, QStringLiteral("Funktion1"), *text,
+                        QStringLiteral("the rush-in delays must be a word of two delays of 3..30 "
+                                       "tenths of a second (retract in bits 0..6, extend in bits "
+                                       "8..14, no other bits)"),
+                        std::move(controls));
+        }
+    }
+    if (const auto text = keys.text(Anlauf, QStringLiteral("Funktion2"))) {
+        if (const auto speed = truncatedWord(*text)) {
+            c.thrustLimitSpeed = *speed;
+        } else {
+            keys.refuse(Anlauf, QStringLiteral("Funktion2"), *text,
+                        QStringLiteral("the thrust-limit speed word must be a number of 0..65535"),
+                        {PageControl::ThrustLimit});
+        }
+    }
 
     for (int k = 1; k <= ZdfSwitchPositionCount; ++k) {
         QString& text = c.switchPositions[static_cast<std::size_t>(k - 1)];
         text = editText(ini, Position, numbered("Pos", k), text);
     }
-    c.analogMinMm = integerValue(ini, Position, QStringLiteral("Analog1")).value_or(-1);
-    c.analogMaxMm = integerValue(ini, Position, QStringLiteral("Analog2")).value_or(-1);
+    // The track bars hold whole millimetres from 0 to the stroke.
+    const bool strokeKnown = strokeUsable(c.strokeMm);
+    const QString range = strokeKnown ? QStringLiteral("0..%1 mm (the stroke)").arg(c.strokeMm)
+                                      : QStringLiteral("0 mm..the stroke");
+    const auto analogPoint = [&](const QString& key, const QString& name, PageControl control,
+                                 int& mm) {
+        const auto text = keys.text(Position, key);
+        if (!text) {
+            return false;
+        }
+        const auto value = wholeValue(parseFileNumber(*text));
+        const bool fits = value && *value >= std::numeric_limits<int>::min() &&
+                          *value <= std::numeric_limits<int>::max();
+        if (fits) {
+            mm = static_cast<int>(*value);
+        }
+        if (!fits || *value < 0 || (strokeKnown && *value > c.strokeMm)) {
+            keys.refuse(
+                Position, key, *text,
+                QStringLiteral("the analog %1 must be a whole number of %2").arg(name, range),
+                {control});
+            return false;
+        }
+        return true;
+    };
+    const bool minimumGood = analogPoint(QStringLiteral("Analog1"), QStringLiteral("minimum"),
+                                         PageControl::AnalogMin, c.analogMinMm);
+    const bool maximumGood = analogPoint(QStringLiteral("Analog2"), QStringLiteral("maximum"),
+                                         PageControl::AnalogMax, c.analogMaxMm);
+    // The bars drag each other along: a maximum below the minimum would be raised to it.
+    if (minimumGood && maximumGood && c.analogMaxMm < c.analogMinMm) {
+        keys.refuse(Position, QStringLiteral("Analog2"),
+                    *keys.text(Position, QStringLiteral("Analog2")),
+                    QStringLiteral("the analog maximum must not lie below the minimum (%1 mm)")
+                        .arg(c.analogMinMm),
+                    {PageControl::AnalogMax});
+    }
     return c;
 }
 

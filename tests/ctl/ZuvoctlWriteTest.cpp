@@ -225,6 +225,83 @@ TEST_F(ZuvoctlTest, BadFilesAreRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(backups(folder).isEmpty());
 }
 
+// A value a file holds is used as written or the file is refused: write and diff end with status
+// 2 before the port is opened, in one line that names the file, the key and the value. Nothing
+// the file does not say (a default, a clamped or masked value) is ever sent or compared.
+TEST_F(ZuvoctlTest, AFileValueThatCannotBeUsedAsWrittenIsRefusedByWriteAndDiff) {
+    const struct {
+        const char* from; // a line of the example file (500 mm, 60 turns)
+        QByteArray to;
+        const char* names; // what the message quotes
+    } cases[] = {
+        {"LENGTH=500", "LENGTH=NaN", "LENGTH=\"NaN\""},
+        {"LENGTH=500", "LENGTH=inf", "LENGTH=\"inf\""},
+        {"LENGTH=500", "LENGTH=99999999999", "LENGTH=\"99999999999\""},
+        {"LENGTH=500", "LENGTH=abc", "LENGTH=\"abc\""},
+        {"LENGTH=500", QByteArray("LENGTH=10") + '\0' + "00", "LENGTH=\"10\\x0000\""},
+        {"GEAR=60", "GEAR=100000", "GEAR=\"100000\""},
+        {"GEAR=60", "GEAR=60,5", "GEAR=\"60,5\""},
+        {"HYSTERESIS=0,25", "HYSTERESIS=100000", "HYSTERESIS=\"100000\""},
+        {"Analog2=500", "Analog2=nan", "Analog2=\"nan\""},
+        {"Analog2=500", "Analog2=501", "Analog2=\"501\""},
+        {"Funktion1=1", "Funktion1=99999", "[OUTPUT] Funktion1=\"99999\""},
+        {"Funktion1=1", "Funktion1=-3", "[OUTPUT] Funktion1=\"-3\""},
+        {"Funktion1=3082", "Funktion1=70000", "[ANLAUF] Funktion1=\"70000\""},
+        {"Funktion=517", "Funktion=77", "[ANALOG] Funktion=\"77\""},
+        {"DIRECTION=1", "DIRECTION=7", "DIRECTION=\"7\""},
+        {"DIRECTION=1", "DIRECTION=-1", "DIRECTION=\"-1\""},
+        {"Pos3=-1", "Pos3=-2", "Pos3=\"-2\""},
+        {"Pos3=-1", "Pos3=1200", "switch position 3 (1200.00 mm) lies beyond the stroke of 500 mm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to.toStdString());
+        QByteArray content = kCylinderFile;
+        ASSERT_TRUE(content.contains(c.from));
+        content.replace(c.from, c.to);
+        const QString path = writeFile(folder, "bad.ZDF", content);
+        for (const char* command : {"write", "diff"}) {
+            const CtlRun run = zuvoctl({command, path});
+            EXPECT_EQ(run.exitCode, 2) << command << ": " << run.out.toStdString();
+            EXPECT_TRUE(run.err.contains(path + " cannot be")) << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains(c.names)) << command << ": " << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains("bad.ZDF)")) << run.err.toStdString();
+            EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(sim.bytesReceived(), 0U) << "nothing was opened or sent";
+    EXPECT_TRUE(backups(folder).isEmpty());
+}
+
+// A backup whose words are given twice, or that has two block sections, does not say which block
+// it holds: restore refuses it, and a NUL in a value does not cut the message short.
+TEST_F(ZuvoctlTest, ABackupWithWordsOrSectionsTwiceIsNotRestored) {
+    const QString saved = folder.filePath("saved.ZDF");
+    ASSERT_EQ(zuvoctl({"read", "-o", saved}).exitCode, 0);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    const QByteArray block = good.mid(good.indexOf("[BLOCK]"));
+    const struct {
+        QByteArray content;
+        const char* says;
+    } cases[] = {
+        {QByteArray(good).replace("Word7=", "Word7=4711\r\nWord7="), "Word7 stands more than once"},
+        {good + block, "the file has 2 [BLOCK] sections"},
+        {QByteArray(good).replace("Word7=", QByteArray("Word7=1") + '\0' + "2\r\nNote="),
+         "Word7 is not a decimal number: \"1\\x002\""},
+    };
+    sim.clearLog();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        const CtlRun run = zuvoctl({"restore", writeFile(folder, "twice.ZDF", c.content)});
+        EXPECT_EQ(run.exitCode, 2) << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith("; nothing was sent\n")) << run.err.toStdString();
+    }
+    EXPECT_TRUE(sim.requests().empty()) << "not even the block was read";
+}
+
 class ZuvoctlSlowAckTest : public ZuvoctlTest {
 protected:
     ZuvoctlSlowAckTest() : ZuvoctlTest(slowAcknowledges()) {}

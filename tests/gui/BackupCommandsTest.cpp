@@ -51,6 +51,10 @@ protected:
         for (int i = 1; i < 36; ++i) {
             link.sim.setParameterWord(i, static_cast<std::uint16_t>(i == 1 ? 1500 : 10 + i));
         }
+        // The switch positions' high words 0: positions of a few counts, within the stroke.
+        for (int i = 21; i < 36; i += 2) {
+            link.sim.setParameterWord(i, 0);
+        }
         link.sim.setParameterWord(2, 1000);
         ASSERT_TRUE(test::readControllerBlock(form.link()));
         link.sim.clearLog();

@@ -114,6 +114,8 @@ TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWri
         "[ZYLINDER]\nLENGTH=65535\nGEAR=6000.7\n[POSITION]\nPos1=65535\nAnalog2=70000\n",
         "[ZYLINDER]\nLENGTH=800\nGEAR=12.5\n[ANALOG]\nFunktion=65535\n[POSITION]\nAnalog1=900\n",
         "[ZYLINDER]\nLENGTH=0\nGEAR=60\n",
+        "[ZYLINDER]\nLENGTH=65535\nGEAR=6000\n[POSITION]\nPos1=65535\nAnalog2=65535\n",
+        "[ZYLINDER]\nLENGTH=800\nGEAR=12,0\n[ANALOG]\nFunktion=2021\n[POSITION]\nAnalog1=800\n",
     };
     QTemporaryDir folder;
     for (const char* text : files) {
@@ -124,10 +126,10 @@ TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWri
         file.write(text);
         file.close();
 
-        const IniFile ini(path);
-        ParameterBlock pure;
+        // What zuvoctl write sends of it: nothing while a key cannot be used as written.
+        const UsableFileValues usable = usableFileValues(IniFile(path));
         const std::optional<WordsToSend> written =
-            valuesSend(loadedValues(readZdf(ini), pure), StartExtraWordCount);
+            usable.values ? valuesSend(*usable.values, StartExtraWordCount) : std::nullopt;
 
         EditorPages pages(GetParam());
         pages.form.parameterFiles().prompts.message = [](const QString&) {};

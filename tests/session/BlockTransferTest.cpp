@@ -45,6 +45,10 @@ protected:
         }
         sim.setParameterWord(static_cast<int>(Word::Stroke), 1500);
         sim.setParameterWord(static_cast<int>(Word::GearTurns), 1200);
+        // The switch positions' high words 0: positions of a few counts, within the stroke.
+        for (int i = 21; i < 36; i += 2) {
+            sim.setParameterWord(i, 0);
+        }
         target.folder = dir.filePath(QStringLiteral("ZUVO/backups"));
         target.port = kCom;
         target.devicePath = QString::fromStdString(sim.slavePath());

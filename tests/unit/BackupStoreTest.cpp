@@ -97,6 +97,8 @@ TEST_F(BackupStoreTest, WritesABackupThatLoadsAsAParameterFileAndAsABlock) {
     const BlockBackup backup = backupAt(kNoon, 4, 750);
     ZdfContent editor;
     editor.strokeMm = 750;
+    editor.analogMinMm = 0; // the pages' range: a written -1 would not load as written
+    editor.analogMaxMm = 750;
     const BackupWriteResult written = writeBackup(
         folder(), backup, [&](IniFile& ini) { return writeZdf(ini, editor, QLocale::c()); });
     ASSERT_TRUE(written.ok()) << written.problem.toStdString();

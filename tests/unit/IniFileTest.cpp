@@ -70,6 +70,33 @@ TEST_F(IniFileTest, ReadsValuesByNameWithoutCaseAndFallsBackToDefaults) {
     EXPECT_TRUE(ini.keys("missing").isEmpty());
 }
 
+// A reader can tell what only the first of several would give: sections and keys that stand
+// more than once.
+TEST_F(IniFileTest, TellsRepeatedSectionsAndKeys) {
+    IniFile ini(put(kSample + "[OUTPUT]\r\nHYSTERESIS=1\r\n"));
+    EXPECT_EQ(ini.sectionCount("zylinder"), 2);
+    EXPECT_EQ(ini.sectionCount("output"), 2);
+    EXPECT_EQ(ini.sectionCount("missing"), 0);
+    // In the first [Output]: length and LENGTH are one name (twice), HYSTERESIS once there.
+    EXPECT_EQ(ini.repeatedKeys("OUTPUT"), QStringList{"LENGTH"});
+    EXPECT_TRUE(ini.repeatedKeys("ZYLINDER").isEmpty());
+    IniFile thrice(put("[S]\nA=1\nB=1\nA=2\na=3\nB=2\n"));
+    EXPECT_EQ(thrice.repeatedKeys("S"), (QStringList{"A", "B"}));
+}
+
+// A NUL inside a value stays part of it, so that the value's reader sees it and refuses it.
+TEST_F(IniFileTest, KeepsANulInsideAValue) {
+    for (const QByteArray& encoding : {QByteArray("10"), QByteArray("10\xE4")}) {
+        IniFile ini(put("[ZYLINDER]\r\nLENGTH=" + encoding + '\0' + "00\r\n"));
+        const auto value = ini.value("ZYLINDER", "LENGTH");
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->size(), encoding.size() + 3) << encoding.toStdString();
+        EXPECT_TRUE(value->contains(QChar(0)));
+        EXPECT_EQ(ini.readInteger("ZYLINDER", "LENGTH", -5), -5);
+        EXPECT_EQ(ini.readFloat("ZYLINDER", "LENGTH", -5), -5);
+    }
+}
+
 TEST_F(IniFileTest, IntegersAreDecimalWithOptionalSignElseDefault) {
     struct Case {
         const char* text;

@@ -2,9 +2,11 @@
 // words a send makes and to the keys a save writes.
 
 #include "params/ParameterValues.h"
+#include "common/ScratchFile.h"
 #include "params/SpeedWord.h"
 
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -153,12 +155,14 @@ TEST(ParameterValues, UnusableValuesAreKeptAndRefused) {
         {"LENGTH=70000", [](ZdfContent& f) { f.strokeMm = 70000; }, {ValueField::Stroke}},
         {"GEAR=0", [](ZdfContent& f) { f.turns = 0; }, {ValueField::Turns}},
         {"GEAR=-5", [](ZdfContent& f) { f.turns = -5; }, {ValueField::Turns}},
-        {"GEAR=7000", [](ZdfContent& f) { f.gear = f.turns = 7000; }, {}},
+        {"GEAR=7000", [](ZdfContent& f) { f.gear = f.turns = 7000; }, {ValueField::Turns}},
         {"Pos3=12a", [](ZdfContent& f) { f.switchPositions[2] = "12a"; }, {switchPositionField(3)}},
         {"HYSTERESIS=-1", [](ZdfContent& f) { f.hysteresis = "-1"; }, {ValueField::Hysteresis}},
-        {"Pos1=99999",
+        {"Pos1=99999", // beyond the stroke, although its counts would fit 32 bits
          [](ZdfContent& f) { f.switchPositions[0] = "99999"; },
-         {switchPositionField(1)}}, // 99999 * 100 * 1024 / 1000 counts still fit...
+         {switchPositionField(1)}},
+        {"Pos1=1000", [](ZdfContent& f) { f.switchPositions[0] = "1000"; }, {}},
+        {"Pos1=-2", [](ZdfContent& f) { f.switchPositions[0] = "-2"; }, {switchPositionField(1)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -167,10 +171,6 @@ TEST(ParameterValues, UnusableValuesAreKeptAndRefused) {
         c.change(file);
         ParameterBlock block;
         const ParameterValues v = loadedValues(file, block);
-        if (std::string_view(c.what) == "Pos1=99999") {
-            EXPECT_TRUE(unusableFields(v).empty()) << "10238976 counts fit 32 bits";
-            continue;
-        }
         EXPECT_EQ(unusableFields(v), c.unusable);
         ParameterBlock before;
         before.Slots[1] = 4711;
@@ -181,24 +181,200 @@ TEST(ParameterValues, UnusableValuesAreKeptAndRefused) {
             EXPECT_EQ(after.Slots, before.Slots);
         }
     }
-    // Shown as written: the stroke as the file says, turns above 6000 as 6000.
+    // Shown as written: the stroke and the turns as the file says, not cut to what fits.
     ZdfContent file;
     file.strokeMm = 0;
     file.gear = file.turns = 7000;
     ParameterBlock block;
     const ParameterValues v = loadedValues(file, block);
     EXPECT_EQ(v.strokeMm, 0);
-    EXPECT_EQ(v.turns, 6000);
-    EXPECT_EQ(block.Slots[2], 60000);
+    EXPECT_EQ(v.turns, 7000);
 
-    // A switch position beyond 32 bits of counts.
+    // A switch position beyond the stroke (and beyond 32 bits of counts).
     ParameterValues far = exampleValues();
     far.strokeMm = 1;
     far.turns = 6000;
-    far.switchPositionsMm[0] = "1000";
+    far.hysteresisMm = "0";
+    far.switchPositionsMm = {"1000", "-1", "-1", "-1", "-1", "-1", "-1", "-1"};
     EXPECT_EQ(unusableFields(far), std::vector<ValueField>{switchPositionField(1)});
     EXPECT_EQ(fileKeyOf(switchPositionField(1)), "Pos1");
     EXPECT_EQ(fileKeyOf(ValueField::Stroke), "LENGTH");
+}
+
+// Every key of a file is used as written or named (section, key, the value as written), and a
+// missing key takes its default without a word. `held`: the edit shows the value as written and
+// refuses it itself; otherwise the pages show the default, or what they could make of the value.
+TEST(ParameterValues, AFileValueIsUsedAsWrittenOrNamed) {
+    using Shown = bool (*)(const ParameterValues&);
+    const struct {
+        const char* file;
+        const char* named; // "[SECTION] KEY=value as written", or nullptr
+        bool held;
+        Shown shown; // what the pages show
+    } cases[] = {
+        {"[ZYLINDER]\nLENGTH=500\n", nullptr, false,
+         [](const ParameterValues& v) { return v.strokeMm == 500 && v.turns == 100; }},
+        {"[ZYLINDER]\nLENGTH=NaN\n", "[ZYLINDER] LENGTH=NaN", false,
+         [](const ParameterValues& v) { return v.strokeMm == 1000; }},
+        {"[ZYLINDER]\nLENGTH=inf\n", "[ZYLINDER] LENGTH=inf", false,
+         [](const ParameterValues& v) { return v.strokeMm == 1000; }},
+        {"[ZYLINDER]\nLENGTH=abc\n", "[ZYLINDER] LENGTH=abc", false,
+         [](const ParameterValues& v) { return v.strokeMm == 1000; }},
+        {"[ZYLINDER]\nLENGTH=1e3\n", "[ZYLINDER] LENGTH=1e3", false,
+         [](const ParameterValues& v) { return v.strokeMm == 1000; }},
+        {"[ZYLINDER]\nLENGTH=99999999999\n", "[ZYLINDER] LENGTH=99999999999", true,
+         [](const ParameterValues& v) { return v.strokeMm == 99999999999; }},
+        {"[ZYLINDER]\nLENGTH=65535\n", nullptr, false,
+         [](const ParameterValues& v) { return v.strokeMm == 65535; }},
+        {"[ZYLINDER]\nLENGTH=65536\n", "[ZYLINDER] LENGTH=65536", true, nullptr},
+        {"[ZYLINDER]\nGEAR=100000\n", "[ZYLINDER] GEAR=100000", true,
+         [](const ParameterValues& v) { return v.turns == 100000; }},
+        {"[ZYLINDER]\nGEAR=6000\n", nullptr, false, nullptr},
+        {"[ZYLINDER]\nGEAR=6001\n", "[ZYLINDER] GEAR=6001", true, nullptr},
+        {"[ZYLINDER]\nGEAR=0\n", "[ZYLINDER] GEAR=0", true, nullptr},
+        {"[ZYLINDER]\nGEAR=-5\n", "[ZYLINDER] GEAR=-5", true, nullptr},
+        {"[ZYLINDER]\nGEAR=60,5\n", "[ZYLINDER] GEAR=60,5", false,
+         [](const ParameterValues& v) { return v.turns == 100; }},
+        {"[ZYLINDER]\nGEAR=60,0\n", nullptr, false,
+         [](const ParameterValues& v) { return v.turns == 60; }},
+        {"[ZYLINDER]\nDIRECTION=0\n", nullptr, false,
+         [](const ParameterValues& v) { return !v.clockwise; }},
+        {"[ZYLINDER]\nDIRECTION=7\n", "[ZYLINDER] DIRECTION=7", false, nullptr},
+        {"[ZYLINDER]\nDIRECTION=-1\n", "[ZYLINDER] DIRECTION=-1", false, nullptr},
+        {"[ZYLINDER]\nZERO=abc\n", nullptr, false, nullptr},
+        {"[OUTPUT]\nHYSTERESIS=639,99\n", nullptr, false, nullptr},
+        {"[OUTPUT]\nHYSTERESIS=640\n", "[OUTPUT] HYSTERESIS=640", true, nullptr},
+        {"[OUTPUT]\nHYSTERESIS=100000\n", "[OUTPUT] HYSTERESIS=100000", true,
+         [](const ParameterValues& v) { return v.hysteresisMm == "100000"; }},
+        {"[OUTPUT]\nHYSTERESIS=-1\n", "[OUTPUT] HYSTERESIS=-1", true, nullptr},
+        {"[OUTPUT]\nFunktion9=63\n", nullptr, false,
+         [](const ParameterValues& v) { return v.segmentOutputs[8] == 63; }},
+        {"[OUTPUT]\nFunktion1=64\n", "[OUTPUT] Funktion1=64", false, nullptr},
+        {"[OUTPUT]\nFunktion1=99999\n", "[OUTPUT] Funktion1=99999", false,
+         [](const ParameterValues& v) { return v.segmentOutputs[0] == 0; }},
+        {"[OUTPUT]\nFunktion1=-3\n", "[OUTPUT] Funktion1=-3", false, nullptr},
+        {"[ANALOG]\nFunktion=1989\n", nullptr, false,
+         [](const ParameterValues& v) { return v.analogFunction == 5 && v.impulses == 3; }},
+        {"[ANALOG]\nFunktion=77\n", "[ANALOG] Funktion=77", false,
+         [](const ParameterValues& v) { return v.analogFunction == 5 && v.impulses == 1; }},
+        {"[ANALOG]\nFunktion=6\n", "[ANALOG] Funktion=6", false, nullptr},
+        {"[ANALOG]\nFunktion=48\n", "[ANALOG] Funktion=48", false, nullptr},
+        {"[ANALOG]\nFunktion=2048\n", "[ANALOG] Funktion=2048", false, nullptr},
+        {"[ANALOG]\nFunktion=-1\n", "[ANALOG] Funktion=-1", false, nullptr},
+        {"[ANLAUF]\nFunktion1=7683\n", nullptr, false, // 0x1E03: 30 and 3
+         [](const ParameterValues& v) {
+             return v.rushInRetractTenths == 3 && v.rushInExtendTenths == 30;
+         }},
+        {"[ANLAUF]\nFunktion1=3082,9\n", nullptr, false, // truncated, as always
+         [](const ParameterValues& v) { return v.rushInExtendTenths == 12; }},
+        {"[ANLAUF]\nFunktion1=70000\n", "[ANLAUF] Funktion1=70000", false,
+         [](const ParameterValues& v) { return v.rushInRetractTenths == 10; }},
+        {"[ANLAUF]\nFunktion1=2562\n", "[ANLAUF] Funktion1=2562", false, nullptr}, // retract 2
+        {"[ANLAUF]\nFunktion1=2698\n", "[ANLAUF] Funktion1=2698", false, nullptr}, // bit 7
+        {"[ANLAUF]\nFunktion1=7711\n", "[ANLAUF] Funktion1=7711", false, nullptr}, // 31
+        {"[ANLAUF]\nFunktion2=9557,7\n", nullptr, false,
+         [](const ParameterValues& v) { return v.thrustLimitRpm == 1400; }},
+        {"[ANLAUF]\nFunktion2=abc\n", "[ANLAUF] Funktion2=abc", false,
+         [](const ParameterValues& v) { return v.thrustLimitRpm == 3000; }},
+        {"[ANLAUF]\nFunktion2=65536\n", "[ANLAUF] Funktion2=65536", false, nullptr},
+        {"[POSITION]\nAnalog2=1000\n", nullptr, false,
+         [](const ParameterValues& v) { return v.analogMaxMm == 1000; }},
+        {"[POSITION]\nAnalog2=nan\n", "[POSITION] Analog2=nan", false,
+         [](const ParameterValues& v) { return v.analogMaxMm == 0; }},
+        {"[POSITION]\nAnalog2=500,5\n", "[POSITION] Analog2=500,5", false, nullptr},
+        {"[POSITION]\nAnalog2=1001\n", "[POSITION] Analog2=1001", false,
+         [](const ParameterValues& v) { return v.analogMaxMm == 1000; }},
+        {"[POSITION]\nAnalog1=-1\n", "[POSITION] Analog1=-1", false, nullptr},
+        {"[POSITION]\nAnalog1=800\nAnalog2=200\n", "[POSITION] Analog2=200", false, nullptr},
+        {"[POSITION]\nPos3=-1\n", nullptr, false, nullptr},
+        {"[POSITION]\nPos3=1000\n", nullptr, false, nullptr},
+        {"[POSITION]\nPos3=-2\n", "[POSITION] Pos3=-2", true,
+         [](const ParameterValues& v) { return v.switchPositionsMm[2] == "-2"; }},
+        {"[POSITION]\nPos3=-0,5\n", "[POSITION] Pos3=-0,5", true, nullptr},
+        {"[POSITION]\nPos3=1200\n", "[POSITION] Pos3=1200", true, nullptr},
+        {"[POSITION]\nPos3=1000,5\n", "[POSITION] Pos3=1000,5", true, nullptr},
+        {"[POSITION]\nPos3=abc\n", "[POSITION] Pos3=abc", true, nullptr},
+        {"[POSITION]\nPos3=1e3\n", "[POSITION] Pos3=1e3", true, nullptr},
+        {"[ZYLINDER]\nLENGTH=500\n[POSITION]\nPos3=600\n", "[POSITION] Pos3=600", true, nullptr},
+    };
+    QTemporaryDir folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const IniFile ini(test::writeScratchFile(folder.filePath("set.ZDF"), c.file));
+        const ZdfContent file = readZdf(ini);
+        ParameterBlock block;
+        const ParameterValues values = loadedValues(file, block);
+        const std::vector<FileProblem> problems = loadProblems(file, values);
+        QStringList named;
+        for (const FileProblem& p : problems) {
+            named << "[" + p.section + "] " + p.key + "=" + p.written;
+        }
+        EXPECT_EQ(named, c.named ? QStringList{c.named} : QStringList{});
+        if (c.named && !problems.empty()) {
+            EXPECT_EQ(problems[0].held, c.held);
+            EXPECT_FALSE(problems[0].reason.isEmpty());
+        }
+        if (c.shown) {
+            EXPECT_TRUE(c.shown(values));
+        }
+        // What a command line sends from the file: nothing while a key is named.
+        EXPECT_EQ(usableFileValues(ini).values.has_value(), c.named == nullptr);
+    }
+}
+
+// The reason names what the value must be, with its range; a missing key whose default this
+// cylinder cannot use names no key of the file but still keeps the set from the controller.
+TEST(ParameterValues, ARefusalSaysWhatTheValueMustBe) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale::c());
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"[ZYLINDER]\nLENGTH=abc\n", "the stroke must be a whole number of 1..65535 mm"},
+        {"[ZYLINDER]\nGEAR=60.5\n", "the turns must be a whole number of 1..6000"},
+        {"[POSITION]\nPos3=1200\n",
+         "switch position 3 (1200.00 mm) lies beyond the stroke of 1000 mm"},
+        {"[POSITION]\nPos3=-2\n",
+         "switch position 3 (-2.00 mm) must not be negative: -1 means not set"},
+        {"[POSITION]\nPos3=abc\n",
+         "switch position 3 must be a number of mm within the stroke (at most two decimals; -1 "
+         "means not set)"},
+        {"[OUTPUT]\nHYSTERESIS=100000\n",
+         "the hysteresis of 100000.00 mm is more counts than its word holds (at most 639.99 mm "
+         "with this stroke and turns)"},
+        {"[POSITION]\nAnalog2=1001\n",
+         "the analog maximum must be a whole number of 0..1000 mm (the stroke)"},
+        {"[ANALOG]\nFunktion=77\n",
+         "the function flags must be a word the pages can show: the unused bits 0x0008 are set; "
+         "they would send 69"},
+        {"[OUTPUT]\nFunktion1=64\n",
+         "the outputs of segment 1 must be a whole number of 0..63 (one bit for each of the "
+         "outputs 1..6)"},
+    };
+    QTemporaryDir folder;
+    for (const auto& c : cases) {
+        const IniFile ini(test::writeScratchFile(folder.filePath("set.ZDF"), c.file));
+        const ZdfContent file = readZdf(ini);
+        ParameterBlock block;
+        const std::vector<FileProblem> problems = loadProblems(file, loadedValues(file, block));
+        ASSERT_EQ(problems.size(), 1U) << c.file;
+        EXPECT_EQ(problems[0].reason, QString::fromLatin1(c.reason));
+    }
+    // LENGTH=10 and 1000 turns cannot hold the default hysteresis of 1 mm: 102400 counts.
+    const IniFile ini(
+        test::writeScratchFile(folder.filePath("set.ZDF"), "[ZYLINDER]\nLENGTH=10\nGEAR=1000\n"));
+    const ZdfContent file = readZdf(ini);
+    ParameterBlock block;
+    const ParameterValues values = loadedValues(file, block);
+    EXPECT_TRUE(loadProblems(file, values).empty());
+    EXPECT_EQ(unusableFields(values), std::vector<ValueField>{ValueField::Hysteresis});
+    const UsableFileValues usable = usableFileValues(ini);
+    EXPECT_FALSE(usable.values);
+    ASSERT_EQ(usable.problems.size(), 1);
+    EXPECT_TRUE(usable.problems[0].startsWith("the hysteresis of 1.00 mm"))
+        << usable.problems[0].toStdString();
+    QLocale::setDefault(previous);
 }
 
 TEST(ParameterValues, LoadSaveLoadGivesTheSameWordsInEveryLocale) {

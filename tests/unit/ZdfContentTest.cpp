@@ -96,28 +96,47 @@ TEST_F(ZdfContentTest, MissingKeysTakeTheirDefaults) {
     EXPECT_EQ(c.zeroWord, 0);
 }
 
-TEST_F(ZdfContentTest, ValuesThatDoNotConvertTakeTheirDefaults) {
+// A present value that does not convert still loads as the key's default, but is named: the set
+// is not sent until it is corrected. Word 0 is never sent and goes unnamed.
+TEST_F(ZdfContentTest, ValuesThatDoNotConvertTakeTheirDefaultsAndAreNamed) {
     const struct {
-        const char* line; // in its section
+        QByteArray line; // in its section
         const char* section;
+        const char* key; // named; nullptr: none
     } cases[] = {
-        {"LENGTH=1e308", "ZYLINDER"},
-        {"LENGTH=abc", "ZYLINDER"},
-        {"GEAR=nan", "ZYLINDER"},
-        {"GEAR=", "ZYLINDER"},
-        {"ZERO=70000", "ZYLINDER"},
-        {"Funktion1=-1", "OUTPUT"},
-        {"Funktion1=99999999999", "OUTPUT"},
-        {"Funktion=65536", "ANALOG"},
-        {"Funktion1=1e308", "ANLAUF"},
-        {"Funktion2=-0,5e10", "ANLAUF"},
-        {"Analog1=1e308", "POSITION"},
-        {"Analog1=nan", "POSITION"},
+        {"LENGTH=1e308", "ZYLINDER", "LENGTH"},
+        {"LENGTH=abc", "ZYLINDER", "LENGTH"},
+        {QByteArray("LENGTH=10") + '\0' + "00", "ZYLINDER", "LENGTH"},
+        {"GEAR=nan", "ZYLINDER", "GEAR"},
+        {"GEAR=", "ZYLINDER", "GEAR"},
+        {"ZERO=70000", "ZYLINDER", nullptr},
+        {"ZERO=abc", "ZYLINDER", nullptr},
+        {"Funktion1=-1", "OUTPUT", "Funktion1"},
+        {"Funktion1=99999999999", "OUTPUT", "Funktion1"},
+        {"Funktion=65536", "ANALOG", "Funktion"},
+        {"Funktion1=1e308", "ANLAUF", "Funktion1"},
+        {"Funktion2=-0,5e10", "ANLAUF", "Funktion2"},
+        {"Analog1=1e308", "POSITION", "Analog1"},
+        {"Analog1=nan", "POSITION", "Analog1"},
     };
-    const ZdfContent defaults;
+    ZdfContent defaults;
+    defaults.hysteresisInFile = false; // none of the files has the key
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
         const QString path = put(QByteArray("[") + c.section + "]\r\n" + c.line + "\r\n");
-        EXPECT_EQ(readZdf(IniFile(path)), defaults) << c.line;
+        ZdfContent read = readZdf(IniFile(path));
+        const std::vector<FileProblem> problems = std::move(read.problems);
+        read.problems.clear();
+        EXPECT_EQ(read, defaults);
+        if (c.key == nullptr) {
+            EXPECT_TRUE(problems.empty());
+            continue;
+        }
+        ASSERT_EQ(problems.size(), 1U);
+        EXPECT_EQ(problems[0].section, QString::fromLatin1(c.section));
+        EXPECT_EQ(problems[0].key, QString::fromLatin1(c.key));
+        EXPECT_EQ(problems[0].written.toLatin1(), c.line.mid(c.line.indexOf('=') + 1));
+        EXPECT_FALSE(problems[0].held) << "the pages show the default, not the value";
     }
 }
 
@@ -129,10 +148,15 @@ TEST_F(ZdfContentTest, UnusableStrokeAndGearAreKeptAsWritten) {
         double gear;
         std::int64_t turns;
     } cases[] = {
-        {"LENGTH=0", 0, 100, 100},        {"LENGTH=65536", 65536, 100, 100},
-        {"LENGTH=-5", -5, 100, 100},      {"GEAR=0", 1000, 0, 0},
-        {"GEAR=-60", 1000, -60, -60},     {"GEAR=7000", 1000, 7000, 7000},
-        {"GEAR=1e308", 1000, 1e308, 100}, {"GEAR=60,5", 1000, 60.5, 100},
+        {"LENGTH=0", 0, 100, 100},
+        {"LENGTH=65536", 65536, 100, 100},
+        {"LENGTH=-5", -5, 100, 100},
+        {"GEAR=0", 1000, 0, 0},
+        {"GEAR=-60", 1000, -60, -60},
+        {"GEAR=7000", 1000, 7000, 7000},
+        {"GEAR=60,0", 1000, 60, 60},
+        {"LENGTH=99999999999", 99999999999, 100, 100},
+        {"GEAR=100000", 1000, 100000, 100000},
     };
     for (const auto& c : cases) {
         const ZdfContent read =
@@ -140,6 +164,7 @@ TEST_F(ZdfContentTest, UnusableStrokeAndGearAreKeptAsWritten) {
         EXPECT_EQ(read.strokeMm, c.stroke) << c.lines;
         EXPECT_EQ(read.gear, c.gear) << c.lines;
         EXPECT_EQ(read.turns, c.turns) << c.lines;
+        EXPECT_TRUE(read.problems.empty()) << "the pages judge them: " << c.lines;
     }
 }
 
@@ -149,11 +174,14 @@ TEST_F(ZdfContentTest, FirstOfDuplicatesCountsAndTextsKeepWhatIsNoNumber) {
     const ZdfContent c = readZdf(IniFile(path));
     EXPECT_EQ(c.switchPositions[0], QStringLiteral("12.5"));
     EXPECT_EQ(c.switchPositions[1], QStringLiteral("abc"));
-    EXPECT_EQ(c.switchPositions[2], QStringLiteral("7")); // an edit holds one line
+    EXPECT_EQ(c.switchPositions[2], QStringLiteral("7\rjunk")); // no number: the pages refuse it
     EXPECT_FALSE(c.clockwise);
-    // A gear with decimals: the turns edit cannot show it.
+    // A gear with decimals: the turns edit cannot show it, so it is named and not used.
     EXPECT_EQ(c.turns, 100);
-    EXPECT_EQ(c.gear, 60.5);
+    EXPECT_EQ(c.gear, 100);
+    ASSERT_EQ(c.problems.size(), 1U);
+    EXPECT_EQ(c.problems[0].key, "GEAR");
+    EXPECT_EQ(c.problems[0].written, "60,5");
 }
 
 TEST_F(ZdfContentTest, FilesWithoutAnyOfTheSectionsAreNoParameterSets) {
