@@ -88,8 +88,8 @@ void PollCycle::explainReopenFailure() {
     }
 }
 
-std::optional<Exchange> PollCycle::beginCommand(const QString& name) {
-    std::optional<Exchange> exchange = form_.link().begin(name);
+std::optional<Exchange> PollCycle::beginCommand(const QString& name, ExchangeKind kind) {
+    std::optional<Exchange> exchange = form_.link().begin(name, kind);
     if (!exchange) {
         showBusy();
     }

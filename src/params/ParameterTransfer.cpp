@@ -37,8 +37,8 @@ void ParameterTransfer::setPanel1Color(std::uint32_t color) {
 void ParameterTransfer::SaveParamClick() {
     // Another exchange (this send, clicked again during its waits, or another command) owns the
     // link: a second send inside it would interleave its frames.
-    std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Send Parameter-Block"));
+    std::optional<Exchange> exchange = form_.pollCycle().beginCommand(
+        QStringLiteral("Send Parameter-Block"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }

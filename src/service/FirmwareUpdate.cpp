@@ -50,7 +50,7 @@ void FirmwareUpdate::FlashUpdate1Click() {
     }
     // One exchange with the controller at a time; the update holds the link from start to end.
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Flash Update"));
+        form_.pollCycle().beginCommand(QStringLiteral("Flash Update"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }
