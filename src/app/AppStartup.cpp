@@ -10,9 +10,11 @@
 #include "ui_TForm1.h"
 #include "ui_TForm2.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -37,7 +39,14 @@ void showMessageBox(const QString& title, const QString& text) {
 
 } // namespace
 
-AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox) {}
+AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox) {
+    QObject::connect(&form_.link(), &Link::exchangeEnded, &form_, [this] {
+        if (closeWanted_) {
+            // After the handler that ran the exchange has shown what it has to say.
+            QTimer::singleShot(0, &form_, [this] { closeWhenFree(); });
+        }
+    });
+}
 
 void AppStartup::FormCreate(const QStringList& arguments) {
     DeviceState& state = form_.State;
@@ -142,6 +151,37 @@ void AppStartup::FormShow() {
             QStringLiteral("COM%1").arg(QChar::fromLatin1(form_.ComDigit)));
     }
     form_.analogHandlersAttached = true;
+}
+
+bool AppStartup::FormCloseQuery() {
+    Link& link = form_.link();
+    // Closing the port under a write would leave the controller half-written and the user
+    // told that the port was lost; an exchange that only reads ends with the port as before.
+    if (link.runningWrite().isEmpty()) {
+        return true;
+    }
+    closeWanted_ = true;
+    link.stopForClosing();
+    return false;
+}
+
+void AppStartup::closeWhenFree() {
+    if (!closeWanted_ || form_.link().exchangeRunning()) {
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        const auto retry = [this] { closeWhenFree(); };
+        const auto once =
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection);
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            QObject::connect(dialog, &QDialog::finished, &form_, retry, once);
+        } else {
+            QObject::connect(modal, &QObject::destroyed, &form_, retry, once);
+        }
+        return;
+    }
+    closeWanted_ = false;
+    form_.close();
 }
 
 void AppStartup::FormDestroy() {

@@ -86,7 +86,12 @@ void ParameterTransfer::showOutcome(const TransferResult& result) {
     case TransferOutcome::NotSent:
         break;
     case TransferOutcome::PartlySent:
-        poll.showNoResponse();
+        // A send stopped on purpose did not miss an acknowledge.
+        if (result.sent.stopped) {
+            poll.showStatus(QStringLiteral("Parameter-Block partly sent"));
+        } else {
+            poll.showNoResponse();
+        }
         setPanel1Color(tc::Red);
         break;
     case TransferOutcome::NotVerified:

@@ -38,6 +38,9 @@ FirmwareUpdate::FirmwareUpdate(TForm1& form) : form_(form) {
     QObject::connect(form_.ui->FlashUpdate1, &QAction::triggered, &form_,
                      [this] { FlashUpdate1Click(); });
     QObject::connect(form_.ui->Button5, &QPushButton::clicked, &form_, [this] { Button5Click(); });
+    // Closing the window during the update cancels it, as Cancel does; the window then goes.
+    QObject::connect(&form_.link(), &Link::closingDuringExchange, &form_,
+                     [this] { Button5Click(); });
 }
 
 QString FirmwareUpdate::confirmationText() {
