@@ -1,6 +1,7 @@
 #include "app/AppStartup.h"
 
 #include "app/InstanceGuard.h"
+#include "app/PollCycle.h"
 #include "app/PortTroubleLine.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
@@ -82,6 +83,7 @@ void AppStartup::FormCreate(const QStringList& arguments) {
     } catch (const std::exception& error) {
         // The poll cycle keeps trying to open it.
         form_.ui->StatusBar1->showMessage(PortNotAvailable);
+        form_.pollCycle().showLampCaption();
         PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
     }
 

@@ -34,6 +34,8 @@ public:
     void showNoResponse();
     // What a refused command says.
     void showBusy();
+    // The lamp's caption for the port as it is now: connected only while it is open.
+    void showLampCaption();
     // The port doctor's reason beside the status text when a tick could not reopen the port.
     void explainReopenFailure();
 
