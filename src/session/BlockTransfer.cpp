@@ -38,27 +38,28 @@ QString backupNote(const BlockBackupResult& backup) {
            QDir::toNativeSeparators(backup.path) + QLatin1Char('.');
 }
 
-// "word 5" or "words 1..7".
-QString wordSpan(int first, int last) {
-    return first == last ? QStringLiteral("word %1").arg(first)
-                         : QStringLiteral("words %1..%2").arg(first).arg(last);
+// "word 8 of 36 is" or "words 1..7 of 36 are".
+QString wordsOf(int first, int last, int total) {
+    const QString of = QStringLiteral(" of %1").arg(total);
+    return first == last
+               ? QStringLiteral("word %1").arg(first) + of + QStringLiteral(" is")
+               : QStringLiteral("words %1..%2").arg(first).arg(last) + of + QStringLiteral(" are");
 }
 
 // A send the window's closing ended before its next word: what the controller holds now and
 // how to put its old block back.
 QString closedText(const TransferResult& r) {
-    const SentWordRange& range = r.sent.range;
-    const QString total = QString::number(range.count());
     if (r.sent.acknowledged == 0) {
         return QStringLiteral("Nothing was sent, the controller keeps its block: the window was "
                               "closed before the first word.");
     }
+    const SentWordRange& range = r.sent.range;
     const int lastWritten = range.first + r.sent.acknowledged - 1;
     return QStringLiteral("The window was closed during the send: ") +
-           wordSpan(range.first, lastWritten) + QStringLiteral(" of ") + total +
-           QStringLiteral(" are written, ") + wordSpan(r.sent.failedWord, range.last) +
-           QStringLiteral(" were not sent, so the controller holds part of the new block; it "
-                          "was not verified.") +
+           wordsOf(range.first, lastWritten, range.count()) + QStringLiteral(" written, ") +
+           wordsOf(r.sent.failedWord, range.last, range.count()) +
+           QStringLiteral(" not sent, so the controller holds part of the new block; it was not "
+                          "verified.") +
            backupNote(r.backup) +
            QStringLiteral(" To put it back, choose it in Values > Restore Backup... when the "
                           "program runs again.");
