@@ -1,6 +1,7 @@
 #include "app/AppStartup.h"
 
 #include "app/InstanceGuard.h"
+#include "app/PollCycle.h"
 #include "app/PortTroubleLine.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
@@ -10,9 +11,11 @@
 #include "ui_TForm1.h"
 #include "ui_TForm2.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -37,7 +40,14 @@ void showMessageBox(const QString& title, const QString& text) {
 
 } // namespace
 
-AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox) {}
+AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox) {
+    QObject::connect(&form_.link(), &Link::exchangeEnded, &form_, [this] {
+        if (closeWanted_) {
+            // After the handler that ran the exchange has shown what it has to say.
+            QTimer::singleShot(0, &form_, [this] { closeWhenFree(); });
+        }
+    });
+}
 
 void AppStartup::FormCreate(const QStringList& arguments) {
     DeviceState& state = form_.State;
@@ -73,6 +83,7 @@ void AppStartup::FormCreate(const QStringList& arguments) {
     } catch (const std::exception& error) {
         // The poll cycle keeps trying to open it.
         form_.ui->StatusBar1->showMessage(PortNotAvailable);
+        form_.pollCycle().showLampCaption();
         PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
     }
 
@@ -139,6 +150,37 @@ void AppStartup::FormShow() {
             QStringLiteral("COM%1").arg(QChar::fromLatin1(form_.ComDigit)));
     }
     form_.analogHandlersAttached = true;
+}
+
+bool AppStartup::FormCloseQuery() {
+    Link& link = form_.link();
+    // Closing the port under a write would leave the controller half-written and the user
+    // told that the port was lost; an exchange that only reads ends with the port as before.
+    if (link.runningWrite().isEmpty()) {
+        return true;
+    }
+    closeWanted_ = true;
+    link.stopForClosing();
+    return false;
+}
+
+void AppStartup::closeWhenFree() {
+    if (!closeWanted_ || form_.link().exchangeRunning()) {
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        const auto retry = [this] { closeWhenFree(); };
+        const auto once =
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection);
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            QObject::connect(dialog, &QDialog::finished, &form_, retry, once);
+        } else {
+            QObject::connect(modal, &QObject::destroyed, &form_, retry, once);
+        }
+        return;
+    }
+    closeWanted_ = false;
+    form_.close();
 }
 
 void AppStartup::FormDestroy() {

@@ -35,6 +35,10 @@ public:
     void FormCreate(const QStringList& arguments);
     // The COM-port dialog opens on the start-up port; the analog reactions are attached.
     void FormShow();
+    // Whether the window may close now. Not while an exchange writes to the controller: it is
+    // asked to end at its next step, and the window closes once it has ended and the message it
+    // leaves has been read.
+    bool FormCloseQuery();
     // Stops polling, gives an outstanding reply 300 ms, closes the port.
     void FormDestroy();
     // The COM-port dialog, made after the main window.
@@ -46,12 +50,15 @@ private:
     // The first try on the stored port; then, when it fails, the probe of the first ports.
     void choosePort();
     bool tryOpen(int number);
+    // The close put off by FormCloseQuery, once no exchange runs and no modal dialog is open.
+    void closeWhenFree();
     // The first argument unless it is "/r", as an absolute path.
     static QString parameterFileArgument(const QStringList& arguments);
 
     TForm1& form_;
     TForm2* form2_ = nullptr;
     MessageFn showMessage_;
+    bool closeWanted_ = false;
 };
 
 } // namespace zuvo

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -32,6 +33,10 @@ namespace zuvo {
 namespace {
 
 const QByteArray CloseRequest = "close\n";
+const QByteArray ClosingAnswer = "closing\n";
+const QByteArray WritingAnswer = "writing ";
+// An answer is one short line; more is no answer of ours.
+constexpr qsizetype MaxAnswerBytes = 1024;
 
 QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -54,9 +59,16 @@ pid_t peerPid(int fd) {
     return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 ? cred.pid : 0;
 }
 
-// Sends the close request to the copy listening at `path`. Its pid (0 when unknown), or nullopt
-// when nobody listens there; `stale` tells whether the socket is a dead copy's leftover.
-std::optional<pid_t> askToClose(const QString& path, bool* stale) {
+// A close request on its way: the asked copy's pid (0 when unknown) and the connection its answer
+// comes back on.
+struct AskedCopy {
+    pid_t pid = 0;
+    int fd = -1;
+};
+
+// Sends the close request to the copy listening at `path`; nullopt when nobody listens there.
+// `stale` tells whether the socket is a dead copy's leftover.
+std::optional<AskedCopy> askToClose(const QString& path, bool* stale) {
     *stale = false;
     sockaddr_un address{};
     if (!socketAddress(path, &address)) {
@@ -76,11 +88,45 @@ std::optional<pid_t> askToClose(const QString& path, bool* stale) {
     const bool sent =
         send(fd, CloseRequest.constData(), static_cast<std::size_t>(CloseRequest.size()),
              MSG_NOSIGNAL) == CloseRequest.size();
-    close(fd);
     if (!sent) {
+        close(fd);
         return std::nullopt;
     }
-    return pid;
+    return AskedCopy{pid, fd};
+}
+
+// What the asked copy is writing to the controller, when its answer on `fd` says it writes and
+// stays; nothing for any other answer, none within `ms`, or a connection closed without one.
+std::optional<QString> writingAnswer(int fd, int ms) {
+    QByteArray received;
+    bool over = false;
+    const auto readSome = [&received, &over, fd] {
+        char buffer[256];
+        while (!over) {
+            const ssize_t n = read(fd, buffer, sizeof(buffer));
+            if (n > 0) {
+                received.append(buffer, n);
+                over = received.contains('\n') || received.size() > MaxAnswerBytes;
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                over = n == 0 || errno != EAGAIN; // the end, or an error: no more comes
+                return;
+            }
+        }
+    };
+    readSome();
+    if (!over) {
+        QSocketNotifier notifier(fd, QSocketNotifier::Read);
+        QObject::connect(&notifier, &QSocketNotifier::activated, readSome);
+        waitUntil([&over] { return over; }, QDeadlineTimer(ms, Qt::PreciseTimer));
+    }
+    const qsizetype end = received.indexOf('\n');
+    if (end < 0 || !received.startsWith(WritingAnswer)) {
+        return std::nullopt;
+    }
+    return QString::fromUtf8(received.mid(WritingAnswer.size(), end - WritingAnswer.size()))
+        .trimmed();
 }
 
 // The running copies' sockets in `folder`, the newest first: the copy started last is the one
@@ -96,13 +142,13 @@ QStringList copySockets(const QString& folder) {
     return paths;
 }
 
-// Asks the newest running copy to close and clears away the sockets of dead copies. Its pid (0
-// when unknown), or nullopt when no copy answers.
-std::optional<pid_t> askNewestCopyToClose(const QString& folder) {
+// Asks the newest running copy to close and clears away the sockets of dead copies; nullopt when
+// no copy listens.
+std::optional<AskedCopy> askNewestCopyToClose(const QString& folder) {
     for (const QString& path : copySockets(folder)) {
         bool stale = false;
-        if (const std::optional<pid_t> pid = askToClose(path, &stale)) {
-            return pid;
+        if (const std::optional<AskedCopy> asked = askToClose(path, &stale)) {
+            return asked;
         }
         if (stale) {
             unlink(QFile::encodeName(path).constData());
@@ -270,6 +316,10 @@ void InstanceGuard::setCloseRequestHandler(std::function<void()> handler) {
     }
 }
 
+void InstanceGuard::setWritingQuery(std::function<QString()> query) {
+    writingQuery_ = std::move(query);
+}
+
 void InstanceGuard::runCloseHandler() {
     QTimer::singleShot(0, this, [this] {
         if (closeHandler_) {
@@ -298,7 +348,7 @@ InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
         return Result::Run;
     }
 
-    std::optional<pid_t> running;
+    std::optional<AskedCopy> running;
     {
         const FolderGate gate(folderFd_);
         if (takeMarkerIfFree()) {
@@ -313,11 +363,23 @@ InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
         running = askNewestCopyToClose(options_.directory);
     }
     if (!running) {
-        refuse();
+        refuse(AlreadyRunningText);
         return Result::Exit;
     }
-    OtherProcess other(*running);
-    if (other.waitForEnd(options_.closeWaitMs) == OtherProcess::Wait::StillRunning) {
+    OtherProcess other(running->pid);
+    QElapsedTimer asked;
+    asked.start();
+    const std::optional<QString> writing =
+        writingAnswer(running->fd, std::min(AnswerWaitMs, options_.closeWaitMs));
+    close(running->fd);
+    if (writing) {
+        // Closing or killing it now would leave the controller half-written.
+        refuse(writingElsewhereText(*writing));
+        return Result::Exit;
+    }
+    const int waitLeft =
+        static_cast<int>(std::max<qint64>(0, options_.closeWaitMs - asked.elapsed()));
+    if (other.waitForEnd(waitLeft) == OtherProcess::Wait::StillRunning) {
         other.kill();
         for (int round = 0; round < SettleRounds; ++round) {
             handlePendingEvents();
@@ -331,7 +393,7 @@ InstanceGuard::Result InstanceGuard::start(const QStringList& arguments) {
             return Result::Run;
         }
     }
-    refuse();
+    refuse(AlreadyRunningText);
     return Result::Exit;
 }
 
@@ -410,11 +472,27 @@ void InstanceGuard::acceptConnections() {
             }
             notifier->setEnabled(false);
             notifier->deleteLater();
-            close(client);
             if (received->contains(CloseRequest)) {
-                closeRequested();
+                answerCloseRequest(client);
             }
+            close(client);
         });
+    }
+}
+
+// A copy that is writing to the controller stays and says so; any other goes.
+void InstanceGuard::answerCloseRequest(int client) {
+    QString writing = writingQuery_ ? writingQuery_() : QString();
+    writing.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QByteArray answer =
+        writing.isEmpty() ? ClosingAnswer : WritingAnswer + writing.toUtf8() + '\n';
+    // One short line into an empty socket buffer; a peer that has gone needs no answer.
+    if (send(client, answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL) <
+        0) {
+        qWarning("Cannot answer a close request: %s", qUtf8Printable(errnoText()));
+    }
+    if (writing.isEmpty()) {
+        closeRequested();
     }
 }
 
@@ -446,6 +524,14 @@ bool InstanceGuard::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+QString writingElsewhereText(const QString& what) {
+    const QString named = what.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(what);
+    return QStringLiteral("The running program is writing to the controller%1. It is not "
+                          "closed, so that the controller is not left half-written. Start the "
+                          "program again when it has finished.")
+        .arg(named);
+}
+
 QString instanceGuardOffText(const QString& why) {
     return QStringLiteral("The check for another running copy cannot work:\n%1\n\nThis copy "
                           "runs without it; make sure no other copy uses the port.")
@@ -456,10 +542,10 @@ void InstanceGuard::guardOff(const QString& why) {
     showMessage(instanceGuardOffText(why));
 }
 
-void InstanceGuard::refuse() {
+void InstanceGuard::refuse(const QString& text) {
     close(markerFd_);
     markerFd_ = -1;
-    showMessage(AlreadyRunningText);
+    showMessage(text);
 }
 
 void InstanceGuard::showMessage(const QString& text) {

@@ -6,6 +6,11 @@
 // it free. Every running copy listens on its own socket "ZUVO.<pid>.socket" beside it; a new
 // copy that finds the marker held asks the newest of them to close, waits for its process,
 // terminates it if need be, and goes on only when the marker has become free.
+//
+// On the socket the new copy writes "close\n" and reads one line back: "closing\n", or
+// "writing <what>\n" from a copy that is writing to the controller and stays. A copy that says
+// it writes is neither waited for nor terminated: the new copy says so and ends. Any other
+// answer, none within a second, or a closed connection goes the way described above.
 
 #include <QObject>
 #include <QString>
@@ -33,6 +38,10 @@ QString applicationTitle(const QString& executablePath);
 // `$ZUVO_RUNTIME_DIR`, else `$XDG_RUNTIME_DIR`, else /tmp/ZUVO-<uid>.
 QString instanceDirectory();
 
+// The message of a new copy that ends because the running one is writing to the controller;
+// `what` names the running exchange (may be empty).
+QString writingElsewhereText(const QString& what);
+
 // The message shown when the guard cannot work at all (its folder is unusable); the program
 // then runs without it.
 QString instanceGuardOffText(const QString& why);
@@ -47,6 +56,8 @@ public:
     static constexpr int CloseWaitMs = 5000;  // for the running copy to end after the request
     static constexpr int SettleRounds = 4;    // after a forced termination ...
     static constexpr int SettlePauseMs = 200; // ... rounds of handling events and pausing
+    // How long the asked copy has to answer, within CloseWaitMs.
+    static constexpr int AnswerWaitMs = 1000;
 
     using MessageFn = std::function<void(const QString& title, const QString& text)>;
 
@@ -71,6 +82,9 @@ public:
     // soon as it is set. From the request on, every modal dialog is dismissed, so that neither
     // the start-up nor the closing waits for a user who has already started the new copy.
     void setCloseRequestHandler(std::function<void()> handler);
+    // What this copy is writing to the controller now (a name), empty when nothing. While it
+    // writes, a close request is answered with it and not honoured.
+    void setWritingQuery(std::function<QString()> query);
 
     bool holdsMarker() const { return holding_; }
     QString markerPath() const;
@@ -87,9 +101,10 @@ private:
     void listen();
     void acceptConnections();
     void closeRequested();
+    void answerCloseRequest(int client);
     void runCloseHandler();
     void guardOff(const QString& why);
-    void refuse();
+    void refuse(const QString& text);
     void showMessage(const QString& text);
 
     Options options_;
@@ -99,6 +114,7 @@ private:
     int listenFd_ = -1;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
     std::function<void()> closeHandler_;
+    std::function<QString()> writingQuery_;
     bool closeRequested_ = false;
 };
 

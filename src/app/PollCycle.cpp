@@ -2,6 +2,7 @@
 
 #include "app/PortTroubleLine.h"
 #include "app/TForm1.h"
+#include "device/ConnectionLamp.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
 
@@ -55,7 +56,6 @@ void PollCycle::showConnection(Connection connection) {
         // A poll goes out: the lamp is green exactly when the previous one was answered, and
         // turns orange or green again only when bytes or a reply come.
         lamp.setChecked(connection == Connection::Answering);
-        lamp.setCaption(QStringLiteral("COM%1 Connected").arg(form_.ComPort1.ComNumber()));
         lamp.setColorOff(tcolor(tc::Red));
         break;
     case Connection::Reopened:
@@ -66,14 +66,19 @@ void PollCycle::showConnection(Connection connection) {
         explainReopenFailure();
         break;
     case Connection::Lost:
-        showStatus(UsbDisconnected);
-        break;
     case Connection::Unplugged:
-        // The same way as a failed send; the ticks reopen the port once the device is back.
+        // The same way for a failed send and a vanished device; the ticks reopen the port
+        // once the device is back.
         showStatus(UsbDisconnected);
         lamp.setChecked(false);
         break;
     }
+    showLampCaption();
+}
+
+void PollCycle::showLampCaption() {
+    form_.ui->AbLED1->setCaption(
+        connectionLampCaption(form_.ComPort1.ComNumber(), form_.ComPort1.Open()));
 }
 
 void PollCycle::explainReopenFailure() {
@@ -88,8 +93,8 @@ void PollCycle::explainReopenFailure() {
     }
 }
 
-std::optional<Exchange> PollCycle::beginCommand(const QString& name) {
-    std::optional<Exchange> exchange = form_.link().begin(name);
+std::optional<Exchange> PollCycle::beginCommand(const QString& name, ExchangeKind kind) {
+    std::optional<Exchange> exchange = form_.link().begin(name, kind);
     if (!exchange) {
         showBusy();
     }

@@ -22,7 +22,8 @@ public:
 
     // The link for a command named `name`. While another exchange runs the command is refused:
     // nothing is returned and the status bar says what the controller is busy with.
-    std::optional<Exchange> beginCommand(const QString& name);
+    std::optional<Exchange> beginCommand(const QString& name,
+                                         ExchangeKind kind = ExchangeKind::Reads);
     bool exchangeRunning() const;
     // Restarts polling with `ms`; a running exchange resumes polling itself when it ends.
     void ResumePolling(int ms);
@@ -33,6 +34,8 @@ public:
     void showNoResponse();
     // What a refused command says.
     void showBusy();
+    // The lamp's caption for the port as it is now: connected only while it is open.
+    void showLampCaption();
     // The port doctor's reason beside the status text when a tick could not reopen the port.
     void explainReopenFailure();
 

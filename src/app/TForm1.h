@@ -119,7 +119,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // Closing the main window ends the program: the link is shut down first.
+    // Closing the main window ends the program: the link is shut down first. While a write to
+    // the controller runs, the window stays until it has stopped (AppStartup::FormCloseQuery).
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -93,7 +93,7 @@ bool BackupCommands::restore(const QString& path) {
     }
 
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Restore Backup"));
+        form_.pollCycle().beginCommand(QStringLiteral("Restore Backup"), ExchangeKind::Writes);
     if (!exchange) {
         return false;
     }

@@ -37,8 +37,8 @@ void ParameterTransfer::setPanel1Color(std::uint32_t color) {
 void ParameterTransfer::SaveParamClick() {
     // Another exchange (this send, clicked again during its waits, or another command) owns the
     // link: a second send inside it would interleave its frames.
-    std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Send Parameter-Block"));
+    std::optional<Exchange> exchange = form_.pollCycle().beginCommand(
+        QStringLiteral("Send Parameter-Block"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }
@@ -86,7 +86,12 @@ void ParameterTransfer::showOutcome(const TransferResult& result) {
     case TransferOutcome::NotSent:
         break;
     case TransferOutcome::PartlySent:
-        poll.showNoResponse();
+        // A send stopped on purpose did not miss an acknowledge.
+        if (result.sent.stopped) {
+            poll.showStatus(QStringLiteral("Parameter-Block partly sent"));
+        } else {
+            poll.showNoResponse();
+        }
         setPanel1Color(tc::Red);
         break;
     case TransferOutcome::NotVerified:

@@ -39,7 +39,7 @@ Commissioning::Commissioning(TForm1& form) : form_(form) {
 
 void Commissioning::LMDButton1Click() {
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Set Zero Position"));
+        form_.pollCycle().beginCommand(QStringLiteral("Set Zero Position"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }
@@ -63,7 +63,7 @@ void Commissioning::Kali_10VChange() {
 
 void Commissioning::KalibrierungClick() {
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Calibration"));
+        form_.pollCycle().beginCommand(QStringLiteral("Calibration"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }

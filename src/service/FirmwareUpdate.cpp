@@ -39,6 +39,9 @@ FirmwareUpdate::FirmwareUpdate(TForm1& form) : form_(form) {
     QObject::connect(form_.ui->FlashUpdate1, &QAction::triggered, &form_,
                      [this] { FlashUpdate1Click(); });
     QObject::connect(form_.ui->Button5, &QPushButton::clicked, &form_, [this] { Button5Click(); });
+    // Closing the window during the update cancels it, as Cancel does; the window then goes.
+    QObject::connect(&form_.link(), &Link::closingDuringExchange, &form_,
+                     [this] { Button5Click(); });
 }
 
 void FirmwareUpdate::FlashUpdate1Click() {
@@ -47,7 +50,7 @@ void FirmwareUpdate::FlashUpdate1Click() {
     }
     // One exchange with the controller at a time; the update holds the link from start to end.
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Flash Update"));
+        form_.pollCycle().beginCommand(QStringLiteral("Flash Update"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }

@@ -98,7 +98,7 @@ void ModuleReplacement::SetPosiotn1Click() {
         return;
     }
     std::optional<Exchange> exchange =
-        form_.pollCycle().beginCommand(QStringLiteral("Set Position"));
+        form_.pollCycle().beginCommand(QStringLiteral("Set Position"), ExchangeKind::Writes);
     if (!exchange) {
         return;
     }

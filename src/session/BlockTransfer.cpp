@@ -38,6 +38,33 @@ QString backupNote(const BlockBackupResult& backup) {
            QDir::toNativeSeparators(backup.path) + QLatin1Char('.');
 }
 
+// "word 8 of 36 is" or "words 1..7 of 36 are".
+QString wordsOf(int first, int last, int total) {
+    const QString of = QStringLiteral(" of %1").arg(total);
+    return first == last
+               ? QStringLiteral("word %1").arg(first) + of + QStringLiteral(" is")
+               : QStringLiteral("words %1..%2").arg(first).arg(last) + of + QStringLiteral(" are");
+}
+
+// A send the window's closing ended before its next word: what the controller holds now and
+// how to put its old block back.
+QString closedText(const TransferResult& r) {
+    if (r.sent.acknowledged == 0) {
+        return QStringLiteral("Nothing was sent, the controller keeps its block: the window was "
+                              "closed before the first word.");
+    }
+    const SentWordRange& range = r.sent.range;
+    const int lastWritten = range.first + r.sent.acknowledged - 1;
+    return QStringLiteral("The window was closed during the send: ") +
+           wordsOf(range.first, lastWritten, range.count()) + QStringLiteral(" written, ") +
+           wordsOf(r.sent.failedWord, range.last, range.count()) +
+           QStringLiteral(" not sent, so the controller holds part of the new block; it was not "
+                          "verified.") +
+           backupNote(r.backup) +
+           QStringLiteral(" To put it back, choose it in Values > Restore Backup... when the "
+                          "program runs again.");
+}
+
 QString stopReason(const WordsSent& sent) {
     if (sent.stopped) {
         return QStringLiteral(": it was interrupted before that word went out. ");
@@ -48,6 +75,9 @@ QString stopReason(const WordsSent& sent) {
 }
 
 QString outcomeText(const TransferResult& r) {
+    if (r.sent.closing) {
+        return closedText(r);
+    }
     switch (r.outcome) {
     case TransferOutcome::NotSent:
         return QStringLiteral("Nothing was sent, the controller keeps its block: ") +
@@ -133,11 +163,14 @@ std::optional<WordsToSend> valuesSend(const ParameterValues& values, int extraWo
 WordsSent sendWords(Exchange& exchange, const WordsToSend& send,
                     const std::function<bool()>& stop) {
     WordsSent result;
+    result.range = send.range;
     for (std::size_t i = 0; i < send.words.size(); ++i) {
         const int index = send.range.first + static_cast<int>(i);
-        if (stop && stop()) {
+        const bool closing = exchange.closing();
+        if (closing || (stop && stop())) {
             result.failedWord = index;
             result.stopped = true;
+            result.closing = closing;
             return result;
         }
         const LinkResult step = exchange.sendAndWaitForAck(

@@ -63,16 +63,19 @@ WordsToSend blockSend(const ParameterBlock& block, int extraWordCount);
 std::optional<WordsToSend> valuesSend(const ParameterValues& values, int extraWordCount);
 
 struct WordsSent {
+    SentWordRange range;  // the words the send was to write
     int acknowledged = 0; // words acknowledged, from range.first on
     int failedWord = 0;   // the index that got no acknowledge or was not sent; 0 when all went
     LinkResult result = LinkResult::Acknowledged;
     bool stopped = false; // the user stopped the send before failedWord
+    bool closing = false; // ... by closing the window
     bool complete() const { return failedWord == 0; }
 };
 
 // The send of the block: one frame per word, each after the acknowledge of the one before; the
 // first word without an acknowledge ends it and the words after it are not sent. `stop`, asked
-// before each word, ends it the same way (Ctrl-C on the command line).
+// before each word, ends it the same way (Ctrl-C on the command line), and so does the front
+// end's closing (Exchange::closing): the word on its way gets its acknowledge first.
 WordsSent sendWords(Exchange& exchange, const WordsToSend& send,
                     const std::function<bool()>& stop = {});
 

@@ -192,6 +192,10 @@ void Exchange::closePort() {
     link_->closeQuietly();
 }
 
+bool Exchange::closing() const {
+    return link_->closing_;
+}
+
 // ---- Link ---------------------------------------------------------------------------------
 
 Link::Link(QObject* parent) : QObject(parent) {
@@ -214,12 +218,14 @@ Link::~Link() {
     port_.OnTriggerLineError = nullptr;
 }
 
-std::optional<Exchange> Link::begin(const QString& name) {
+std::optional<Exchange> Link::begin(const QString& name, ExchangeKind kind) {
     if (exchangeRunning_) {
         return std::nullopt;
     }
     exchangeRunning_ = true;
     exchangeName_ = name;
+    exchangeKind_ = kind;
+    closing_ = false;
     resumeMs_.reset();
     wasPolling_ = pollTimer_.isActive();
     holdBlocks_ = false;
@@ -236,8 +242,22 @@ void Link::endExchange() {
     holdBlocks_ = false;
     exchangeRunning_ = false;
     exchangeName_.clear();
+    exchangeKind_ = ExchangeKind::Reads;
+    closing_ = false;
     if (resumeMs_ || wasPolling_) {
         resumePolling(resumeMs_.value_or(pollTimer_.interval()));
+    }
+    emit exchangeEnded();
+}
+
+QString Link::runningWrite() const {
+    return exchangeRunning_ && exchangeKind_ == ExchangeKind::Writes ? exchangeName_ : QString();
+}
+
+void Link::stopForClosing() {
+    if (exchangeRunning_ && !closing_) {
+        closing_ = true;
+        emit closingDuringExchange();
     }
 }
 

@@ -55,6 +55,14 @@ enum class Connection {
     Unplugged,   // the port's device went away: the port is closed
 };
 
+// Whether an exchange writes to the controller. A newer copy of the program does not take over
+// while one that writes runs, and closing the window waits for it to stop at its next step:
+// either would leave the controller half-written.
+enum class ExchangeKind {
+    Reads,  // block read, comparison, test data, port selection
+    Writes, // send, restore, zero, calibration, module replacement, firmware update
+};
+
 template <typename T> struct LinkAnswer {
     LinkResult result = LinkResult::NoReply;
     std::optional<T> value;
@@ -111,6 +119,8 @@ public:
     // The port is closed or its device is gone.
     bool portGone() const;
     void closePort();
+    // The front end is closing: the exchange is to end at its next step (Link::stopForClosing).
+    bool closing() const;
 
     // Ends the exchange now (the destructor then does nothing).
     void end();
@@ -158,8 +168,14 @@ public:
     }
 
     // The link for one exchange, named for whoever is refused meanwhile; nothing while one runs.
-    std::optional<Exchange> begin(const QString& name);
+    std::optional<Exchange> begin(const QString& name, ExchangeKind kind = ExchangeKind::Reads);
     bool exchangeRunning() const { return exchangeRunning_; }
+    // The name of the running exchange when it writes to the controller; empty otherwise.
+    QString runningWrite() const;
+    // The front end is closing while an exchange runs: the exchange is to end at its next step
+    // (a block send before its next word) and say so; holders that can cancel hear
+    // closingDuringExchange. Over when the exchange ends.
+    void stopForClosing();
     // Why the last reopening by a tick failed; empty after one succeeded.
     std::exception_ptr lastReopenError() const { return lastReopenError_; }
     // The name of the running exchange; empty when none runs.
@@ -189,6 +205,8 @@ public:
 
 signals:
     void ticked();
+    void exchangeEnded();
+    void closingDuringExchange();
     void connectionChanged(zuvo::Connection connection);
     void lineErrors();
     // Bytes arrived (before they are looked at).
@@ -227,6 +245,8 @@ private:
     bool exchangeRunning_ = false;
     std::exception_ptr lastReopenError_;
     QString exchangeName_;
+    ExchangeKind exchangeKind_ = ExchangeKind::Reads;
+    bool closing_ = false;
     std::optional<int> resumeMs_;
     bool wasPolling_ = false;
     bool holdBlocks_ = false;

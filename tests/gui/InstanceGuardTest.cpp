@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -326,6 +328,52 @@ TEST_F(GuardProcessTest, ACloseRequestDuringStartUpIsHonouredOnceTheWindowExists
     ASSERT_TRUE(first.finished(2000));
     EXPECT_TRUE(first.line("CLOSING", 0));
     EXPECT_EQ(first.process().exitStatus(), QProcess::NormalExit);
+}
+
+// A copy that writes to the controller answers the request so and stays: the new copy says why
+// and ends at once, without waiting for or killing it. Once the write is over, a start takes over.
+TEST_F(GuardProcessTest, ACopyWritingToTheControllerStaysAndTheNewCopySaysWhy) {
+    Probe first(dir_.path(), {"--writing-ms=3000"});
+    ASSERT_TRUE(first.line("RUNNING", 10000));
+    QElapsedTimer writing;
+    writing.start();
+
+    QElapsedTimer clock;
+    clock.start();
+    Probe second(dir_.path(), {});
+    ASSERT_TRUE(second.finished(4000));
+    EXPECT_LT(clock.elapsed(), 2000) << "no wait for the writing copy";
+    EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.process().exitCode(), 0);
+    EXPECT_EQ(second.line("MESSAGE", 0),
+              "MESSAGE zuvo_guard_probe|" + zuvo::writingElsewhereText("Probe Write").toUtf8());
+    EXPECT_FALSE(second.line("RUNNING", 0));
+    EXPECT_FALSE(first.finished(300));
+    EXPECT_FALSE(first.line("CLOSING", 0));
+
+    QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, 3300 - writing.elapsed())));
+    Probe third(dir_.path(), {});
+    ASSERT_TRUE(third.line("RUNNING", 10000));
+    ASSERT_TRUE(first.finished(2000));
+    EXPECT_TRUE(first.line("CLOSING", 0));
+    EXPECT_EQ(first.process().exitStatus(), QProcess::NormalExit);
+}
+
+// A copy that cannot answer (stopped) is waited for as long as one that does not close, then
+// terminated: the answer's wait is part of the 5000 ms, not added to them.
+TEST_F(GuardProcessTest, ACopyThatDoesNotAnswerIsWaitedForAndTerminated) {
+    Probe first(dir_.path(), {});
+    ASSERT_TRUE(first.line("RUNNING", 10000));
+    ASSERT_EQ(kill(static_cast<pid_t>(first.process().processId()), SIGSTOP), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    Probe second(dir_.path(), {});
+    ASSERT_TRUE(second.line("RUNNING", 15000));
+    EXPECT_GE(clock.elapsed(), 5700);
+    EXPECT_LT(clock.elapsed(), 7500);
+    ASSERT_TRUE(first.finished(2000));
+    EXPECT_EQ(first.process().exitStatus(), QProcess::CrashExit);
 }
 
 TEST_F(GuardProcessTest, SlashRLetsTwoRun) {

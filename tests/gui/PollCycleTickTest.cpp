@@ -249,13 +249,14 @@ TEST_F(PollCycleTickTest, APortThatCannotBeOpenedLeavesTheLampOff) {
         tick();
         EXPECT_FALSE(form.ComPort1.Open());
         EXPECT_FALSE(lamp->isChecked());
-        EXPECT_EQ(lamp->caption(), "COM1 Connected") << "caption kept";
+        EXPECT_EQ(lamp->caption(), "COM1 not available");
     }
     EXPECT_NE(status(), "USB connected");
     PortMap::global().setOverride(1, QString::fromStdString(link.sim.slavePath()));
     tick();
     EXPECT_TRUE(form.ComPort1.Open());
     EXPECT_EQ(status(), "USB connected");
+    EXPECT_EQ(lamp->caption(), "COM1 Connected");
 }
 
 TEST_F(PollCycleTickTest, TheTickShowsTheTimeOfDay) {

@@ -12,6 +12,7 @@
 #include "serial/PosixSerialDevice.h"
 #include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
+#include "widgets/LedIndicator.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 #include <sys/stat.h>
@@ -129,6 +131,32 @@ TEST(StartupTest, StoredDigitAndProbeChooseThePort) {
         EXPECT_EQ(statusOf(form), c.status);
         EXPECT_TRUE(form.Timer2.isActive());
     }
+}
+
+// A second copy started with "/r" while the first holds the port: its port does not open, and
+// its lamp says so instead of "Connected", at start and on every tick that tries again, until
+// the port opens.
+TEST(StartupTest, TheLampOfACopyWithoutItsPortDoesNotSayConnected) {
+    SimulatedLink link;
+    auto first = std::make_unique<TForm1>();
+    first->appStartup().FormCreate({});
+    ASSERT_TRUE(first->ComPort1.Open());
+
+    TForm1 second;
+    second.appStartup().FormCreate({"zuvotool", "/r"});
+    ASSERT_FALSE(second.ComPort1.Open());
+    EXPECT_EQ(statusOf(second), "ComPort not available");
+    auto* const lamp = second.findChild<LedIndicator*>("AbLED1");
+    for (int tick = 0; tick < 2; ++tick) {
+        EXPECT_FALSE(lamp->isChecked());
+        EXPECT_EQ(lamp->caption(), "COM1 not available") << "tick " << tick;
+        second.link().tick();
+    }
+
+    first.reset(); // the first copy ends and frees the port
+    second.link().tick();
+    ASSERT_TRUE(second.ComPort1.Open());
+    EXPECT_EQ(lamp->caption(), "COM1 Connected");
 }
 
 // The real device, except that the port at `refusedPath` does not take the start-up rate.

@@ -1,14 +1,17 @@
 // Runs the single-instance guard the way the program does, for the guard's process tests.
 // Usage: zuvo_guard_probe [first argument] [--ignore-close] [--fork-holder] [--start-up-ms=N]
+//                         [--writing-ms=N]
 // Prints "RUNNING <pid>" once it runs, "MESSAGE <title>|<text>" when the guard refuses,
 // "CLOSING" or "IGNORED" on a close request. With --fork-holder a child process shares the
 // marker and outlives this one ("HOLDER <pid>"). With --start-up-ms the close handler is set
-// only after N ms of handling events, as the window's start-up does ("STARTING" before).
+// only after N ms of handling events, as the window's start-up does ("STARTING" before). With
+// --writing-ms it writes to a controller ("Probe Write") for N ms from "RUNNING" on.
 // Everything ends on its own within a minute.
 #include "app/InstanceGuard.h"
 #include "session/EventWait.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -52,6 +55,17 @@ int main(int argc, char** argv) {
         // Like the window's own shut-down, which takes a moment.
         QTimer::singleShot(300, &app, &QCoreApplication::quit);
     });
+    QElapsedTimer running;
+    running.start();
+    int writingMs = 0;
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QStringLiteral("--writing-ms="))) {
+            writingMs = argument.section(QLatin1Char('='), 1).toInt();
+        }
+    }
+    guard.setWritingQuery([&running, writingMs] {
+        return running.elapsed() < writingMs ? QStringLiteral("Probe Write") : QString();
+    });
     if (arguments.contains(QStringLiteral("--fork-holder"))) {
         const pid_t child = fork();
         if (child == 0) {
@@ -63,6 +77,7 @@ int main(int argc, char** argv) {
         }
         say(QStringLiteral("HOLDER %1").arg(child));
     }
+    running.restart();
     say(QStringLiteral("RUNNING %1").arg(getpid()));
     QTimer::singleShot(60000, &app, &QCoreApplication::quit);
     app.exec();

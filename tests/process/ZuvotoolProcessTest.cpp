@@ -12,10 +12,15 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +42,11 @@ protected:
     std::unique_ptr<QProcess>
     start(const QStringList& arguments,
           QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels) {
+        return startProgram(QStringLiteral(ZUVO_TOOL), arguments, channels);
+    }
+
+    std::unique_ptr<QProcess> startProgram(const QString& program, const QStringList& arguments,
+                                           QProcess::ProcessChannelMode channels) {
         QStringList ports{QStringLiteral("1=") + QString::fromStdString(device.slavePath())};
         for (int n = 2; n <= 50; ++n) {
             ports << QStringLiteral("%1=%2").arg(n).arg(folder.filePath("none"));
@@ -46,10 +56,11 @@ protected:
         env.insert("ZUVO_PORTS", ports.join(','));
         env.insert("ZUVO_SETTINGS", folder.filePath("ZUVO.conf"));
         env.insert("ZUVO_RUNTIME_DIR", folder.filePath("run"));
+        env.insert("XDG_DATA_HOME", folder.filePath("data"));
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(channels);
-        process->start(QStringLiteral(ZUVO_TOOL), arguments);
+        process->start(program, arguments);
         EXPECT_TRUE(process->waitForStarted(5000));
         return process;
     }
@@ -63,6 +74,38 @@ protected:
     // Waits until the simulator has received a request after `count` of them.
     bool polledBeyond(std::size_t count, std::chrono::milliseconds timeout = 8s) {
         return device.waitUntil([&] { return device.requestCount() > count; }, timeout);
+    }
+
+    // The first line of `process`'s output that starts with `prefix`, waiting up to `ms`.
+    static std::optional<QByteArray> outputLine(QProcess& process, const QByteArray& prefix,
+                                                int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            const QList<QByteArray> lines = process.peek(1 << 20).split('\n');
+            for (const QByteArray& line : lines) {
+                if (line.startsWith(prefix)) {
+                    return line;
+                }
+            }
+            const qint64 left = ms - clock.elapsed();
+            if (left <= 0 || process.state() == QProcess::NotRunning) {
+                return std::nullopt;
+            }
+            process.waitForReadyRead(static_cast<int>(std::min<qint64>(left, 200)));
+        }
+    }
+
+    // The word frames the controller has received, in order: index and value.
+    std::vector<std::pair<int, std::uint16_t>> wordWrites() const {
+        std::vector<std::pair<int, std::uint16_t>> words;
+        for (const std::string& r : device.requests()) {
+            if (r.size() == 8 && r.starts_with("SP")) {
+                words.emplace_back(std::stoi(r.substr(2, 2), nullptr, 16),
+                                   static_cast<std::uint16_t>(std::stoi(r.substr(4), nullptr, 16)));
+            }
+        }
+        return words;
     }
 
     // Ends a copy that the test no longer needs.
@@ -204,6 +247,66 @@ TEST_F(ZuvotoolProcessTest, AnUnusableStartUpFileIsNamedAndTheBlockIsReadAsUsual
         }
         stop(*tool);
     }
+}
+
+// A plain start while the running copy writes the block to the controller: the running copy
+// does not close and finishes its send, so the controller holds the whole new block, never part
+// of it; the new copy says why it does not start and ends by itself. Once the send is over, a
+// plain start takes over as always.
+TEST_F(ZuvotoolProcessTest, NoTakeoverWhileTheRunningCopyWritesToTheController) {
+    writeFile("new.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\nTURNS=50\r\n");
+    std::vector<std::uint16_t> before;
+    for (int n = 1; n <= 36; ++n) {
+        before.push_back(device.parameterWord(n));
+    }
+    zuvo::sim::FaultConfig slow;
+    slow.ackDelayMs = 150; // 36 words take over five seconds
+    device.setFault(slow);
+
+    auto first = startProgram(QStringLiteral(ZUVO_SENDING_COPY), {folder.filePath("new.ZDF")},
+                              QProcess::ForwardedErrorChannel);
+    ASSERT_TRUE(device.waitUntil([&] { return wordWrites().size() >= 7; }, 20s));
+
+    auto second =
+        startProgram(QStringLiteral(ZUVO_GUARD_PROBE), {}, QProcess::ForwardedErrorChannel);
+    ASSERT_TRUE(second->waitForFinished(4000)) << "the new copy ends by itself";
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    const std::optional<QByteArray> said = outputLine(*second, "MESSAGE", 0);
+    ASSERT_TRUE(said) << "the new copy says why it ends";
+    EXPECT_TRUE(said->contains("writing to the controller")) << said->toStdString();
+    EXPECT_TRUE(said->contains("Send Parameter-Block")) << said->toStdString();
+    EXPECT_FALSE(outputLine(*second, "RUNNING", 0));
+    EXPECT_EQ(first->state(), QProcess::Running) << "the writing copy was not closed or killed";
+
+    // The send runs to its end: every word once, in order, and the controller holds them all.
+    const std::optional<QByteArray> sent = outputLine(*first, "SENT", 20000);
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(sent->contains("Parameter-Block sent and verified")) << sent->toStdString();
+    const auto writes = wordWrites();
+    ASSERT_EQ(writes.size(), 36u);
+    bool changed = false;
+    for (int n = 1; n <= 36; ++n) {
+        const auto [index, value] = writes[static_cast<std::size_t>(n - 1)];
+        EXPECT_EQ(index, n);
+        EXPECT_EQ(device.parameterWord(n), value) << "word " << n;
+        changed = changed || value != before[static_cast<std::size_t>(n - 1)];
+    }
+    EXPECT_TRUE(changed) << "the file's block differs from the controller's old one";
+
+    // The send is over: a plain start closes the running copy through its window.
+    device.setFault({});
+    QElapsedTimer clock;
+    clock.start();
+    auto third = start({});
+    ASSERT_TRUE(first->waitForFinished(8000));
+    EXPECT_LT(clock.elapsed(), 5000) << "not closed, killed";
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_TRUE(outputLine(*first, "EXIT", 0));
+    EXPECT_TRUE(polledBeyond(device.requestCount())) << "the new copy polls on the freed port";
+    EXPECT_EQ(third->state(), QProcess::Running);
+    stop(*third);
 }
 
 } // namespace
