@@ -2,13 +2,13 @@
 
 #include "params/FileNumber.h"
 #include "params/FileReplace.h"
+#include "params/InputFileCheck.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUtf8StringView>
 
 #include <algorithm>
-
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -48,13 +48,13 @@ bool hasLineBreak(const QString& text) {
 } // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {
-    const QFileInfo info(path_);
-    if (!info.exists()) {
+    // Only regular files: a directory cannot be read and a FIFO or device could block forever.
+    const InputFileCheck check = checkInputFile(path_);
+    if (check.problem == InputFileCheck::Problem::Missing) {
         state_ = LoadState::Missing;
         return;
     }
-    // Only regular files: a directory cannot be read and a FIFO or device could block forever.
-    if (!info.isFile() || info.size() > MaxFileSize) {
+    if (!check.ok() || QFileInfo(path_).size() > MaxFileSize) {
         state_ = LoadState::Unusable;
         return;
     }
@@ -94,14 +94,22 @@ void IniFile::parse(const QByteArray& data) {
     }
 }
 
+std::optional<QByteArray> IniFile::sectionName(const QByteArray& line) {
+    const QByteArray trimmed = line.trimmed();
+    const qsizetype close = trimmed.indexOf(']');
+    if (!trimmed.startsWith('[') || close <= 0) {
+        return std::nullopt;
+    }
+    return trimmed.mid(1, close - 1).trimmed();
+}
+
 IniFile::Line IniFile::makeLine(QByteArray text, QByteArray ending) {
     Line line{std::move(text), std::move(ending), Kind::Other, {}};
     const QByteArray trimmed = line.text.trimmed();
     if (trimmed.startsWith('[')) {
-        const qsizetype close = trimmed.indexOf(']');
-        if (close > 0) {
+        if (std::optional<QByteArray> name = sectionName(trimmed)) {
             line.kind = Kind::Section;
-            line.name = trimmed.mid(1, close - 1).trimmed();
+            line.name = std::move(*name);
         }
         return line;
     }
@@ -169,16 +177,27 @@ bool IniFile::hasKey(const QString& section, const QString& key) const {
     return value(section, key).has_value();
 }
 
-QStringList IniFile::keys(const QString& section) const {
-    QStringList result;
+std::vector<int> IniFile::keyLines(const QString& section) const {
+    std::vector<int> result;
     const int header = findSection(encode(section.trimmed()));
     if (header < 0) {
         return result;
     }
     const int end = sectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
+        if (lines_[static_cast<std::size_t>(i)].kind == Kind::Key) {
+            result.push_back(i);
+        }
+    }
+    return result;
+}
+
+QStringList IniFile::keys(const QString& section) const {
+    QStringList result;
+    const int header = findSection(encode(section.trimmed()));
+    for (const int i : keyLines(section)) {
         const Line& line = lines_[static_cast<std::size_t>(i)];
-        if (line.kind == Kind::Key && findKey(header, line.name) == i) {
+        if (findKey(header, line.name) == i) {
             result.append(decode(line.name));
         }
     }
@@ -195,19 +214,12 @@ int IniFile::sectionCount(const QString& section) const {
 QStringList IniFile::repeatedKeys(const QString& section) const {
     QStringList result;
     const int header = findSection(encode(section.trimmed()));
-    if (header < 0) {
-        return result;
-    }
-    const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i) {
+    for (const int i : keyLines(section)) {
         const Line& line = lines_[static_cast<std::size_t>(i)];
-        const int first = line.kind == Kind::Key ? findKey(header, line.name) : i;
-        // Named once, at its second line.
-        if (first != i &&
-            std::count_if(lines_.begin() + first, lines_.begin() + i, [&line](const Line& other) {
-                return other.kind == Kind::Key && sameName(other.name, line.name);
-            }) == 1) {
-            result.append(decode(line.name));
+        const QString name = decode(line.name);
+        // Named once, as its second line spells it.
+        if (findKey(header, line.name) != i && !result.contains(name, Qt::CaseInsensitive)) {
+            result.append(name);
         }
     }
     return result;

@@ -83,6 +83,8 @@ public:
     static QString formatFloat(double value, const QLocale& locale = QLocale());
     static std::optional<double> parseFloat(const QString& text);
     static std::optional<int> parseInteger(const QString& text);
+    // The name of the section a line opens ('[' first after blanks, a ']' after it), or nothing.
+    static std::optional<QByteArray> sectionName(const QByteArray& line);
 
 private:
     enum class Kind { Other, Section, Key };
@@ -101,6 +103,8 @@ private:
     int findKey(int header, const QByteArray& key) const;
     // One past the section's last line.
     int sectionEnd(int header) const;
+    // The key lines of the (first) section with the section's name, in file order.
+    std::vector<int> keyLines(const QString& section) const;
     QByteArray lineEnding() const;
 
     QString path_;

@@ -1,5 +1,6 @@
 #include "service/FirmwareImageCheck.h"
 
+#include "params/IniFile.h"
 #include "service/Xmodem.h"
 
 namespace zuvo {
@@ -39,8 +40,7 @@ bool startsWithSectionLine(QByteArrayView bytes) {
             return false;
         }
     }
-    // As the parameter files' reader takes a section line: '[' first, a ']' after it.
-    return line.startsWith('[') && line.indexOf(']') > 0;
+    return IniFile::sectionName(line.toByteArray()).has_value();
 }
 
 FirmwareImageProblem checkFirmwareImage(std::int64_t size, QByteArrayView bytes) {
