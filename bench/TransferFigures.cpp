@@ -6,7 +6,7 @@
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 #include "tests/gui/SimulatedLink.h"
 
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
-#include "service/FirmwareUpdate.h"
-#include "service/PositionRecording.h"
+#include "app/service/FirmwareUpdate.h"
+#include "app/service/PositionRecording.h"
 #include "session/EventWait.h"
 #include "tests/gui/SimulatedLink.h"
 

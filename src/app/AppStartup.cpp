@@ -5,7 +5,7 @@
 #include "app/PortTroubleLine.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
-#include "params/ParameterFiles.h"
+#include "app/pages/ParameterFiles.h"
 #include "session/EventWait.h"
 #include "session/Settings.h"
 #include "ui_TForm1.h"

@@ -3,7 +3,7 @@
 #include "app/TForm1.h"
 #include "device/Windows1252.h"
 #include "params/BackupStore.h"
-#include "params/EditorMapping.h"
+#include "app/pages/EditorMapping.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
 #include "params/ParameterValues.h"
@@ -11,7 +11,7 @@
 #include "report/ReportPdf.h"
 #include "serial/AdapterName.h"
 #include "serial/PortMap.h"
-#include "service/PositionRecording.h"
+#include "app/service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 #include <QDialog>

@@ -4,7 +4,7 @@
 // values, the block's words, the calibration points, the sector check when one ran, the newest
 // backup and the last recording.
 
-#include "params/UserPrompts.h"
+#include "app/UserPrompts.h"
 #include "report/CommissioningReport.h"
 
 #include <QString>

@@ -2,21 +2,21 @@
 // firmware update back the block up first and the send reads it back; "Restore Backup..." sends
 // a backup's words as stored; "Compare with File..." shows the controller beside a file.
 
-#include "params/BackupCommands.h"
+#include "app/pages/BackupCommands.h"
 #include "QuietWindow.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "params/BackupStore.h"
-#include "params/ComparisonDialog.h"
+#include "app/pages/ComparisonDialog.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
-#include "params/ParameterFiles.h"
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterFiles.h"
+#include "app/pages/ParameterTransfer.h"
 #include "params/ZdfContent.h"
-#include "service/FirmwareUpdate.h"
+#include "app/service/FirmwareUpdate.h"
 #include "widgets/TColor.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "EditorPagesTestFixture.h"
 #include "common/ScratchFile.h"
-#include "params/ParameterFiles.h"
+#include "app/pages/ParameterFiles.h"
 
 #include <QAbstractButton>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The commissioning commands against the simulated controller: zero position, analog output
 // calibration, relay tests and test data.
 
-#include "service/Commissioning.h"
+#include "app/service/Commissioning.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"

@@ -1,7 +1,7 @@
 // The Digital Output page: grid buttons, switch positions with their colours, the ruler and
 // dropping the current position onto a switch position.
 
-#include "params/DigitalOutputPage.h"
+#include "app/pages/DigitalOutputPage.h"
 #include "EditorPagesTestFixture.h"
 #include "widgets/PictureBox.h"
 

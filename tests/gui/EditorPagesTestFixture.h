@@ -3,7 +3,7 @@
 // in a chosen locale (the pages show and read numbers with its decimal separator).
 
 #include "app/TForm1.h"
-#include "params/EditorMapping.h"
+#include "app/pages/EditorMapping.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 

@@ -7,7 +7,7 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "service/FirmwareUpdate.h"
+#include "app/service/FirmwareUpdate.h"
 
 #include <QAction>
 #include <QFile>

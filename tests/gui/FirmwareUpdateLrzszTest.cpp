@@ -4,7 +4,7 @@
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
 #include "common/RxRelay.h"
-#include "service/FirmwareUpdate.h"
+#include "app/service/FirmwareUpdate.h"
 
 #include <QFile>
 #include <QStandardPaths>

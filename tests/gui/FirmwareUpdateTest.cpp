@@ -1,6 +1,6 @@
 // The firmware update against the simulated controller's bootloader.
 
-#include "service/FirmwareUpdate.h"
+#include "app/service/FirmwareUpdate.h"
 #include "SimulatedLink.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"

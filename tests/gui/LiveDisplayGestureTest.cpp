@@ -3,7 +3,7 @@
 
 #include "ReceiveLink.h"
 #include "app/ServiceMode.h"
-#include "device/LiveDisplay.h"
+#include "app/live/LiveDisplay.h"
 #include "widgets/CompassGauge.h"
 #include "widgets/TColor.h"
 

@@ -1,7 +1,7 @@
 // Module replacement against the simulated controller: the memory position taken from the old
 // module or typed in, and written into the new one.
 
-#include "service/ModuleReplacement.h"
+#include "app/service/ModuleReplacement.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"

@@ -1,14 +1,14 @@
 // Sending the parameter block word by word to the simulated actuator, and asking for it.
 
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 #include "QuietWindow.h"
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/HexField.h"
-#include "device/ReceiveDispatcher.h"
-#include "params/EditorMapping.h"
+#include "app/live/ReceiveDispatcher.h"
+#include "app/pages/EditorMapping.h"
 #include "widgets/TColor.h"
 
 #include <QElapsedTimer>

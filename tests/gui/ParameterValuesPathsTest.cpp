@@ -4,7 +4,7 @@
 // sensor positions against the 150-RPM rule, ranges beyond the track bars, unused bits.
 
 #include "gui/EditorPagesTestFixture.h"
-#include "params/ParameterFiles.h"
+#include "app/pages/ParameterFiles.h"
 #include "params/ParameterValues.h"
 #include "session/BlockTransfer.h"
 

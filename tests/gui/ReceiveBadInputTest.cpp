@@ -3,7 +3,7 @@
 // frame, and a good reply is taken again afterwards.
 
 #include "ReceiveLink.h"
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "device/ReplyFrames.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The receive notification end to end: bytes from the simulated controller on a pseudo-terminal
 // into the window's buffer, recognised, decoded and shown.
 
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "ReceiveLink.h"
 #include "widgets/LedIndicator.h"
 #include "widgets/RadioGroup.h"

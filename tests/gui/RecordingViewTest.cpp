@@ -2,7 +2,7 @@
 // buttons, and the recording file in the working folder.
 
 #include "app/TForm1.h"
-#include "service/PositionRecording.h"
+#include "app/service/PositionRecording.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/PictureBox.h"
 

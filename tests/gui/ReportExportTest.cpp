@@ -6,7 +6,7 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "service/PositionRecording.h"
+#include "app/service/PositionRecording.h"
 
 #include <QAction>
 #include <QDir>

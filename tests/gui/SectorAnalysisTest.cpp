@@ -1,10 +1,10 @@
 // The sector analysis on the window: the reed strip with its angle marker and live trace, the
 // edge logs, the sector strip from the sensor words, the marks, the result table and the ring.
 
-#include "device/SectorAnalysis.h"
+#include "app/live/SectorAnalysis.h"
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "unit/ReceiveEngineReplay.h"
 #include "widgets/CompassGauge.h"
 #include "widgets/LedIndicator.h"

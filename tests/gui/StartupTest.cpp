@@ -8,7 +8,7 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "device/RequestFrames.h"
-#include "params/ParameterFiles.h"
+#include "app/pages/ParameterFiles.h"
 #include "serial/PosixSerialDevice.h"
 #include "session/Settings.h"
 #include "sim/PtyEndpoint.h"

@@ -5,9 +5,9 @@
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
-#include "params/ParameterTransfer.h"
-#include "service/Commissioning.h"
-#include "service/FirmwareUpdate.h"
+#include "app/pages/ParameterTransfer.h"
+#include "app/service/Commissioning.h"
+#include "app/service/FirmwareUpdate.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 // box, and "EXIT" when the program ends.
 #include "app/TForm1.h"
 #include "app/WindowProgram.h"
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 #include "widgets/LedIndicator.h"
 
 #include <QApplication>

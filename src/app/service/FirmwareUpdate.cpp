@@ -1,4 +1,4 @@
-#include "service/FirmwareUpdate.h"
+#include "app/service/FirmwareUpdate.h"
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"

@@ -1,4 +1,4 @@
-#include "device/SectorAnalysis.h"
+#include "app/live/SectorAnalysis.h"
 
 #include "app/TForm1.h"
 #include "device/SectorStrip.h"

@@ -1,13 +1,13 @@
-#include "params/BackupCommands.h"
+#include "app/pages/BackupCommands.h"
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "params/BackupStore.h"
-#include "params/ComparisonDialog.h"
+#include "app/pages/ComparisonDialog.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 

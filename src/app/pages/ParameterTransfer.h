@@ -1,7 +1,7 @@
 #pragma once
 // Reads the parameter block from the controller and sends it back word by word.
 
-#include "params/UserPrompts.h"
+#include "app/UserPrompts.h"
 
 #include <cstdint>
 

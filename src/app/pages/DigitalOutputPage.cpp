@@ -1,7 +1,7 @@
-#include "params/DigitalOutputPage.h"
+#include "app/pages/DigitalOutputPage.h"
 
 #include "app/TForm1.h"
-#include "params/EditorMapping.h"
+#include "app/pages/EditorMapping.h"
 #include "params/EditorText.h"
 #include "params/SwitchGrid.h"
 #include "params/SwitchRuler.h"

@@ -1,9 +1,9 @@
-#include "service/Commissioning.h"
+#include "app/service/Commissioning.h"
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
-#include "params/EditorMapping.h"
+#include "app/pages/EditorMapping.h"
 #include "service/TestData.h"
 #include "ui_TForm1.h"
 

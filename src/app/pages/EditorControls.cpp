@@ -1,4 +1,4 @@
-#include "params/EditorControls.h"
+#include "app/pages/EditorControls.h"
 
 #include "app/TForm1.h"
 #include "widgets/PictureToggleButton.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Maps the parameter block to the editor pages and back; stroke and turns.
 
-#include "params/EditorControls.h"
-#include "params/FileProblemMarks.h"
+#include "app/pages/EditorControls.h"
+#include "app/pages/FileProblemMarks.h"
 #include "params/ParameterValues.h"
 #include "params/UnitConversions.h"
 #include "widgets/UpDownSpinner.h"

@@ -1,4 +1,4 @@
-#include "device/LiveDisplay.h"
+#include "app/live/LiveDisplay.h"
 
 #include "app/TForm1.h"
 #include "device/ReplyFrames.h"

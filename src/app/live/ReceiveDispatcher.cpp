@@ -1,12 +1,12 @@
-#include "device/ReceiveDispatcher.h"
+#include "app/live/ReceiveDispatcher.h"
 
 #include "app/TForm1.h"
-#include "device/LiveDisplay.h"
+#include "app/live/LiveDisplay.h"
 #include "device/ReceiveEngine.h"
-#include "device/SectorAnalysis.h"
+#include "app/live/SectorAnalysis.h"
 #include "device/StatusDecoding.h"
-#include "params/EditorMapping.h"
-#include "service/PositionRecording.h"
+#include "app/pages/EditorMapping.h"
+#include "app/service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {

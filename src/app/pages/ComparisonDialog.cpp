@@ -1,4 +1,4 @@
-#include "params/ComparisonDialog.h"
+#include "app/pages/ComparisonDialog.h"
 
 #include <QApplication>
 #include <QClipboard>

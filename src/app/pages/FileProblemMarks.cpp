@@ -1,7 +1,7 @@
-#include "params/FileProblemMarks.h"
+#include "app/pages/FileProblemMarks.h"
 
 #include "app/TForm1.h"
-#include "params/EditorControls.h"
+#include "app/pages/EditorControls.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"

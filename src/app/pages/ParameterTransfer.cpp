@@ -1,9 +1,9 @@
-#include "params/ParameterTransfer.h"
+#include "app/pages/ParameterTransfer.h"
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
-#include "params/EditorMapping.h"
+#include "app/pages/EditorMapping.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 

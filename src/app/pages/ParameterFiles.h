@@ -1,7 +1,7 @@
 #pragma once
 // Saves parameter sets to parameter files and loads them again; checks block files.
 
-#include "params/UserPrompts.h"
+#include "app/UserPrompts.h"
 
 #include <QString>
 

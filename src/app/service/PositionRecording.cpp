@@ -1,4 +1,4 @@
-#include "service/PositionRecording.h"
+#include "app/service/PositionRecording.h"
 
 #include "app/TForm1.h"
 #include "params/FileNumber.h"

@@ -4,7 +4,7 @@
 
 #include "params/BackupFile.h"
 #include "params/ParameterComparison.h"
-#include "params/UserPrompts.h"
+#include "app/UserPrompts.h"
 
 #include <QString>
 
