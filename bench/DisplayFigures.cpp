@@ -6,6 +6,7 @@
 #include "device/HexField.h"
 #include "serial/PortMap.h"
 #include "service/MillimetreText.h"
+#include "session/Link.h"
 #include "sim/PtyEndpoint.h"
 
 #include <QEventLoop>
@@ -53,14 +54,15 @@ void replyToDisplay() {
     PortMap::global().setOverride(BenchCom, QString::fromStdString(pty.slavePath()));
     TForm1 form;
     // The poll tick stays out of it: the replies come only from here.
-    QObject::disconnect(&form.Timer2, &QTimer::timeout, nullptr, nullptr);
+    form.link().shutDown(0);
     form.findChild<QLineEdit*>("Turns")->setText(QString::number(Turns));
     form.findChild<QLineEdit*>("Laenge")->setText(QString::number(StrokeMm));
     auto* apos = form.findChild<QLabel*>("APos");
     form.show();
-    form.ComPort1.setComNumber(BenchCom);
-    form.ComPort1.setBaud(9600);
-    form.ComPort1.setOpen(true);
+    if (!form.link().openPort(BenchCom).opened) {
+        std::printf("reply to display: the port did not open\n");
+        return;
+    }
 
     std::mutex mutex;
     std::condition_variable cv;
@@ -73,11 +75,10 @@ void replyToDisplay() {
     QString expected;
     const QChar separator = QLocale().decimalPoint().front();
 
-    form.ComPort1.OnTriggerAvail = [&](TSerialComPort& cp, quint16 count) {
-        form.link().ComPort1TriggerAvail(cp, count);
+    QObject::connect(&form.link(), &Link::notificationHandled, &form, [&](int) {
         const auto now = Clock::now().time_since_epoch().count();
         std::lock_guard lock(mutex);
-        held = form.Rx.RxCount;
+        held = form.link().bytesHeld();
         if (apos->text() == expected) {
             if (++shown > WarmUpReplies) {
                 latencies.push_back(double(now - lastByteAt.load()) / 1e6);
@@ -88,7 +89,7 @@ void replyToDisplay() {
             expected.clear();
         }
         cv.notify_all();
-    };
+    });
 
     const auto write = [&pty](const std::uint8_t* data, std::size_t size) {
         for (std::size_t done = 0; done < size;) {
@@ -139,7 +140,7 @@ void replyToDisplay() {
     });
     loop.exec();
     controller.join();
-    form.ComPort1.setOpen(false);
+    form.link().closePort();
     PortMap::global().clearOverrides();
 
     if (latencies.size() < std::size_t(Replies)) {

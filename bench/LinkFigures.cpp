@@ -15,7 +15,6 @@
 #include "sim/Simulator.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QTemporaryDir>
 
 #include <poll.h>
@@ -68,33 +67,12 @@ public:
         form.show();
     }
     ~BenchWindow() {
-        form.Timer2.stop();
+        form.link().shutDown(0);
         qunsetenv("ZUVO_SETTINGS");
     }
 
     QTemporaryDir folder_;
     TForm1 form;
-};
-
-// Notes the moment a timer fires, before any of its handlers runs.
-class TimerStamp : public QObject {
-public:
-    TimerStamp(QTimer& timer, std::atomic<Clock::rep>& stamp) : timer_(timer), stamp_(stamp) {
-        timer_.installEventFilter(this);
-    }
-    ~TimerStamp() override { timer_.removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Timer) {
-            stamp_ = Clock::now().time_since_epoch().count();
-        }
-        return false;
-    }
-
-private:
-    QTimer& timer_;
-    std::atomic<Clock::rep>& stamp_;
 };
 
 // A status reply: no reed, angle 0x100, standing still, position 0, temperature fine.
@@ -151,15 +129,14 @@ bool writeAll(sim::PtyEndpoint& device, const std::string& bytes) {
 void pollCadence() {
     sim::PtyEndpoint device;
     BenchWindow window(device.slavePath());
-    DeviceState& state = window.form.State;
-    // Status polls only: no block to read, no sensor check, and the last poll counts as answered.
-    state.ParamReadPending = false;
-    state.SensorCheckPhase = false;
-    state.ReplyPending = false;
+    Link& link = window.form.link();
+    // Status polls only: no block to read, no sensor check.
+    link.pollStatusOnly();
 
-    // When the poll timer fires, to split the cadence into the timer's share and the send's.
+    // When the poll tick starts, to split the cadence into the timer's share and the send's.
     std::atomic<Clock::rep> fired{0};
-    TimerStamp stamp(window.form.Timer2, fired);
+    QObject::connect(&link, &Link::ticked, &window.form,
+                     [&fired] { fired = Clock::now().time_since_epoch().count(); });
 
     std::vector<double> deviations;
     std::vector<double> sendTimes;
@@ -188,7 +165,7 @@ void pollCadence() {
         QMetaObject::invokeMethod(
             qApp, [] {}, Qt::QueuedConnection);
     });
-    window.form.pollCycle().ResumePolling(10);
+    link.resumePolling(10);
     waitUntil([&] { return finished.load(); },
               QDeadlineTimer(std::chrono::seconds(5 + CadenceSamples / 5)));
     controller.join();

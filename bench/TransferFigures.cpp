@@ -5,11 +5,14 @@
 
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
-#include "device/RequestFrames.h"
 #include "app/pages/ParameterTransfer.h"
+#include "device/RequestFrames.h"
+#include "session/EventWait.h"
+#include "session/Link.h"
 #include "tests/gui/SimulatedLink.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -83,9 +86,13 @@ double bareExchangesMs(const std::string& device) {
 
 // One send from a window on the simulator; nothing else on the line meanwhile.
 double sendMs(TForm1& form, sim::Simulator& sim) {
-    form.Timer2.stop();
-    form.State.ReplyPending = false;
-    form.State.ParamReadPending = false;
+    // Between an answered poll and the next tick: the send finds nothing on its way.
+    waitUntil(
+        [&form] {
+            const LinkState state = form.link().snapshot().state;
+            return !state.ReplyPending && !state.ParamReadPending;
+        },
+        QDeadlineTimer(5000));
     sim.clearLog();
     const auto start = Clock::now();
     form.parameterTransfer().SaveParamClick();

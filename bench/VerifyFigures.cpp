@@ -49,9 +49,10 @@ void backupAndVerification() {
     QTemporaryDir folder;
     PortMap::global().setOverride(Com, QString::fromStdString(sim.slavePath()));
     Link link;
-    link.port().setComNumber(Com);
-    link.port().setBaud(9600);
-    link.port().setOpen(true);
+    if (!link.openPort(Com).opened) {
+        std::printf("backup and verification: the port did not open\n");
+        return;
+    }
 
     WordsToSend send{sentWordRange(Extra), {}};
     for (int n = send.range.first; n <= send.range.last; ++n) {

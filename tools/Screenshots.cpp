@@ -6,7 +6,7 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
-#include "device/DeviceState.h"
+#include "device/LinkState.h"
 #include "serial/PortMap.h"
 #include "session/EventWait.h"
 #include "sim/Simulator.h"
@@ -74,7 +74,10 @@ int main(int argc, char** argv) {
     form.appStartup().FormCreate({QStringLiteral("zuvotool")});
     form.show();
     const bool live = zuvo::waitUntil(
-        [&form] { return !form.State.ParamReadPending && !form.State.ReplyPending; },
+        [&form] {
+            const zuvo::LinkState state = form.link().snapshot().state;
+            return !state.ParamReadPending && !state.ReplyPending;
+        },
         QDeadlineTimer(kStartMs));
     if (!live) {
         std::fprintf(stderr, "zuvo-screenshots: the simulated controller did not answer\n");
@@ -105,9 +108,9 @@ int main(int argc, char** argv) {
     // The adapter tied to COM1 is pulled out: the status bar says why the port does not open.
     zuvo::PortMap::global().setOverride(
         1, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
-    form.ComPort1.setOpen(false);
+    form.link().closePort();
     form.statusBar()->showMessage(QStringLiteral("USB disconnected"));
-    form.pollCycle().Timer2Timer();
+    form.link().tick();
     zuvo::pauseFor(kSettleMs);
     ok = save(form, folder, QStringLiteral("port-trouble")) && ok;
 

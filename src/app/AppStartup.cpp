@@ -50,45 +50,33 @@ AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox)
 }
 
 void AppStartup::FormCreate(const QStringList& arguments) {
-    DeviceState& state = form_.State;
-    state.ZoneIndex = kNoZone;
-    state.ExtraWordCount = kStartExtraWordCount;
-    state.LastPositionCounts = 0;
-    state.MemoryPositionCounts = kNoMemoryPosition;
-    // The window hid the Test-Values tab and took the logo's first double-click time when it
-    // was made; the analog reactions wait for the first show.
+    // The link and the displays start with their start values; the window hid the Test-Values
+    // tab and took the logo's first double-click time when it was made; the analog reactions
+    // wait for the first show.
     form_.analogHandlersAttached = false;
 
-    TSerialComPort& port = form_.ComPort1;
-    port.setOpen(false);
-    port.setBaud(kProbeBaud);
-    form_.ComDigit = readComDigit().toLatin1();
+    Link& link = form_.link();
+    comDigit_ = readComDigit().toLatin1();
     choosePort();
 
-    try {
-        port.setOpen(false);
-    } catch (const std::exception&) {
+    if (!link.closePort()) {
         showMessage_(applicationTitle(QCoreApplication::applicationFilePath()), CantDisconnect);
     }
-    port.setBaud(kWorkingBaud);
-    port.setComNumber(static_cast<quint16>(
-        portNumberOfDigit(QChar::fromLatin1(form_.ComDigit)).value_or(kFallbackPort)));
-
-    state.ReplyPending = true;
-    state.ParamReadPending = true;
-    state.SensorCheckPhase = true;
-    form_.Rx.RxCount = 0;
-    try {
-        port.setOpen(true);
-    } catch (const std::exception& error) {
+    const PortOpening opening =
+        link.openPort(portNumberOfDigit(QChar::fromLatin1(comDigit_)).value_or(kFallbackPort),
+                      Link::kWorkingBaud);
+    if (!opening.opened) {
         // The poll cycle keeps trying to open it.
         form_.ui->StatusBar1->showMessage(PortNotAvailable);
         form_.pollCycle().showLampCaption();
-        PortTroubleLine::of(*form_.ui->StatusBar1).explain(port.ComNumber(), error);
+        if (opening.error) {
+            PortTroubleLine::of(*form_.ui->StatusBar1)
+                .explain(link.snapshot().portNumber, *opening.error);
+        }
     }
 
-    // Still the design interval: the first poll comes two seconds from now.
-    form_.link().startPolling();
+    // Still the first interval: the first poll comes two seconds from now.
+    link.startPolling();
 
     const QString file = parameterFileArgument(arguments);
     if (!file.isEmpty()) {
@@ -97,40 +85,17 @@ void AppStartup::FormCreate(const QStringList& arguments) {
 }
 
 void AppStartup::choosePort() {
-    TSerialComPort& port = form_.ComPort1;
-    // Port 0 makes the component ask the user for a port.
-    if (const std::optional<int> stored = portNumberOfDigit(QChar::fromLatin1(form_.ComDigit));
-        stored && tryOpen(*stored)) {
+    Link& link = form_.link();
+    // Port 0 makes the component ask the user for a port. The first try opens at the probe's
+    // rate too, so that the port counts as available only if it takes it.
+    if (const std::optional<int> stored = portNumberOfDigit(QChar::fromLatin1(comDigit_));
+        stored && link.openPort(*stored, Link::kProbeBaud).opened) {
         return;
     }
-    try {
-        port.setOpen(false);
-    } catch (const std::exception&) {
-    }
-    for (int n = kFirstProbedPort; n <= kLastProbedPort; ++n) {
-        const bool opened = tryOpen(n);
-        if (opened) {
-            handlePendingEvents();
-            form_.ComDigit = static_cast<char>('0' + n);
-        }
-        try {
-            port.setOpen(false);
-        } catch (const std::exception&) {
-        }
-        if (opened) {
-            return;
-        }
-    }
-}
-
-bool AppStartup::tryOpen(int number) {
-    TSerialComPort& port = form_.ComPort1;
-    try {
-        port.setComNumber(static_cast<quint16>(number));
-        port.setOpen(true);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+    const std::optional<QList<int>> opened =
+        link.probePorts(Link::kProbeBaud, ProbeUntil::FirstThatOpens);
+    if (opened && !opened->isEmpty()) {
+        comDigit_ = static_cast<char>('0' + opened->front());
     }
 }
 
@@ -147,16 +112,17 @@ QString AppStartup::parameterFileArgument(const QStringList& arguments) {
 void AppStartup::FormShow() {
     if (form2_ != nullptr) {
         form2_->ui->ComboBox1->setEditText(
-            QStringLiteral("COM%1").arg(QChar::fromLatin1(form_.ComDigit)));
+            QStringLiteral("COM%1").arg(QChar::fromLatin1(comDigit_)));
     }
     form_.analogHandlersAttached = true;
 }
 
 bool AppStartup::FormCloseQuery() {
     Link& link = form_.link();
-    // Closing the port under a write would leave the controller half-written and the user
-    // told that the port was lost; an exchange that only reads ends with the port as before.
-    if (link.runningWrite().isEmpty()) {
+    // Closing the port under an exchange would break it part-way (under a write, leave the
+    // controller half-written and the user told that the port was lost): it ends at its next
+    // step first.
+    if (!link.exchangeRunning()) {
         return true;
     }
     closeWanted_ = true;

@@ -16,12 +16,6 @@ class TForm1;
 
 class AppStartup {
 public:
-    // The probe looks for a port that opens among these numbers.
-    static constexpr int kFirstProbedPort = 1;
-    static constexpr int kLastProbedPort = 8;
-    // Start-up opens at this rate, so that a port counts as available only if it takes it.
-    static constexpr int kProbeBaud = 128000;
-    static constexpr int kWorkingBaud = 9600;
     // The time an outstanding reply gets before the port closes for good.
     static constexpr int kShutdownGraceMs = 300;
 
@@ -35,9 +29,9 @@ public:
     void FormCreate(const QStringList& arguments);
     // The COM-port dialog opens on the start-up port; the analog reactions are attached.
     void FormShow();
-    // Whether the window may close now. Not while an exchange writes to the controller: it is
-    // asked to end at its next step, and the window closes once it has ended and the message it
-    // leaves has been read.
+    // Whether the window may close now. Not while an exchange runs: it is asked to end at its
+    // next step, and the window closes once it has ended and the message it leaves has been
+    // read.
     bool FormCloseQuery();
     // Stops polling, gives an outstanding reply 300 ms, closes the port.
     void FormDestroy();
@@ -45,11 +39,12 @@ public:
     void setForm2(TForm2* form2);
     // Replaces the message box (tests).
     void setMessageFn(MessageFn show) { showMessage_ = std::move(show); }
+    // The start-up port number as one digit character.
+    char ComDigit() const { return comDigit_; }
 
 private:
     // The first try on the stored port; then, when it fails, the probe of the first ports.
     void choosePort();
-    bool tryOpen(int number);
     // The close put off by FormCloseQuery, once no exchange runs and no modal dialog is open.
     void closeWhenFree();
     // The first argument unless it is "/r", as an absolute path.
@@ -58,6 +53,7 @@ private:
     TForm1& form_;
     TForm2* form2_ = nullptr;
     MessageFn showMessage_;
+    char comDigit_ = '1';
     bool closeWanted_ = false;
 };
 

@@ -35,14 +35,6 @@ PollCycle::PollCycle(TForm1& form) : form_(form) {
     QObject::connect(&link, &Link::lineErrors, &form_, [this] { showStatus(LineErrors); });
 }
 
-void PollCycle::Timer2Timer() {
-    form_.link().tick();
-}
-
-void PollCycle::ComPort1TriggerLineError() {
-    form_.link().ComPort1TriggerLineError();
-}
-
 void PollCycle::showClock() {
     static const QString clockFormat = timeOfDayFormat();
     form_.ui->Label15->setText(QLocale().toString(QTime::currentTime(), clockFormat));
@@ -77,19 +69,14 @@ void PollCycle::showConnection(Connection connection) {
 }
 
 void PollCycle::showLampCaption() {
-    form_.ui->AbLED1->setCaption(
-        connectionLampCaption(form_.ComPort1.ComNumber(), form_.ComPort1.Open()));
+    const LinkSnapshot link = form_.link().snapshot();
+    form_.ui->AbLED1->setCaption(connectionLampCaption(link.portNumber, link.portOpen));
 }
 
 void PollCycle::explainReopenFailure() {
-    const std::exception_ptr failure = form_.link().lastReopenError();
-    if (!failure) {
-        return;
-    }
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        PortTroubleLine::of(*form_.ui->StatusBar1).explain(form_.ComPort1.ComNumber(), error);
+    const Link& link = form_.link();
+    if (const std::optional<ESerialError>& failure = link.lastReopenError()) {
+        PortTroubleLine::of(*form_.ui->StatusBar1).explain(link.snapshot().portNumber, *failure);
     }
 }
 
@@ -103,10 +90,6 @@ std::optional<Exchange> PollCycle::beginCommand(const QString& name, ExchangeKin
 
 bool PollCycle::exchangeRunning() const {
     return form_.link().exchangeRunning();
-}
-
-void PollCycle::ResumePolling(int ms) {
-    form_.link().resumePolling(ms);
 }
 
 void PollCycle::showStatus(const QString& text) {

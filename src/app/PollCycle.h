@@ -16,17 +16,11 @@ class PollCycle {
 public:
     explicit PollCycle(TForm1& form);
 
-    // Timer2's tick (the link's).
-    void Timer2Timer();
-    void ComPort1TriggerLineError();
-
     // The link for a command named `name`. While another exchange runs the command is refused:
     // nothing is returned and the status bar says what the controller is busy with.
     std::optional<Exchange> beginCommand(const QString& name,
                                          ExchangeKind kind = ExchangeKind::Reads);
     bool exchangeRunning() const;
-    // Restarts polling with `ms`; a running exchange resumes polling itself when it ends.
-    void ResumePolling(int ms);
 
     // The status bar's message line.
     void showStatus(const QString& text);

@@ -1,9 +1,10 @@
 #include "app/ReportExport.h"
 
 #include "app/TForm1.h"
+#include "app/pages/EditorMapping.h"
+#include "app/service/PositionRecording.h"
 #include "device/Windows1252.h"
 #include "params/BackupStore.h"
-#include "app/pages/EditorMapping.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
 #include "params/ParameterValues.h"
@@ -11,7 +12,6 @@
 #include "report/ReportPdf.h"
 #include "serial/AdapterName.h"
 #include "serial/PortMap.h"
-#include "app/service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 #include <QDialog>
@@ -71,7 +71,8 @@ ReportExport::ReportExport(TForm1& form) : form_(form) {
 CommissioningReport ReportExport::currentReport(const ReportFields& fields) const {
     CommissioningReport report;
     report.createdAt = QDateTime::currentDateTime();
-    const int number = form_.ComPort1.ComNumber();
+    const LinkSnapshot link = form_.link().snapshot();
+    const int number = link.portNumber;
     report.portName = QStringLiteral("COM%1").arg(number);
     report.devicePath = PortMap::global().devicePath(number);
     report.adapterName = adapterName(report.devicePath);
@@ -83,11 +84,12 @@ CommissioningReport ReportExport::currentReport(const ReportFields& fields) cons
 
     const ParameterValues values = form_.editorMapping().pageValues();
     report.parameters = reportParameterRows(values, systemDecimalSeparator());
-    const int words = receivedWordCount(form_.State.ExtraWordCount);
+    const int words = receivedWordCount(link.state.ExtraWordCount);
     report.words =
         reportWords(std::span(form_.Params.Slots).first(static_cast<std::size_t>(words)));
     report.calibration = ReportCalibration{ui.Kali_4mA->value(), ui.Kali_10V->value()};
-    SectorCheck check = checkSectors(form_.State.Reed1Edges, form_.State.Reed2Edges);
+    const DisplayState& display = form_.displayState();
+    SectorCheck check = checkSectors(display.Reed1Edges, display.Reed2Edges);
     if (check.complete) {
         report.sectorCheck = std::move(check);
     }

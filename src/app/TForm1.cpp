@@ -53,22 +53,21 @@ QFileDialog* makeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), ui((initPictures(), new Ui::TForm1)), Timer2(link_.pollTimer()),
+    : QMainWindow(parent), ui((initPictures(), new Ui::TForm1)),
       OpenDialog1(makeFileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen,
                                  "Zuvo data file (*.ZDF)", "ZDF")),
       SaveDialog1(makeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave,
                                  "Zuvo data file (*.ZDF)", "ZDF")),
       OpenDialog2(makeFileDialog(this, "OpenDialog2", QFileDialog::AcceptOpen,
                                  "BIN-Dateien (*.BIN)", "BIN")),
-      ComPort1(link_.port()), State(link_.state()), Rx(link_.rx()), views_(*ui), snapshot_(*ui) {
+      views_(*ui), snapshot_(*ui) {
     ui->setupUi(this);
     serviceMode_ = std::make_unique<ServiceMode>(*ui);
     ui->LMDLabel1->setText(WebLink::address().host());
     LabelAutoSize::apply(this);
     CompactComboStyle::apply(this);
-    setUpTimers();
     // A port opened without a number asks the user with the port-selection dialog.
-    ComPort1.setPortChooser(&TComSelectForm::askForPort);
+    link_.setPortChooser(&TComSelectForm::askForPort);
 
     // Bound spinners step the number in their edit.
     ui->UpDown1->setAssociate(ui->Turns);
@@ -117,12 +116,6 @@ void TForm1::createSpokes() {
 
 TForm1::~TForm1() {
     delete ui;
-}
-
-void TForm1::setUpTimers() {
-    Timer2.setObjectName("Timer2");
-    Timer2.setTimerType(Qt::PreciseTimer);
-    Timer2.setInterval(kTimer2DesignMs);
 }
 
 void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) {

@@ -1,22 +1,19 @@
 #pragma once
 // The main window: the hub that owns every control, the file dialogs, the link to the controller
-// (the serial port, the poll timer, the receive fields and the device state live in it) and the
-// parameter block. Feature classes (spokes) hold a reference to it and work through `ui`; the
-// window itself only handles what changes its own look (service mode, views, the picture
-// snapshot, the web label).
+// (which keeps its port, poll timer, receive fields and state to itself), what the displays keep
+// between replies and the parameter block. Feature classes (spokes) hold a reference to it and
+// work through `ui`; the window itself only handles what changes its own look (service mode,
+// views, the picture snapshot, the web label).
 
 #include "app/PictureSnapshot.h"
 #include "app/ServiceMode.h"
 #include "app/Views.h"
 #include "app/WebLink.h"
-#include "device/DeviceState.h"
-#include "device/ReceiveFields.h"
+#include "device/DisplayState.h"
 #include "params/ParameterBlock.h"
-#include "serial/TSerialComPort.h"
 #include "session/Link.h"
 
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -52,8 +49,6 @@ class TForm1 : public QMainWindow {
 public:
     // The client area below the menu bar, status bar included.
     static constexpr QSize kClientSize{762, 467};
-    // Design interval of the poll timer; the poll cycle sets its working intervals.
-    static constexpr int kTimer2DesignMs = 2000;
 
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
@@ -67,8 +62,7 @@ public:
     Ui::TForm1* const ui;
 
     Link& link() { return link_; }
-    // The link's poll timer (disabled until start-up arms it).
-    QTimer& Timer2;
+    const Link& link() const { return link_; }
 
     // Parameter files (open and save) and firmware images.
     QFileDialog* const OpenDialog1;
@@ -89,14 +83,9 @@ public:
     // Runs on every showing of the window.
     void FormShow();
 
-    // The serial port to the controller, the device state and the bytes received but not yet
-    // consumed: the link's own.
-    TSerialComPort& ComPort1;
-    DeviceState& State;
-    ReceiveFields& Rx;
+    // What the live display, the sector analysis and module replacement keep between replies.
+    DisplayState& displayState() { return display_; }
     ParameterBlock Params;
-    // The start-up port number as one digit character.
-    char ComDigit = '1';
 
     // The spokes, one per feature; each connects its own controls when it is made.
     AppStartup& appStartup() { return *appStartup_; }
@@ -125,9 +114,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void setUpTimers();
-
     std::unique_ptr<ServiceMode> serviceMode_;
+    DisplayState display_;
     Views views_;
     PictureSnapshot snapshot_;
     WebLink webLink_;

@@ -121,10 +121,6 @@ void TForm2::Comport2Click() {
     show();
 }
 
-bool TForm2::exchangeRunning() const {
-    return form_ != nullptr && form_->pollCycle().exchangeRunning();
-}
-
 void TForm2::FormShow() {
     if (form_ == nullptr) {
         refreshPortView();
@@ -132,51 +128,31 @@ void TForm2::FormShow() {
     }
     // Closing the port under a running command would break its exchange; the list then stays
     // as it was. The probe holds the link itself, so that no poll goes to a probed port.
-    std::optional<Exchange> exchange = form_->link().begin(QStringLiteral("COM port selection"));
-    if (!exchange) {
+    Link& link = form_->link();
+    const LinkSnapshot before = link.snapshot();
+    const std::optional<QList<int>> opened = link.probePorts(before.baud, ProbeUntil::AllTried);
+    if (!opened) {
         refreshPortView();
         return;
-    }
-    TSerialComPort& port = form_->ComPort1;
-    const quint16 inUse = port.ComNumber();
-    try {
-        port.setOpen(false);
-    } catch (const std::exception&) {
-        // A port that cannot even be closed is probed like the others.
     }
     ui->ComboBox1->blockSignals(true);
     const QString editText = ui->ComboBox1->currentText();
     ui->ComboBox1->clear();
+    for (int n : *opened) {
+        ui->ComboBox1->addItem(QStringLiteral("COM%1").arg(n));
+    }
     ui->ComboBox1->setCurrentText(editText);
     ui->ComboBox1->blockSignals(false);
-    listed_.clear();
-    for (int n = kFirstProbedPort; n <= kLastProbedPort; ++n) {
-        try {
-            port.setComNumber(static_cast<quint16>(n));
-            port.setOpen(true);
-            handlePendingEvents();
-            ui->ComboBox1->addItem(QStringLiteral("COM%1").arg(n));
-            ui->ComboBox1->setCurrentText(editText);
-            listed_ << n;
-        } catch (const std::exception&) {
-            // Ports that do not open are simply not listed.
-        }
-        try {
-            port.setOpen(false);
-        } catch (const std::exception&) {
-        }
-    }
+    listed_ = *opened;
     inUseTrouble_.reset();
-    try {
-        port.setComNumber(inUse);
-        // Port 0 would make the component ask for a port; the poll cycle opens it later.
-        if (inUse != 0) {
-            port.setOpen(true);
-            handlePendingEvents();
+    // Port 0 would make the component ask for a port; the poll cycle opens it later.
+    if (before.portNumber != 0) {
+        const PortOpening reopened = link.openPort(before.portNumber, before.baud);
+        handlePendingEvents();
+        if (reopened.error) {
+            // The poll cycle goes on trying to open it; the view says why it does not open.
+            inUseTrouble_ = diagnosePortFailure(before.portNumber, *reopened.error, systemRoot_);
         }
-    } catch (const std::exception& error) {
-        // The poll cycle goes on trying to open it; the view says why it does not open.
-        inUseTrouble_ = diagnosePortFailure(inUse, error, systemRoot_);
     }
     refreshPortView();
 }
@@ -187,31 +163,28 @@ void TForm2::Button1Click() {
         return;
     }
     // A running command keeps its port; the click is refused, as every second command is.
-    std::optional<Exchange> exchange =
-        form_->pollCycle().beginCommand(QStringLiteral("COM port selection"));
-    if (!exchange) {
+    Link& link = form_->link();
+    if (link.exchangeRunning()) {
+        form_->pollCycle().showBusy();
         return;
     }
-    TSerialComPort& port = form_->ComPort1;
-    const PortChoice choice = parsePortChoice(ui->ComboBox1->currentText(), port.ComNumber());
-    if (choice.number != port.ComNumber()) {
-        bool switched = false;
-        QString failure;
-        try {
-            port.setOpen(false);
-            port.setComNumber(static_cast<quint16>(choice.number));
-            port.setOpen(true);
-            switched = true;
-        } catch (const std::exception& error) {
-            failure = diagnosePortFailure(choice.number, error, systemRoot_).details;
+    const int current = link.snapshot().portNumber;
+    const PortChoice choice = parsePortChoice(ui->ComboBox1->currentText(), current);
+    if (choice.number != current) {
+        const PortOpening opening = link.openPort(choice.number);
+        if (opening.busy) {
+            form_->pollCycle().showBusy();
+            return;
         }
-        // The message box is modal: the link is given back before it opens.
-        exchange.reset();
-        if (!switched) {
-            showMessage_(notAvailableText(choice.text), failure);
+        if (!opening.opened) {
+            showMessage_(
+                notAvailableText(choice.text),
+                opening.error
+                    ? diagnosePortFailure(choice.number, *opening.error, systemRoot_).details
+                    : QString());
         }
         // The dialog stays open when the choice cannot be kept; OK again hides it.
-        if (switched && !storeComPort(choice.text)) {
+        if (opening.opened && !storeComPort(choice.text)) {
             return;
         }
     }
@@ -224,7 +197,7 @@ void TForm2::Button1Click() {
 }
 
 int TForm2::editedPortNumber() const {
-    const int current = form_ != nullptr ? form_->ComPort1.ComNumber() : 0;
+    const int current = form_ != nullptr ? form_->link().snapshot().portNumber : 0;
     return parsePortChoice(ui->ComboBox1->currentText(), current).number;
 }
 
@@ -259,15 +232,18 @@ void TForm2::TieButtonClick() {
     }
     ui->TieNote->setText(note);
 
-    // The port in use follows its new device at once.
-    if (form_ != nullptr && number == form_->ComPort1.ComNumber() && form_->ComPort1.Open() &&
-        !exchangeRunning()) {
-        TSerialComPort& port = form_->ComPort1;
-        try {
-            port.setOpen(false);
-            port.setOpen(true);
-        } catch (const std::exception& error) {
-            PortTroubleLine::of(*form_->ui->StatusBar1).explain(number, error);
+    // The port in use follows its new device at once, through the link like every other
+    // switch of the port: not under a running command.
+    if (form_ != nullptr) {
+        Link& link = form_->link();
+        const LinkSnapshot seen = link.snapshot();
+        if (number == seen.portNumber && seen.portOpen) {
+            const PortOpening reopened = link.reopenPort();
+            if (reopened.busy) {
+                form_->pollCycle().showBusy();
+            } else if (reopened.error) {
+                PortTroubleLine::of(*form_->ui->StatusBar1).explain(number, *reopened.error);
+            }
         }
     }
     refreshPortView();
@@ -322,7 +298,7 @@ void TForm2::updateTieRow() {
 void TForm2::refreshPortView() {
     refreshAdapterBox();
     QStringList lines =
-        portMapLines(listPorts(PortMap::global(), kLastProbedPort, systemRoot_), listed_);
+        portMapLines(listPorts(PortMap::global(), Link::kLastProbedPort, systemRoot_), listed_);
     if (inUseTrouble_) {
         lines << QString() << inUseTrouble_->summary;
     }

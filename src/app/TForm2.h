@@ -39,9 +39,6 @@ class TForm2 : public QDialog {
 public:
     // Where the dialog first appears on the screen.
     static constexpr QPoint kDesignPosition{421, 180};
-    // The ports the dialog probes.
-    static constexpr int kFirstProbedPort = 1;
-    static constexpr int kLastProbedPort = 8;
     // How often the port map view looks again for adapters plugged in or pulled out.
     static constexpr int kPortViewRefreshMs = 1000;
 
@@ -96,7 +93,6 @@ private:
     // The tie row follows the COM number of the edit text.
     void updateTieRow();
     int editedPortNumber() const;
-    bool exchangeRunning() const;
 
     TForm1* const form_;
     QList<int> listed_;

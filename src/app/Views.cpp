@@ -20,6 +20,9 @@ void Views::show(View view) {
     ui_.GroupBox2->setVisible(view == View::Update);
     ui_.Panel2->setVisible(view == View::Recording);
     ui_.Panel3->setVisible(view == View::Recording);
+    if (shown_) {
+        shown_();
+    }
 }
 
 View Views::current() const {

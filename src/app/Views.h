@@ -3,6 +3,8 @@
 
 #include <QSize>
 
+#include <functional>
+
 namespace Ui {
 class TForm1;
 }
@@ -22,6 +24,8 @@ public:
     // Shows `view`; the recording view not while the views are locked.
     void show(View view);
     View current() const;
+    // Runs after every change of the view (the link takes replies differently while recording).
+    void setShownHook(std::function<void()> hook) { shown_ = std::move(hook); }
 
     // While a firmware update runs, the user cannot change the view: only the update switches
     // between its own view and the normal one.
@@ -37,6 +41,7 @@ public:
 private:
     Ui::TForm1& ui_;
     bool locked_ = false;
+    std::function<void()> shown_;
 };
 
 } // namespace zuvo

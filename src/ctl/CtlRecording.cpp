@@ -14,7 +14,7 @@ CtlRecording recordPositions(CtlSession& session, int seconds) {
     CtlRecording out;
     Link& link = session.link();
     // The recording view asks for a status reply on every tick, at the window's poll pace.
-    link.setRecordingViewSource([] { return true; });
+    link.setShownParts({.recordingView = true});
     QElapsedTimer clock;
     QDeadlineTimer silence(kCtlSilenceMs);
     PositionRecord& record = out.record;

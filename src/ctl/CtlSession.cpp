@@ -13,7 +13,6 @@ namespace zuvo {
 
 namespace {
 
-constexpr int kWorkingBaud = 9600;
 // A device named with --device that no port number reaches is opened under this number.
 constexpr int kDeviceOnlyNumber = 255;
 
@@ -21,10 +20,7 @@ constexpr int kDeviceOnlyNumber = 255;
 
 CtlSession::CtlSession() {
     // Only the command asks the controller; the tick has nothing of its own to fetch.
-    DeviceState& state = link_.state();
-    state.ParamReadPending = false;
-    state.AutoReadParams = false;
-    state.SensorCheckPhase = false;
+    link_.pollStatusOnly();
     QObject::connect(&link_, &Link::versionReceived, &link_, [this](std::uint8_t version) {
         version_ = version;
         // Announced now: it wins over the remembered one and is what the next run remembers.
@@ -85,37 +81,37 @@ std::optional<CtlFailure> CtlSession::open(const CtlArguments& arguments) {
     }
     devicePath_ = map.devicePath(number_);
 
-    TSerialComPort& serial = link_.port();
-    serial.setPromptForPort(false);
-    serial.setComNumber(static_cast<quint16>(number_));
-    serial.setBaud(kWorkingBaud);
     const QString where =
         mapped_ ? QStringLiteral("%1 (%2)").arg(portName(), devicePath_) : devicePath_;
-    try {
-        serial.setOpen(true);
-    } catch (const ESerialError& error) {
-        const QString what = QString::fromLatin1(error.what());
-        if (what == QLatin1String(serial_text::InUse)) {
+    const PortOpening opening = link_.openPort(number_);
+    if (!opening.opened) {
+        const ESerialError error = opening.error.value_or(ESerialError(serial_text::NotSet));
+        switch (error.kind()) {
+        case SerialErrorKind::InUse:
             return CtlFailure{ExitNoAnswer,
                               where + QStringLiteral(" is in use by another program (is ZuvoTool "
                                                      "running?): close it and try again")};
-        }
-        if (what == QLatin1String(serial_text::BadId)) {
+        case SerialErrorKind::NoSuchDevice:
             return CtlFailure{ExitNoAnswer,
                               where + QStringLiteral(" does not exist: plug in the "
                                                      "adapter or choose another port")};
+        case SerialErrorKind::Permission:
+        case SerialErrorKind::Other:
+            break;
         }
+        // The doctor names the group a refused permission needs, or what else went wrong.
         const PortDiagnosis diagnosis = diagnosePortFailure(number_, error);
         return CtlFailure{ExitNoAnswer,
                           where + QStringLiteral(": ") +
-                              (diagnosis.summary.isEmpty() ? what : diagnosis.summary)};
+                              (diagnosis.summary.isEmpty() ? QString::fromLatin1(error.what())
+                                                           : diagnosis.summary)};
     }
     // A controller announces its version only when it starts; until it does in this run, the
     // port's last announcement gives the speed unit and what the backups record.
     versionKey_ = firmwareMemoryKey(number_, devicePath_);
     remembered_ = readRememberedVersion(versionKey_);
     if (remembered_) {
-        link_.state().FirmwareVersion = remembered_->version;
+        link_.assumeFirmwareVersion(remembered_->version);
     }
     exchange_.emplace(*link_.begin(QStringLiteral("zuvoctl ") + arguments.command));
     return std::nullopt;
@@ -171,12 +167,10 @@ std::optional<CtlFailure> CtlSession::readBlock() {
     // the speed for the sensor position the block names.
     const std::vector<std::uint16_t>& words = block_->words;
     const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
-    ReceiveContext context;
-    context.turns = static_cast<int>(geometry.turns);
-    context.strokeMm = geometry.strokeMm;
-    context.sensorOnMotorAxis =
-        !FunctionFlags::fromWord(words[Word::FunctionFlags]).sensorOnGearUnit;
-    link_.setContextSource([context] { return context; });
+    link_.setGeometry({.turns = static_cast<int>(geometry.turns),
+                       .strokeMm = static_cast<double>(geometry.strokeMm),
+                       .sensorOnMotorAxis =
+                           !FunctionFlags::fromWord(words[Word::FunctionFlags]).sensorOnGearUnit});
     return std::nullopt;
 }
 

@@ -8,7 +8,7 @@ namespace {
 constexpr std::uint8_t kPollsPerSensorPoll = 10; // the one after the 10th asks for sensor words
 }
 
-Frame nextPollFrame(DeviceState& state, bool recordingViewShown) {
+Frame nextPollFrame(LinkState& state, bool recordingViewShown) {
     if (state.PollSelector != 0) {
         const auto selector = static_cast<std::uint8_t>(state.PollSelector);
         state.PollSelector = 0;

@@ -1,8 +1,8 @@
 #pragma once
 // Which frame the poll tick sends.
 
-#include "device/DeviceState.h"
 #include "device/FrameBytes.h"
+#include "device/LinkState.h"
 
 namespace zuvo {
 
@@ -11,6 +11,6 @@ namespace zuvo {
 // parameter block is wanted) followed by V, or by X on every 11th poll of the sensor-check
 // phase. The recording view needs a status reply on every tick, so it forces V, but the
 // counter keeps counting. The tick also clears PollSelector when it sends nothing.
-Frame nextPollFrame(DeviceState& state, bool recordingViewShown);
+Frame nextPollFrame(LinkState& state, bool recordingViewShown);
 
 } // namespace zuvo

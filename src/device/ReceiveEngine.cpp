@@ -53,7 +53,7 @@ namespace {
 
 // Sub-steps of a status reply that need no control. Like the window's display of the fields, the
 // decoding ends silently at the first field that does not convert.
-StatusReceived receiveStatus(const std::uint8_t* data, std::size_t size, DeviceState& state,
+StatusReceived receiveStatus(const std::uint8_t* data, std::size_t size, LinkState& state,
                              const ReceiveContext& context) {
     StatusReceived out;
     out.fields = decodeStatusReply(data, size);
@@ -117,7 +117,7 @@ void endOrResynchronise(ReceiveFields& rx, std::uint8_t extraWordCount,
 
 } // namespace
 
-ReceiveOutcome receiveBytes(ReceiveFields& rx, DeviceState& state,
+ReceiveOutcome receiveBytes(ReceiveFields& rx, LinkState& state,
                             std::span<const std::uint8_t> bytes, const ReceiveContext& context) {
     appendReceived(rx, bytes, context);
     ReceiveOutcome out;

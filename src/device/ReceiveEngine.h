@@ -3,10 +3,10 @@
 // receive buffer, recognises what the buffer holds in a fixed order (a version frame in front of a
 // reply, sensor words, status reply, parameter block, acknowledge, caption text, version frame,
 // frame end and resynchronisation),
-// each step looking at the buffer as the earlier ones left it, and updates the device state
+// each step looking at the buffer as the earlier ones left it, and updates the link state
 // fields that need no control. The window applies the outcome to its controls in the same order.
 
-#include "device/DeviceState.h"
+#include "device/LinkState.h"
 #include "device/ReceiveFields.h"
 #include "device/ReplyFrames.h"
 
@@ -31,7 +31,7 @@ struct ReceiveContext {
 };
 
 struct SensorWordsReceived {
-    SensorWords words; // sorted ascending, as stored in DeviceState::SensorWords
+    SensorWords words; // sorted ascending, as stored in LinkState::SensorWords
     int pollIntervalMs = 0;
 
     friend bool operator==(const SensorWordsReceived&, const SensorWordsReceived&) = default;
@@ -42,7 +42,7 @@ struct SensorWordsReceived {
 // fields it needs, and every field before them, converted.
 struct StatusReceived {
     StatusReply fields;
-    std::optional<std::uint8_t> zoneToDraw; // a new valid zone; DeviceState::ZoneIndex holds it
+    std::optional<std::uint8_t> zoneToDraw; // a new valid zone; LinkState::ZoneIndex holds it
     std::optional<int> rpm;
     // The compass digit this reply sets: from the angle field, or from the position while the
     // service toggle asks for it.
@@ -59,11 +59,11 @@ struct ReceiveOutcome {
     // (it is dropped then, and only answers the poll).
     std::optional<SensorWordsReceived> sensorWords;
     std::optional<StatusReceived> status;
-    std::optional<ParameterBlockReply> parameterBlock; // E in DeviceState has grown with it
+    std::optional<ParameterBlockReply> parameterBlock; // E in LinkState has grown with it
     bool acknowledged = false;
     std::optional<std::string> caption; // the window's new caption
     // A version frame in front of the reply (taken before it, so that the reply decodes with
-    // it), and one at the end of the data; the later one is what DeviceState keeps.
+    // it), and one at the end of the data; the later one is what LinkState keeps.
     std::optional<std::uint8_t> leadingVersion;
     std::optional<std::uint8_t> version;
 
@@ -84,7 +84,7 @@ void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
                     const ReceiveContext& context);
 
 // Appends the bytes, then runs the recognition steps on the buffer.
-ReceiveOutcome receiveBytes(ReceiveFields& rx, DeviceState& state,
+ReceiveOutcome receiveBytes(ReceiveFields& rx, LinkState& state,
                             std::span<const std::uint8_t> bytes, const ReceiveContext& context);
 
 } // namespace zuvo

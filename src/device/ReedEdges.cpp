@@ -21,7 +21,7 @@ bool isRevolutionWrap(std::uint32_t digit, std::uint32_t previousDigit) {
     return (digit > 800 && previousDigit < 200) || (digit < 200 && previousDigit > 800);
 }
 
-void resetEdges(DeviceState& state) {
+void resetEdges(DisplayState& state) {
     state.Reed1Edges = {};
     state.Reed2Edges = {};
     state.LastReed1EdgeAngle = 0;
@@ -70,7 +70,7 @@ QString edgeLogLine(bool nowOn, std::int32_t degrees, std::int32_t ownLast, bool
     return line;
 }
 
-ReedEdge reedEdge(DeviceState& state, ReedSwitch which, bool reed1On, bool reed2On,
+ReedEdge reedEdge(DisplayState& state, ReedSwitch which, bool reed1On, bool reed2On,
                   std::uint32_t digit, std::uint8_t reedState) {
     const bool first = which == ReedSwitch::Reed1;
     EdgeTable& ownTable = first ? state.Reed1Edges : state.Reed2Edges;
@@ -96,7 +96,7 @@ ReedEdge reedEdge(DeviceState& state, ReedSwitch which, bool reed1On, bool reed2
     return edge;
 }
 
-SectorStatusStep sectorStatusStep(DeviceState& state, bool reed1On, bool reed2On,
+SectorStatusStep sectorStatusStep(DisplayState& state, bool reed1On, bool reed2On,
                                   std::uint32_t digit, std::uint8_t reedState) {
     SectorStatusStep step;
     if (isRevolutionWrap(digit, state.PrevWinkelDigit)) {

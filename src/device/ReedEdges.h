@@ -3,7 +3,7 @@
 // reed switch; each switching edge lands in its switch's edge table, adds a line to its log and
 // runs the sector check. The drawing of the strips is the window's job.
 
-#include "device/DeviceState.h"
+#include "device/DisplayState.h"
 #include "device/SectorCheck.h"
 
 #include <QString>
@@ -20,7 +20,7 @@ std::int32_t angleDegrees(std::int32_t counts);
 bool isRevolutionWrap(std::uint32_t digit, std::uint32_t previousDigit);
 
 // Empties both edge tables and forgets both last edge angles.
-void resetEdges(DeviceState& state);
+void resetEdges(DisplayState& state);
 
 // Puts an edge into a table: it replaces the first slot strictly within 20 degrees of it, else
 // fills the first empty slot; with neither it is dropped.
@@ -50,7 +50,7 @@ struct ReedEdge {
 // One switching edge of `which` at the compass digit `digit`, with the reed state `state` of the
 // same reply. Updates the switch's table and last edge angle and `ReedState`; reads but does not
 // update the Prev* fields.
-ReedEdge reedEdge(DeviceState& state, ReedSwitch which, bool reed1On, bool reed2On,
+ReedEdge reedEdge(DisplayState& state, ReedSwitch which, bool reed1On, bool reed2On,
                   std::uint32_t digit, std::uint8_t reedState);
 
 struct SectorStatusStep {
@@ -61,7 +61,7 @@ struct SectorStatusStep {
 
 // The analysis' part of one status reply: the revolution wrap, then Reed1's edge, then Reed2's,
 // against `PrevWinkelDigit`, `PrevReed1` and `PrevReed2` (which the caller updates afterwards).
-SectorStatusStep sectorStatusStep(DeviceState& state, bool reed1On, bool reed2On,
+SectorStatusStep sectorStatusStep(DisplayState& state, bool reed1On, bool reed2On,
                                   std::uint32_t digit, std::uint8_t reedState);
 
 } // namespace zuvo

@@ -61,7 +61,7 @@ PosixSerialDevice::~PosixSerialDevice() {
 void PosixSerialDevice::open(const QString& path) {
     close();
     if (path.isEmpty()) {
-        throw ESerialError(serial_text::BadId);
+        throw ESerialError(serial_text::BadId, SerialErrorKind::NoSuchDevice);
     }
     const int fd =
         ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -28,9 +28,14 @@ bool writeEditorSections(IniFile& ini, const ParameterBlockReply& reply) {
 }
 
 QString readFailure(LinkResult result) {
-    return result == LinkResult::PortLost
-               ? QStringLiteral("the port was lost while the controller's block was read")
-               : QStringLiteral("the controller did not answer the read of its block");
+    switch (result) {
+    case LinkResult::PortLost:
+        return QStringLiteral("the port was lost while the controller's block was read");
+    case LinkResult::Closing:
+        return QStringLiteral("the window was closed before the controller's block was read");
+    default:
+        return QStringLiteral("the controller did not answer the read of its block");
+    }
 }
 
 QString backupNote(const BlockBackupResult& backup) {
@@ -108,10 +113,10 @@ QString verifiedText() {
     return QStringLiteral("Parameter-Block sent and verified");
 }
 
-BackupTarget backupTargetOf(Link& link) {
-    const int port = link.port().ComNumber();
-    return {defaultBackupFolder(), port, PortMap::global().devicePath(port),
-            link.state().FirmwareVersion};
+BackupTarget backupTargetOf(const Link& link) {
+    const LinkSnapshot seen = link.snapshot();
+    return {defaultBackupFolder(), seen.portNumber, PortMap::global().devicePath(seen.portNumber),
+            seen.state.FirmwareVersion};
 }
 
 BlockBackupResult backUpBlock(Exchange& exchange, const std::optional<ParameterBlockReply>& known,

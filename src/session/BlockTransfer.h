@@ -43,7 +43,7 @@ struct BlockBackupResult {
 };
 
 // The backup folder of the user, the port the link uses and the controller's firmware version.
-BackupTarget backupTargetOf(Link& link);
+BackupTarget backupTargetOf(const Link& link);
 
 // The backup before a write: `known` is the controller's block last received on this opening of
 // the port; without one the block is read first within `exchange`.

@@ -1,12 +1,12 @@
+// The link itself: its exchanges, what front ends see and set, and what it makes of the bytes
+// the port delivers. The tick lives in LinkPolling.cpp, the port commands in LinkPorts.cpp.
+
 #include "session/Link.h"
 
-#include "device/PollChoice.h"
-#include "device/RequestFrames.h"
 #include "session/EventWait.h"
 
 #include <QDeadlineTimer>
 
-#include <algorithm>
 #include <exception>
 
 namespace zuvo {
@@ -18,188 +18,9 @@ constexpr int kPortCloseGraceMs = 100;
 
 } // namespace
 
-// ---- Exchange -----------------------------------------------------------------------------
-
-Exchange::Exchange(Exchange&& other) noexcept : link_(other.link_) {
-    other.link_ = nullptr;
-}
-
-Exchange::~Exchange() {
-    end();
-}
-
-void Exchange::end() {
-    if (link_ != nullptr) {
-        Link* link = link_;
-        link_ = nullptr;
-        link->endExchange();
-    }
-}
-
-void Exchange::quiet() {
-    handlePendingEvents();
-    if (link_->state_.ReplyPending) {
-        link_->statusSeen_ = false;
-        const bool& seen = link_->statusSeen_;
-        waitUntil([&seen] { return seen; }, QDeadlineTimer(Link::kSettleMs, Qt::PreciseTimer));
-    }
-}
-
-void Exchange::pause(int ms) {
-    if (ms > 0) {
-        waitUntil([] { return false; }, QDeadlineTimer(ms, Qt::PreciseTimer));
-    }
-}
-
-void Exchange::resumeWith(int ms) {
-    link_->resumeMs_ = ms;
-}
-
-void Exchange::holdBlockReplies() {
-    link_->holdBlocks_ = true;
-}
-
-LinkResult Exchange::send(const Frame& frame) {
-    return link_->writeFrame(frame) ? LinkResult::Sent : LinkResult::PortLost;
-}
-
-LinkResult Exchange::sendAndWaitForAck(const Frame& frame) {
-    ReceiveFields& rx = link_->rx_;
-    rx.AckReceived = false;
-    // An acknowledged frame writes to the controller: the block received before may no longer be
-    // what it holds, so a backup must read it again.
-    link_->receivedBlock_.reset();
-    // A frame that never left cannot be acknowledged: no point waiting for it.
-    if (send(frame) != LinkResult::Sent) {
-        return LinkResult::PortLost;
-    }
-    const bool& acknowledged = rx.AckReceived;
-    if (link_->waitUntilOrPortGone([&acknowledged] { return acknowledged; }, Link::kAckWaitMs)) {
-        return LinkResult::Acknowledged;
-    }
-    return portGone() ? LinkResult::PortLost : LinkResult::NoAcknowledge;
-}
-
-template <typename T>
-LinkAnswer<T> Exchange::ask(const Frame& request, std::optional<T>& answer, int ms) {
-    answer.reset();
-    link_->rx_.RxCount = 0;
-    if (send(request) != LinkResult::Sent) {
-        return {LinkResult::PortLost, std::nullopt};
-    }
-    if (link_->waitUntilOrPortGone([&answer] { return answer.has_value(); }, ms)) {
-        return {LinkResult::Replied, answer};
-    }
-    return {portGone() ? LinkResult::PortLost : LinkResult::NoReply, std::nullopt};
-}
-
-LinkAnswer<StatusReceived> Exchange::requestStatus(int ms) {
-    return ask(pollFrame('R', 'V'), link_->lastStatus_, ms);
-}
-
-LinkAnswer<SensorWordsReceived> Exchange::requestSensorWords(int ms) {
-    return ask(pollFrame('R', 'X'), link_->lastSensorWords_, ms);
-}
-
-LinkAnswer<ParameterBlockReply> Exchange::readBlock(int ms) {
-    // The block asked for here reaches this step even while other blocks are held back.
-    link_->blockAsked_ = true;
-    LinkAnswer<ParameterBlockReply> answer = ask(pollFrame('P', 'V'), link_->lastBlock_, ms);
-    link_->blockAsked_ = false;
-    return answer;
-}
-
-LinkAnswer<std::vector<std::uint8_t>> Exchange::collectUntilSilent(const Frame& request,
-                                                                   int silenceMs) {
-    ReceiveFields& rx = link_->rx_;
-    const ReceiveMode before = link_->mode_;
-    if (before == ReceiveMode::Frames) {
-        link_->mode_ = ReceiveMode::Text;
-    }
-    rx.AckReceived = false;
-    rx.RxCount = 0;
-    LinkAnswer<std::vector<std::uint8_t>> answer;
-    if (send(request) != LinkResult::Sent) {
-        answer.result = LinkResult::PortLost;
-    } else {
-        // Collecting ends once the count has not changed for `silenceMs`.
-        std::uint32_t seen = rx.RxCount;
-        for (;;) {
-            const QDeadlineTimer quiet(silenceMs, Qt::PreciseTimer);
-            waitUntil([&] { return rx.RxCount != seen; }, quiet);
-            if (rx.RxCount == seen) {
-                break;
-            }
-            seen = rx.RxCount;
-        }
-        const std::size_t count = std::min<std::size_t>(rx.RxCount, kRxBufferSize);
-        if (count > 0) {
-            answer.result = LinkResult::Replied;
-            answer.value.emplace(rx.RxBuffer.begin(), rx.RxBuffer.begin() + count);
-        } else {
-            answer.result = LinkResult::NoReply;
-        }
-    }
-    link_->mode_ = before;
-    return answer;
-}
-
-void Exchange::setReceiveMode(ReceiveMode mode) {
-    link_->mode_ = mode;
-}
-
-LinkResult Exchange::setParity(TParity parity) {
-    try {
-        link_->port_.setParity(parity);
-        return LinkResult::Sent;
-    } catch (const std::exception&) {
-        return LinkResult::PortLost;
-    }
-}
-
-LinkResult Exchange::writeRaw(std::span<const std::uint8_t> bytes) {
-    TSerialComPort& port = link_->port_;
-    try {
-        if (port.GetOutBuffFree() < bytes.size()) {
-            return LinkResult::QueueFull;
-        }
-        port.PutBlock(bytes.data(), static_cast<quint16>(bytes.size()));
-        return LinkResult::Sent;
-    } catch (const std::exception&) {
-        return LinkResult::PortLost;
-    }
-}
-
-std::span<const std::uint8_t> Exchange::received() const {
-    const ReceiveFields& rx = link_->rx_;
-    return {rx.RxBuffer.data(), std::min<std::size_t>(rx.RxCount, kRxBufferSize)};
-}
-
-void Exchange::clearReceived() {
-    link_->rx_.RxCount = 0;
-    link_->rx_.RxBuffer[0] = 0;
-}
-
-bool Exchange::waitFor(int ms, const std::function<bool()>& done) {
-    return waitUntil(done, QDeadlineTimer(ms, Qt::PreciseTimer));
-}
-
-bool Exchange::portGone() const {
-    return link_->portGone();
-}
-
-void Exchange::closePort() {
-    link_->closeQuietly();
-}
-
-bool Exchange::closing() const {
-    return link_->closing_;
-}
-
-// ---- Link ---------------------------------------------------------------------------------
-
 Link::Link(QObject* parent) : QObject(parent) {
     pollTimer_.setTimerType(Qt::PreciseTimer);
+    pollTimer_.setInterval(kFirstPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { tick(); });
     connect(&port_, &TSerialComPort::deviceLost, this,
             [this] { emit connectionChanged(Connection::Unplugged); });
@@ -218,6 +39,24 @@ Link::~Link() {
     port_.OnTriggerLineError = nullptr;
 }
 
+LinkSnapshot Link::snapshot() const {
+    LinkSnapshot s;
+    s.portNumber = port_.ComNumber();
+    s.portOpen = port_.Open();
+    s.baud = port_.Baud();
+    s.parity = port_.Parity();
+    s.exchangeRunning = exchangeRunning_;
+    s.exchangeName = runningExchange();
+    s.exchangeWrites = exchangeRunning_ && exchangeKind_ == ExchangeKind::Writes;
+    s.polling = pollTimer_.isActive();
+    s.pollIntervalMs = pollTimer_.interval();
+    s.bytesHeld = rx_.RxCount;
+    s.state = state_;
+    return s;
+}
+
+// ---- Exchanges ----------------------------------------------------------------------------
+
 std::optional<Exchange> Link::begin(const QString& name, ExchangeKind kind) {
     if (exchangeRunning_) {
         return std::nullopt;
@@ -230,6 +69,7 @@ std::optional<Exchange> Link::begin(const QString& name, ExchangeKind kind) {
     wasPolling_ = pollTimer_.isActive();
     holdBlocks_ = false;
     pollTimer_.stop();
+    emit exchangeStarted(name);
     return Exchange(*this);
 }
 
@@ -261,95 +101,33 @@ void Link::stopForClosing() {
     }
 }
 
-void Link::tick() {
-    if (exchangeRunning_ || shutDown_) {
-        return;
-    }
-    emit ticked();
+// ---- What decoding needs ------------------------------------------------------------------
 
-    // Supervision: the previous poll went unanswered.
-    if (state_.ReplyPending && port_.Open()) {
-        if (state_.SensorCheckPhase && !state_.ParamReadPending) {
-            // One lost reply during the sensor check only ends the check.
-            state_.ReplyPending = false;
-            state_.SensorCheckPhase = false;
-            state_.SectorAnalysisOn = false;
-        }
-        if (++state_.MissedPolls > kMaxMissedPolls) {
-            closeQuietly();
-            state_.MissedPolls = 0;
-        }
-    }
-
-    if (port_.Open()) {
-        const bool answered = !state_.ReplyPending;
-        if (!answered && state_.AutoReadParams) {
-            // Link lost: read the block and check the sensor sectors again once it is back.
-            state_.ParamReadPending = true;
-            state_.SensorCheckPhase = true;
-            rx_.RxCount = 0;
-        }
-        if (answered) {
-            state_.MissedPolls = 0;
-        }
-        state_.ReplyPending = true;
-        emit connectionChanged(answered ? Connection::Answering : Connection::Silent);
-        const Frame frame = nextPollFrame(state_, recordingViewShown());
-        rx_.RxCount = 0;
-        writeFrame(frame);
-    } else {
-        reopen();
-    }
-
-    restartTimer(state_.ParamReadPending ? kParamReadTickMs : kTickMs);
-    // A relay test asked for while the port was closed is dropped.
-    state_.PollSelector = 0;
-    handlePendingEvents();
+void Link::setGeometry(const DecodingGeometry& geometry) {
+    context_.turns = geometry.turns;
+    context_.strokeMm = geometry.strokeMm;
+    context_.sensorOnMotorAxis = geometry.sensorOnMotorAxis;
 }
 
-void Link::reopen() {
-    // Without a port number the component would ask its chooser; from a tick that would ask
-    // every 400 ms after each refusal, so the tick never asks.
-    const bool prompt = port_.PromptForPort();
-    port_.setPromptForPort(false);
-    try {
-        port_.setOpen(true);
-        lastReopenError_ = nullptr;
-        emit connectionChanged(Connection::Reopened);
-    } catch (const std::exception&) {
-        lastReopenError_ = std::current_exception();
-        emit connectionChanged(Connection::Unavailable);
-    }
-    port_.setPromptForPort(prompt);
+void Link::setShownParts(const ShownParts& shown) {
+    context_.testValuesTabShown = shown.testValuesTab;
+    context_.recordingViewShown = shown.recordingView;
+    context_.turnCountShown = shown.turnCount;
 }
 
-void Link::resumePolling(int ms) {
-    if (exchangeRunning_ || shutDown_) {
-        return;
-    }
-    restartTimer(ms);
+void Link::setWinkelFromPosition(bool on) {
+    state_.WinkelFromPosition = on;
 }
 
-void Link::restartTimer(int ms) {
-    pollTimer_.stop();
-    pollTimer_.setInterval(ms);
-    pollTimer_.start();
+void Link::setSectorAnalysisOn(bool on) {
+    state_.SectorAnalysisOn = on;
 }
 
-void Link::startPolling() {
-    shutDown_ = false;
-    pollTimer_.start();
+void Link::assumeFirmwareVersion(std::uint8_t version) {
+    state_.FirmwareVersion = version;
 }
 
-void Link::shutDown(int graceMs) {
-    shutDown_ = true;
-    pollTimer_.stop();
-    // A status reply still on its way ends the grace early.
-    statusSeen_ = false;
-    const bool& seen = statusSeen_;
-    waitUntil([&seen] { return seen; }, QDeadlineTimer(graceMs, Qt::PreciseTimer));
-    closeQuietly();
-}
+// ---- The line -----------------------------------------------------------------------------
 
 bool Link::writeFrame(const Frame& frame) {
     try {
@@ -390,15 +168,7 @@ bool Link::waitUntilOrPortGone(const std::function<bool()>& done, int ms) {
     return false;
 }
 
-ReceiveContext Link::context() const {
-    ReceiveContext c = context_ ? context_() : ReceiveContext{};
-    c.recordingViewShown = recordingViewShown();
-    return c;
-}
-
-bool Link::recordingViewShown() const {
-    return recordingView_ && recordingView_();
-}
+// ---- Receiving ----------------------------------------------------------------------------
 
 void Link::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {
     if (mode_ != ReceiveMode::Raw) {
@@ -416,6 +186,7 @@ void Link::ComPort1TriggerAvail(TSerialComPort& cp, quint16 count) {
         }
     }
     receive(bytes);
+    emit notificationHandled(static_cast<int>(bytes.size()));
 }
 
 void Link::receive(std::span<const std::uint8_t> bytes) {
@@ -423,7 +194,7 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
         appendReceived(rx_, bytes, ReceiveContext{});
         return;
     }
-    ReceiveContext c = context();
+    ReceiveContext c = context_;
     c.testValuesTabShown = c.testValuesTabShown || mode_ == ReceiveMode::Text;
     const bool blockWanted = state_.ParamReadPending;
     ReceiveOutcome outcome = receiveBytes(rx_, state_, bytes, c);

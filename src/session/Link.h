@@ -1,23 +1,23 @@
 #pragma once
 // The one owner of the link to the controller: the serial port, the receive buffer and engine,
-// the link flags and the poll tick's supervision. A command takes the link with begin(); while
-// its Exchange token lives only the token writes to the port, the tick is silent and no reply
-// restarts polling; the token's end resumes polling. Replies and the state of the connection
-// leave as signals, so the window (or a command-line front end) draws from them.
+// the link flags and the poll tick's supervision. Its state is its own: front ends read a
+// snapshot, hear signals and ask for what they want through commands. A command takes the link
+// with begin(); while its Exchange token lives only the token writes to the port, the tick is
+// silent and no reply restarts polling; the token's end resumes polling.
 
-#include "device/DeviceState.h"
 #include "device/FrameBytes.h"
+#include "device/LinkState.h"
 #include "device/ReceiveEngine.h"
 #include "device/ReceiveFields.h"
 #include "device/ReplyFrames.h"
 #include "serial/TSerialComPort.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <optional>
 #include <span>
@@ -36,6 +36,7 @@ enum class LinkResult {
     PortLost,      // the port failed or its device went away
     QueueFull,     // the send queue had no room; nothing was queued
     Busy,          // another exchange holds the link
+    Closing,       // the front end is closing: the step did not run, or its wait ended early
 };
 
 // How received bytes are taken.
@@ -56,8 +57,7 @@ enum class Connection {
 };
 
 // Whether an exchange writes to the controller. A newer copy of the program does not take over
-// while one that writes runs, and closing the window waits for it to stop at its next step:
-// either would leave the controller half-written.
+// while one that writes runs: it would leave the controller half-written.
 enum class ExchangeKind {
     Reads,  // block read, comparison, test data, port selection
     Writes, // send, restore, zero, calibration, module replacement, firmware update
@@ -68,10 +68,54 @@ template <typename T> struct LinkAnswer {
     std::optional<T> value;
 };
 
+// What front ends see of the link: a copy, taken when asked.
+struct LinkSnapshot {
+    int portNumber = 0; // n of COMn; 0 while none is chosen
+    bool portOpen = false;
+    qint32 baud = 0;
+    TParity parity = TParity::pNone;
+    bool exchangeRunning = false;
+    QString exchangeName; // empty while none runs
+    bool exchangeWrites = false;
+    bool polling = false; // the poll timer runs
+    int pollIntervalMs = 0;
+    std::uint32_t bytesHeld = 0; // received and not yet consumed
+    LinkState state;
+};
+
+// The cylinder as decoding needs it: sensor revolutions over the stroke (below 1 when not
+// known), the stroke, and whether the sensor sits on the motor axis (speeds in steps of 5 RPM).
+struct DecodingGeometry {
+    int turns = 0;
+    double strokeMm = 0.0;
+    bool sensorOnMotorAxis = false;
+};
+
+// What the front end shows that changes how replies are taken.
+struct ShownParts {
+    bool testValuesTab = false; // text lines stay in the buffer for the test data
+    bool recordingView = false; // every poll asks for the status; sensor words speed up more
+    bool turnCount = false;     // a long status reply counts as whole only with its turn count
+};
+
+// How opening a port went.
+struct PortOpening {
+    bool opened = false;
+    bool busy = false;                 // refused: an exchange runs, nothing was touched
+    std::optional<ESerialError> error; // why it did not open
+};
+
+// Whether a probe stops at the first port that opens (start-up) or tries them all (the list of
+// the COM-port dialog).
+enum class ProbeUntil { FirstThatOpens, AllTried };
+
 class Link;
 
 // The right to talk to the controller. Ends (and resumes polling) when it goes out of scope,
-// also when its holder returns early or throws.
+// also when its holder returns early or throws. Once the front end is closing
+// (Link::stopForClosing), the steps that write or wait for a reply do not start, and a wait for
+// a reply or for quiet ends early, with Closing; a frame already sent still gets its
+// acknowledge.
 class Exchange {
 public:
     Exchange(Exchange&& other) noexcept;
@@ -143,49 +187,66 @@ public:
     static constexpr int kTickMs = 400;
     // Next poll after a status reply.
     static constexpr int kStatusPollMs = 80;
+    // The first poll after start-up.
+    static constexpr int kFirstPollMs = 2000;
+    // The next poll after the block was asked for.
+    static constexpr int kBlockAskedPollMs = 200;
     // How long an exchange lets an outstanding poll reply arrive.
     static constexpr int kSettleMs = 200;
     // How long a frame waits for its acknowledge.
     static constexpr int kAckWaitMs = 3456;
+    // The controller's line speed; start-up probes at the higher one, so that a port counts as
+    // available only if it takes it.
+    static constexpr int kWorkingBaud = 9600;
+    static constexpr int kProbeBaud = 128000;
+    // The port numbers a probe tries.
+    static constexpr int kFirstProbedPort = 1;
+    static constexpr int kLastProbedPort = 8;
 
     explicit Link(QObject* parent = nullptr);
     ~Link() override;
 
-    TSerialComPort& port() { return port_; }
-    const TSerialComPort& port() const { return port_; }
-    DeviceState& state() { return state_; }
-    ReceiveFields& rx() { return rx_; }
-    // The poll timer: the tick runs on it.
-    QTimer& pollTimer() { return pollTimer_; }
-
-    // What the front end shows that the receive engine needs; asked on every notification.
-    using ContextSource = std::function<ReceiveContext()>;
-    void setContextSource(ContextSource source) { context_ = std::move(source); }
-    // Whether the recording view is shown; the tick asks it for every poll, so it must be cheap.
-    // It fills ReceiveContext::recordingViewShown too.
-    void setRecordingViewSource(std::function<bool()> source) {
-        recordingView_ = std::move(source);
-    }
-
-    // The link for one exchange, named for whoever is refused meanwhile; nothing while one runs.
-    std::optional<Exchange> begin(const QString& name, ExchangeKind kind = ExchangeKind::Reads);
+    // ---- What front ends see -----------------------------------------------------------------
+    LinkSnapshot snapshot() const;
     bool exchangeRunning() const { return exchangeRunning_; }
-    // The name of the running exchange when it writes to the controller; empty otherwise.
-    QString runningWrite() const;
-    // The front end is closing while an exchange runs: the exchange is to end at its next step
-    // (a block send before its next word) and say so; holders that can cancel hear
-    // closingDuringExchange. Over when the exchange ends.
-    void stopForClosing();
-    // Why the last reopening by a tick failed; empty after one succeeded.
-    std::exception_ptr lastReopenError() const { return lastReopenError_; }
     // The name of the running exchange; empty when none runs.
     QString runningExchange() const { return exchangeRunning_ ? exchangeName_ : QString(); }
-
+    // The name of the running exchange when it writes to the controller; empty otherwise.
+    QString runningWrite() const;
+    // Bytes received and not yet consumed.
+    std::uint32_t bytesHeld() const { return rx_.RxCount; }
+    // Why the last reopening by a tick failed; nothing after one succeeded.
+    const std::optional<ESerialError>& lastReopenError() const { return lastReopenError_; }
     // The block last received since the port was opened (shown, or read by an exchange);
     // nothing when none has come since, a write to the controller came after it, or the port
     // is closed.
     std::optional<ParameterBlockReply> blockOfThisOpening() const;
 
+    // ---- Exchanges ---------------------------------------------------------------------------
+    // The link for one exchange, named for whoever is refused meanwhile; nothing while one runs.
+    std::optional<Exchange> begin(const QString& name, ExchangeKind kind = ExchangeKind::Reads);
+    // The front end is closing while an exchange runs: the exchange is to end at its next step
+    // (a block send before its next word) and say so; holders that can cancel hear
+    // closingDuringExchange. Over when the exchange ends.
+    void stopForClosing();
+
+    // ---- The port: each command is refused while an exchange runs --------------------------
+    // Closes the port in use and opens port `number` at `baud`; number 0 asks the port chooser.
+    PortOpening openPort(int number, int baud = kWorkingBaud);
+    // Closes the port and opens the same number again (its device may have changed).
+    PortOpening reopenPort();
+    // Closes the port; false when closing failed or an exchange runs.
+    bool closePort();
+    // Tries the ports kFirstProbedPort..kLastProbedPort at `baud`, each opened and closed again,
+    // and lists those that opened. The port is left closed, on its number and speed from
+    // before. Nothing while an exchange runs.
+    std::optional<QList<int>> probePorts(int baud, ProbeUntil until);
+    // Who is asked for a port when one is opened without a number; nobody by default.
+    void setPortChooser(TSerialComPort::PortChooser chooser);
+    // Where devices come from (tests inject faults that a pseudo-terminal cannot show).
+    void setDeviceFactory(TSerialComPort::DeviceFactory factory);
+
+    // ---- Polling -----------------------------------------------------------------------------
     // The poll tick: supervision, one poll frame, the timer's restart. Silent while an exchange
     // runs or after shutDown().
     void tick();
@@ -196,21 +257,45 @@ public:
     // Stops polling for good, lets a reply on its way arrive (at most `graceMs`, over with the
     // first status reply) and closes the port.
     void shutDown(int graceMs);
+    // The polls ask for the parameter block until it comes, from a poll kBlockAskedPollMs from
+    // now; false (nothing changes) while an exchange runs.
+    bool askForBlock();
+    // The block is not asked for (values loaded from a file at start-up stay).
+    void stopAskingForBlock();
+    // Whether an unanswered poll makes the link read the block again once the controller is
+    // back (not after values were loaded from a file).
+    void setAutoReadBlock(bool on);
+    // The polls ask for the status only: no block, no sensor check, not after a link loss
+    // either (the command line asks for what it needs itself).
+    void pollStatusOnly();
+    // Relay 1 or 2 is tested with the next tick, in place of its poll; false (nothing asked)
+    // while an exchange runs. A test asked for while the port is closed is dropped.
+    bool requestRelayTest(int relay);
 
-    // The port's receive notification, and what it does with the bytes it read.
-    void ComPort1TriggerAvail(TSerialComPort& cp, quint16 count);
+    // ---- What decoding needs, set by the front end whenever it changes ----------------------
+    void setGeometry(const DecodingGeometry& geometry);
+    void setShownParts(const ShownParts& shown);
+    // The angle digit comes from the position's low 10 bits instead of the angle field.
+    void setWinkelFromPosition(bool on);
+    // The sector analysis is shown; the tick ends it with the sensor check.
+    void setSectorAnalysisOn(bool on);
+    // The firmware version to decode speeds with until the controller announces its own.
+    void assumeFirmwareVersion(std::uint8_t version);
+
+    // Takes bytes as a port notification would (tools and tests feed replies without a line).
     void receive(std::span<const std::uint8_t> bytes);
-    // The port's line-error notification: the input is discarded.
-    void ComPort1TriggerLineError();
 
 signals:
     void ticked();
+    void exchangeStarted(const QString& name);
     void exchangeEnded();
     void closingDuringExchange();
     void connectionChanged(zuvo::Connection connection);
     void lineErrors();
     // Bytes arrived (before they are looked at).
     void bytesArrived();
+    // A notification of the port was handled: `count` bytes were taken and looked at.
+    void notificationHandled(int count);
     // A status reply or a parameter block was recognised.
     void replyRecognised();
     void sensorWordsReceived(const zuvo::SensorWordsReceived& reply);
@@ -222,28 +307,31 @@ signals:
 private:
     friend class Exchange;
 
-    ReceiveContext context() const;
+    // The port's notifications.
+    void ComPort1TriggerAvail(TSerialComPort& cp, quint16 count);
+    void ComPort1TriggerLineError();
+
     // Writes a frame after discarding unsent output; on failure closes the port and says so.
     bool writeFrame(const Frame& frame);
     void closeQuietly();
+    // Closes the port in use and opens `number` at `baud`; the step of the port commands.
+    PortOpening switchPort(int number, int baud);
     void reopen();
     void endExchange();
     void restartTimer(int ms);
     bool waitUntilOrPortGone(const std::function<bool()>& done, int ms);
-    bool recordingViewShown() const;
     bool portGone() const;
     void noteReceivedBlock(const ParameterBlockReply& block);
 
     TSerialComPort port_;
-    DeviceState state_;
+    LinkState state_;
     ReceiveFields rx_;
     QTimer pollTimer_;
-    ContextSource context_;
-    std::function<bool()> recordingView_;
+    ReceiveContext context_;
     std::vector<std::uint8_t> readBuffer_; // reused, so a notification allocates nothing
 
     bool exchangeRunning_ = false;
-    std::exception_ptr lastReopenError_;
+    std::optional<ESerialError> lastReopenError_;
     QString exchangeName_;
     ExchangeKind exchangeKind_ = ExchangeKind::Reads;
     bool closing_ = false;

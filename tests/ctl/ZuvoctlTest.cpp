@@ -113,10 +113,7 @@ TEST_F(ZuvoctlTest, SilentControllerIsNoAnswer) {
 TEST_F(ZuvoctlTest, SecondFrontEndOnTheSamePortIsRefused) {
     PortMap::global().setOverride(1, simPath());
     Link window;
-    window.port().setComNumber(1);
-    window.port().setBaud(9600);
-    window.port().setOpen(true);
-    ASSERT_TRUE(window.port().Open());
+    ASSERT_TRUE(window.openPort(1, Link::kWorkingBaud).opened);
 
     const CtlRun run = zuvoctl({"status", "--json"});
     EXPECT_EQ(run.exitCode, 1);
@@ -129,7 +126,7 @@ TEST_F(ZuvoctlTest, SecondFrontEndOnTheSamePortIsRefused) {
     ASSERT_TRUE(exchange);
     EXPECT_EQ(exchange->requestStatus(2000).result, LinkResult::Replied);
     exchange.reset();
-    window.port().setOpen(false);
+    ASSERT_TRUE(window.closePort());
     EXPECT_EQ(zuvoctl({"status"}).exitCode, 0);
     PortMap::global().clearOverrides();
 }

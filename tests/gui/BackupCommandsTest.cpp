@@ -7,16 +7,16 @@
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
-#include "device/HexField.h"
 #include "app/live/ReceiveDispatcher.h"
-#include "params/BackupStore.h"
 #include "app/pages/ComparisonDialog.h"
-#include "params/EditorText.h"
-#include "params/ParameterBlock.h"
 #include "app/pages/ParameterFiles.h"
 #include "app/pages/ParameterTransfer.h"
-#include "params/ZdfContent.h"
 #include "app/service/FirmwareUpdate.h"
+#include "device/HexField.h"
+#include "params/BackupStore.h"
+#include "params/EditorText.h"
+#include "params/ParameterBlock.h"
+#include "params/ZdfContent.h"
 #include "widgets/TColor.h"
 
 #include <QApplication>
@@ -255,8 +255,8 @@ TEST_F(BackupCommandsTest, TheUpdateBacksUpBeforeFlOrDoesNotStart) {
     QFile::remove(link.folder.filePath("data/ZUVO"));
 
     // A controller that does not answer the read: the user decides; declined, nothing more.
-    form.link().port().setOpen(false);
-    form.link().port().setOpen(true); // the block read before is of the last opening
+    // The block read before is of the last opening.
+    ASSERT_TRUE(form.link().reopenPort().opened);
     link.sim.setAnswersBlockRead(false);
     confirmations.clear();
     link.sim.clearLog();

@@ -4,8 +4,8 @@
 #include "QuietWindow.h"
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
-#include "device/HexField.h"
 #include "app/pages/ParameterTransfer.h"
+#include "device/HexField.h"
 
 #include <QApplication>
 #include <QFile>
@@ -80,7 +80,7 @@ TEST_F(ClosingDuringWriteTest, TheSendStopsAtAWordAndSaysSoBeforeTheWindowGoes) 
     ASSERT_TRUE(closed()) << "the send ended before the window was closed";
     EXPECT_FALSE(closedAtOnce) << "the window waits for the send to stop";
     EXPECT_TRUE(runUntil([&] { return !form.isVisible(); }, 2000)) << "then it goes";
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(form.link().snapshot().portOpen);
 
     // The word that was on its way when the window closed is acknowledged; no word follows it.
     const std::vector<std::string> sent = test::requestsStartingWith(link.sim, "SP");
@@ -134,7 +134,7 @@ TEST_F(ClosingDuringWriteTest, TheWindowGoesOnceTheMessageHasBeenRead) {
     EXPECT_TRUE(boxText.startsWith("The window was closed during the send"))
         << boxText.toStdString();
     EXPECT_FALSE(hiddenWithTheBox);
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(form.link().snapshot().portOpen);
 }
 
 } // namespace

@@ -61,13 +61,12 @@ protected:
             messages << text;
             advice_ << advice;
         });
-        form.ComPort1.setComNumber(1);
-        form.ComPort1.setOpen(true);
+        ASSERT_TRUE(form.link().openPort(1).opened);
     }
 
     void TearDown() override {
         dialog.reset();
-        form.ComPort1.setOpen(false);
+        form.link().closePort();
     }
 
     void showDialog() {
@@ -127,8 +126,8 @@ TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
     }
     EXPECT_EQ(items, QStringList({"COM1", "COM3", "COM5"}));
     EXPECT_EQ(combo()->currentText(), "COM7"); // the edit text stays
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
+    EXPECT_TRUE(form.link().snapshot().portOpen);
 
     // The port map view names the device of every listed port.
     const QString view = portView()->text();
@@ -140,24 +139,24 @@ TEST_F(ComPortDialogTest, ListsTheOpenablePortsAndReopensThePortInUse) {
     // The menu item again only brings the dialog to the front.
     menuItem()->trigger();
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_TRUE(form.link().snapshot().portOpen);
 }
 
 // The probe closes and opens every port in turn: it holds the link meanwhile, so that no poll
 // goes to the controller or to any other probed adapter, and polling goes on afterwards.
 TEST_F(ComPortDialogTest, TheProbeSendsNoPoll) {
-    form.pollCycle().ResumePolling(10);
+    form.link().resumePolling(10);
     ASSERT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 2; }, 3000));
-    form.Timer2.stop();
+    test::parkPolling(form.link());
     std::this_thread::sleep_for(50ms); // what was sent has reached the simulator's log
     link.sim.clearLog();
     other.clearLog();
-    form.Timer2.start(1); // a tick is due in every event round of the probe
+    form.link().resumePolling(1); // a tick is due in every event round of the probe
     showDialog();
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(link.sim.requests().empty());
     EXPECT_TRUE(other.requests().empty());
-    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_TRUE(form.link().snapshot().polling);
     EXPECT_TRUE(test::runUntil([&] { return link.sim.requestCount() > 0; }, 3000));
 }
 
@@ -172,7 +171,7 @@ TEST_F(ComPortDialogTest, ThePortMapViewNoticesAnAdapterThatWentAway) {
 }
 
 TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhy) {
-    form.ComPort1.setOpen(false);
+    form.link().closePort();
     const QString unplugged = link.folder.filePath("unplugged");
     for (int n : {1, 3, 5}) {
         PortMap::global().setOverride(n, unplugged);
@@ -185,8 +184,8 @@ TEST_F(ComPortDialogTest, WithNoPortToOpenTheViewSaysWhy) {
     EXPECT_TRUE(portView()->text().contains("COM1 is " + unplugged + ", which is not there"))
         << portView()->text().toStdString();
     EXPECT_TRUE(portView()->text().contains("COM3:  " + unplugged + "  (not present)"));
-    EXPECT_FALSE(form.ComPort1.Open());
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_FALSE(form.link().snapshot().portOpen);
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
 }
 
 TEST_F(ComPortDialogTest, OkWithoutAChangeOnlyHidesAndClearsTheStatusText) {
@@ -197,8 +196,8 @@ TEST_F(ComPortDialogTest, OkWithoutAChangeOnlyHidesAndClearsTheStatusText) {
         pressOk(typed);
         EXPECT_FALSE(dialog->isVisible()) << typed.toStdString();
         EXPECT_TRUE(statusBar()->currentMessage().isEmpty()) << typed.toStdString();
-        EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-        EXPECT_TRUE(form.ComPort1.Open());
+        EXPECT_EQ(form.link().snapshot().portNumber, 1);
+        EXPECT_TRUE(form.link().snapshot().portOpen);
     }
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(QFile::exists(link.folder.filePath("ZUVO.conf"))); // nothing changed
@@ -207,8 +206,7 @@ TEST_F(ComPortDialogTest, OkWithoutAChangeOnlyHidesAndClearsTheStatusText) {
 TEST_F(ComPortDialogTest, APortThatDoesNotOpenIsReportedAndNotStored) {
     for (const QString& typed : {QString("COM4"), QString("COM77")}) {
         showDialog();
-        form.ComPort1.setComNumber(1);
-        form.ComPort1.setOpen(true);
+        ASSERT_TRUE(form.link().openPort(1).opened);
         messages.clear();
         pressOk(typed);
         const QString number = typed.mid(3);
@@ -220,8 +218,8 @@ TEST_F(ComPortDialogTest, APortThatDoesNotOpenIsReportedAndNotStored) {
                                                ", and that device is not there."))
             << advice_.front().toStdString();
         advice_.clear();
-        EXPECT_EQ(form.ComPort1.ComNumber(), number.toInt());
-        EXPECT_FALSE(form.ComPort1.Open()); // the poll cycle keeps trying this port
+        EXPECT_EQ(form.link().snapshot().portNumber, number.toInt());
+        EXPECT_FALSE(form.link().snapshot().portOpen); // the poll cycle keeps trying this port
         EXPECT_FALSE(dialog->isVisible());
     }
     EXPECT_FALSE(QFile::exists(link.folder.filePath("ZUVO.conf")));
@@ -231,8 +229,8 @@ TEST_F(ComPortDialogTest, SwitchingStoresTheNumberAsTyped) {
     showDialog();
     pressOk("COM05");
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(form.ComPort1.ComNumber(), 5);
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.link().snapshot().portNumber, 5);
+    EXPECT_TRUE(form.link().snapshot().portOpen);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(settingsText().contains("ComPort=05")) << settingsText().toStdString();
     EXPECT_EQ(readComDigit(), QChar(u'0'));
@@ -244,8 +242,8 @@ TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain
     showDialog();
     statusBar()->showMessage("USB disconnected");
     pressOk("COM3");
-    EXPECT_EQ(form.ComPort1.ComNumber(), 3); // the port has been switched already
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.link().snapshot().portNumber, 3); // the port has been switched already
+    EXPECT_TRUE(form.link().snapshot().portOpen);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(statusBar()->currentMessage(), "USB disconnected");
     EXPECT_TRUE(messages.isEmpty());
@@ -253,23 +251,23 @@ TEST_F(ComPortDialogTest, AnUnwritableSettingsFileKeepsTheDialogOpenUntilOkAgain
     ok()->click(); // now the number is the current one
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(statusBar()->currentMessage().isEmpty());
-    EXPECT_EQ(form.ComPort1.ComNumber(), 3);
+    EXPECT_EQ(form.link().snapshot().portNumber, 3);
 }
 
 TEST_F(ComPortDialogTest, ARunningExchangeKeepsItsPort) {
     std::optional<Exchange> exchange = form.link().begin(QStringLiteral("Calibration"));
     ASSERT_TRUE(exchange);
     showDialog();
-    EXPECT_TRUE(form.ComPort1.Open()); // no probe closed it
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_TRUE(form.link().snapshot().portOpen); // no probe closed it
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
     pressOk("COM3");
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
     EXPECT_TRUE(dialog->isVisible()); // the click was refused, and says why
     EXPECT_EQ(statusBar()->currentMessage(), " Controller busy: Calibration is running ");
     exchange.reset();
 
     pressOk("COM3");
-    EXPECT_EQ(form.ComPort1.ComNumber(), 3);
+    EXPECT_EQ(form.link().snapshot().portNumber, 3);
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -316,8 +314,8 @@ TEST_F(ComPortDialogTieTest, TiesANumberToAnAdapterAndBackToItsDefault) {
     combo()->setCurrentText("COM4");
     EXPECT_EQ(adapters()->currentIndex(), 1);
     // The ports in use were left alone.
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
+    EXPECT_TRUE(form.link().snapshot().portOpen);
 
     tieTo("COM4", 0);
     EXPECT_EQ(PortMap::global().devicePath(4), "/dev/ttyUSB3");
@@ -352,16 +350,16 @@ TEST_F(ComPortDialogTieTest, TyingThePortInUseReopensItOnItsNewDevice) {
     // The adapter exists only in the fake tree, so the real system cannot open it: the port
     // stays closed and the status bar says why.
     tieTo("COM1", 1);
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_EQ(form.link().snapshot().portNumber, 1);
+    EXPECT_FALSE(form.link().snapshot().portOpen);
     auto& trouble = PortTroubleLine::of(*statusBar());
     ASSERT_TRUE(trouble.diagnosis().has_value());
     EXPECT_EQ(trouble.diagnosis()->summary, "COM1 is tied to an adapter that is not plugged in: "
                                             "usb-FTDI_FT232R_A50285BI-if00-port0.");
     // Back to the simulator: open again.
     PortMap::global().setOverride(1, QString::fromStdString(link.sim.slavePath()));
-    form.pollCycle().Timer2Timer();
-    EXPECT_TRUE(form.ComPort1.Open());
+    form.link().tick();
+    EXPECT_TRUE(form.link().snapshot().portOpen);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
+#include "app/live/LiveDisplay.h"
 #include "gui/SimulatedLink.h"
 #include "widgets/CompassGauge.h"
 
@@ -46,12 +47,14 @@ protected:
 
     void SetUp() override {
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.pollCycle().ResumePolling(10); // no two-second wait for the first poll
+        ASSERT_TRUE(seen().portOpen);
+        form.link().resumePolling(10); // no two-second wait for the first poll
         // Once the block has been read, nothing overwrites the editor's values any more.
-        ASSERT_TRUE(runUntil([this] { return !form.State.ParamReadPending; }, 5000));
-        ASSERT_TRUE(runUntil([this] { return !form.State.ReplyPending; }, 2000));
+        ASSERT_TRUE(runUntil([this] { return !seen().state.ParamReadPending; }, 5000));
+        ASSERT_TRUE(runUntil([this] { return !seen().state.ReplyPending; }, 2000));
     }
+
+    LinkSnapshot seen() const { return form.link().snapshot(); }
 
     template <typename T> T* control(const char* name) {
         T* found = form.findChild<T*>(QString::fromLatin1(name));
@@ -65,11 +68,7 @@ protected:
         link.sim.setFault(faults);
     }
 
-    void showTestValuesTab() {
-        control<QTabWidget>("PageControl1")
-            ->setTabVisible(
-                control<QTabWidget>("PageControl1")->indexOf(control<QWidget>("TabSheet4")), true);
-    }
+    void showTestValuesTab() { form.liveDisplay().setTestValuesTabShown(true); }
 
     // Sends `bytes` from the controller's side as soon as the next RE has arrived there.
     std::jthread answerNextTestDataRequest(std::vector<std::uint8_t> bytes) {
@@ -87,7 +86,7 @@ protected:
 
 TEST_F(CommissioningTest, ZeroPositionCarriesAngleAndShownCounterClockwiseDirection) {
     link.sim.setPosition(1023); // the angle field is the position's low ten bits
-    ASSERT_TRUE(runUntil([this] { return form.State.LastPositionCounts == 1023; }, 2000));
+    ASSERT_TRUE(runUntil([this] { return seen().state.LastPositionCounts == 1023; }, 2000));
     struct Case {
         bool counterClockwise;
         bool directionHidden;
@@ -106,8 +105,8 @@ TEST_F(CommissioningTest, ZeroPositionCarriesAngleAndShownCounterClockwiseDirect
         EXPECT_EQ(control<CompassGauge>("Winkel")->value(), 1023.0);
         link.sim.clearLog();
         control<QPushButton>("LMDButton1")->click();
-        EXPECT_EQ(form.Timer2.interval(), 100);
-        EXPECT_TRUE(form.Timer2.isActive());
+        EXPECT_EQ(seen().pollIntervalMs, 100);
+        EXPECT_TRUE(seen().polling);
         EXPECT_TRUE(runUntil([&] { return countOf(link.sim, c.frame) == 1; }, 2000));
         EXPECT_EQ(requestsStartingWith(link.sim, "SP").size(), 1u);
     }
@@ -143,8 +142,8 @@ TEST_F(CommissioningTest, CalibrationSendsBothPointsEachAcknowledged) {
     EXPECT_EQ(requestsStartingWith(link.sim, "SP3"),
               (std::vector<std::string>{"SP3203E8", "SP330000"}));
     EXPECT_TRUE(control<QPushButton>("ReadParam")->isEnabled());
-    EXPECT_EQ(form.Timer2.interval(), 1500);
-    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(seen().pollIntervalMs, 1500);
+    EXPECT_TRUE(seen().polling);
     EXPECT_NE(control<QStatusBar>("StatusBar1")->currentMessage(), kNoResponse);
 }
 
@@ -160,7 +159,7 @@ TEST_F(CommissioningTest, CalibrationStopsWhenTheFirstPointIsNotAcknowledged) {
     EXPECT_FALSE(readParamEnabledWhileWaiting);
     EXPECT_EQ(control<QStatusBar>("StatusBar1")->currentMessage(), kNoResponse);
     EXPECT_TRUE(control<QPushButton>("ReadParam")->isEnabled());
-    EXPECT_EQ(form.Timer2.interval(), 1500);
+    EXPECT_EQ(seen().pollIntervalMs, 1500);
     runUntil([] { return false; }, 300); // a late second frame would arrive by now
     EXPECT_EQ(requestsStartingWith(link.sim, "SP3"), (std::vector<std::string>{"SP3203E8"}));
 }
@@ -185,7 +184,7 @@ TEST_F(CommissioningTest, RelayButtonsSendOneRelayFrameWithTheNextTick) {
             },
             3000));
         EXPECT_EQ(countOf(link.sim, c.frame), 1);
-        EXPECT_EQ(form.State.PollSelector, 0);
+        EXPECT_EQ(seen().state.PollSelector, 0);
     }
 }
 
@@ -198,8 +197,8 @@ TEST_F(CommissioningTest, TestDataShowsTheControllersLines) {
     EXPECT_TRUE(lines[0].startsWith("STRK ")) << lines[0].toStdString();
     EXPECT_EQ(lines[0].size(), 7);
     EXPECT_EQ(lines.mid(1), (QStringList{"OVLD 00", "TMAX 41", "ZUVO SIM"}));
-    EXPECT_EQ(form.Timer2.interval(), 200);
-    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(seen().pollIntervalMs, 200);
+    EXPECT_TRUE(seen().polling);
 }
 
 TEST_F(CommissioningTest, TestDataLineRulesAndASilentSecondReading) {
@@ -231,12 +230,12 @@ TEST_F(CommissioningTest, TestDataStreamOfMegabytesWithoutCarriageReturnEnds) {
     }
     // Something came, but no finished line: nothing of it is shown.
     EXPECT_EQ(control<QPlainTextEdit>("Memo4")->toPlainText(), "");
-    EXPECT_LE(form.Rx.RxCount, kRxBufferSize);
+    EXPECT_LE(form.link().bytesHeld(), kRxBufferSize);
 
     // The link is usable again: status replies are decoded.
     silence(false);
     link.sim.setPosition(4321);
-    EXPECT_TRUE(runUntil([this] { return form.State.LastPositionCounts == 4321; }, 5000));
+    EXPECT_TRUE(runUntil([this] { return seen().state.LastPositionCounts == 4321; }, 5000));
 }
 
 } // namespace

@@ -39,10 +39,12 @@ TEST(ControllerQuirksTest, TheSpeedIsReadInTheUnitOfTheFirmware) {
         TForm1 form;
         form.appStartup().FormCreate({});
         EXPECT_TRUE(runUntil(
-            [&] { return form.State.FirmwareVersion == c.version && speedShown(form) == c.shown; },
+            [&] {
+                return form.link().snapshot().state.FirmwareVersion == c.version &&
+                       speedShown(form) == c.shown;
+            },
             6000))
             << c.version << ": " << speedShown(form).toStdString();
-        form.Timer2.stop();
     }
 }
 
@@ -54,9 +56,9 @@ TEST(ControllerQuirksTest, TurnBitsAboveTheAngleDoNotMoveTheNeedle) {
     TForm1 form;
     form.appStartup().FormCreate({});
     auto* winkel = form.findChild<CompassGauge*>("Winkel");
-    EXPECT_TRUE(runUntil([&] { return form.State.LastPositionCounts == 37 * 1024 + 300; }, 6000));
+    EXPECT_TRUE(runUntil(
+        [&] { return form.link().snapshot().state.LastPositionCounts == 37 * 1024 + 300; }, 6000));
     EXPECT_EQ(winkel->value(), 300);
-    form.Timer2.stop();
 }
 
 // Noise holding STX, ETX, 0x05 and CR in front of every reply: the window keeps handling events
@@ -66,7 +68,8 @@ TEST(ControllerQuirksTest, NoiseThatLooksLikeFrameEndsHangsNothing) {
     SimulatedLink link;
     TForm1 form;
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 6000));
+    const auto blockWanted = [&form] { return form.link().snapshot().state.ParamReadPending; };
+    ASSERT_TRUE(runUntil([&] { return !blockWanted(); }, 6000));
 
     sim::FaultConfig noisy;
     noisy.garbageBytes = 40;
@@ -82,7 +85,7 @@ TEST(ControllerQuirksTest, NoiseThatLooksLikeFrameEndsHangsNothing) {
             longestGap = std::max(longestGap, sinceBeat.elapsed());
         }
         sinceBeat.start();
-        mostHeld = std::max(mostHeld, form.Rx.RxCount);
+        mostHeld = std::max(mostHeld, form.link().bytesHeld());
     });
     heartbeat.start();
     const std::size_t before = link.sim.requestCount();
@@ -92,9 +95,9 @@ TEST(ControllerQuirksTest, NoiseThatLooksLikeFrameEndsHangsNothing) {
     EXPECT_LE(mostHeld, 8192u);
 
     link.sim.setFault({});
-    form.State.ParamReadPending = true; // a fresh block proves that replies are decoded again
-    EXPECT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 6000));
-    form.Timer2.stop();
+    // A fresh block proves that replies are decoded again.
+    ASSERT_TRUE(form.link().askForBlock());
+    EXPECT_TRUE(runUntil([&] { return !blockWanted(); }, 6000));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "app/pages/DigitalOutputPage.h"
 #include "EditorPagesTestFixture.h"
+#include "unit/ReceiveEngineReplay.h"
 #include "widgets/PictureBox.h"
 
 #include <QApplication>
@@ -121,7 +122,9 @@ class DigitalOutputDropTest : public ::testing::TestWithParam<std::pair<QLocale,
 
 TEST_P(DigitalOutputDropTest, DroppedPositionWithTwoDecimals) {
     EditorPages pages(GetParam().first);
-    pages.form.State.PositionMm = 123.456;
+    // The controller reports 12642 counts: 123.457 mm with 1000 mm and 100 turns.
+    pages.form.link().receive(replay::statusReply({.position = 12642}));
+    ASSERT_DOUBLE_EQ(pages.form.link().snapshot().state.PositionMm, 1000.0 * 12642 / 102400);
     QLineEdit* target = pages.switchPosition(4);
 
     QMimeData data;

@@ -7,6 +7,7 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
+#include "app/live/LiveDisplay.h"
 #include "app/service/FirmwareUpdate.h"
 
 #include <QAction>
@@ -82,13 +83,12 @@ const std::vector<Command>& commands() {
          }},
         {"test data", "RE", 0,
          [](TForm1& form, test::SimulatedLink&) {
-             auto* pages = control<QTabWidget>(form, "PageControl1");
-             pages->setTabVisible(pages->indexOf(control<QWidget>(form, "TabSheet4")), true);
+             form.liveDisplay().setTestValuesTabShown(true);
              control<QPushButton>(form, "Button10")->click();
          }},
         {"set position", "SA", 400,
          [](TForm1& form, test::SimulatedLink&) {
-             form.State.MemoryPositionCounts = 2048;
+             form.displayState().MemoryPositionCounts = 2048;
              control<QAction>(form, "SetPosiotn1")->trigger();
          }},
         {"firmware update", "FL", 0, flashSmallImage},
@@ -104,16 +104,18 @@ TEST(ExchangeIsolationTest, NoPollGoesOutWhileACommandRuns) {
         test::SimulatedLink link(latePolls(command.ackDelayMs));
         TForm1 form;
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.pollCycle().ResumePolling(10);
-        ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 10000));
+        ASSERT_TRUE(form.link().snapshot().portOpen);
+        form.link().resumePolling(10);
+        ASSERT_TRUE(
+            runUntil([&] { return !form.link().snapshot().state.ParamReadPending; }, 10000));
 
         // Start the command just after a tick sent a poll: its reply is 300 ms away.
         link.sim.clearLog();
         bool ticked = false;
         const QMetaObject::Connection tick =
-            QObject::connect(&form.Timer2, &QTimer::timeout, [&ticked] { ticked = true; });
-        ASSERT_TRUE(runUntil([&] { return ticked && form.State.ReplyPending; }, 3000));
+            QObject::connect(&form.link(), &Link::ticked, [&ticked] { ticked = true; });
+        ASSERT_TRUE(
+            runUntil([&] { return ticked && form.link().snapshot().state.ReplyPending; }, 3000));
         QObject::disconnect(tick);
         ASSERT_TRUE(link.sim.waitUntil([&] { return !link.sim.requests().empty(); }, 1s));
         link.sim.clearLog();

@@ -3,8 +3,8 @@
 
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
-#include "common/RxRelay.h"
 #include "app/service/FirmwareUpdate.h"
+#include "common/RxRelay.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -40,9 +40,7 @@ TEST(FirmwareUpdateLrzsz, RxReceivesTheImagePaddedWithErasedFlash) {
     QStringList messages;
     {
         TForm1 form;
-        form.ComPort1.setComNumber(1);
-        form.ComPort1.setBaud(9600);
-        form.ComPort1.setOpen(true);
+        EXPECT_TRUE(form.link().openPort(1).opened);
         FirmwareUpdate::Hooks hooks;
         hooks.confirm = [](const QString&) { return true; };
         hooks.chooseFile = [&] { return imagePath; };

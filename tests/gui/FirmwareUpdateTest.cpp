@@ -52,9 +52,7 @@ std::vector<int> sentBlockNumbers(const std::vector<std::uint8_t>& sent) {
 class FirmwareUpdateTest : public ::testing::Test {
 protected:
     FirmwareUpdateTest() {
-        form.ComPort1.setComNumber(1);
-        form.ComPort1.setBaud(9600);
-        form.ComPort1.setOpen(true);
+        EXPECT_TRUE(form.link().openPort(1).opened);
         // The controller's block is known, as after start-up: the update backs it up without a
         // read, so FL is the first frame.
         EXPECT_TRUE(test::readControllerBlock(form.link()));
@@ -99,7 +97,7 @@ protected:
 
     // The bootloader goes quiet once the second block is acknowledged, before the third is sent.
     void silenceAfterSecondBlock() {
-        onceWhen([this] { return labelStarts("Page: 2/") && form.Rx.RxCount > 0; },
+        onceWhen([this] { return labelStarts("Page: 2/") && form.link().bytesHeld() > 0; },
                  [this] {
                      sim::FaultConfig f;
                      f.silent = true;
@@ -121,8 +119,8 @@ protected:
     void expectBackToNormal() {
         EXPECT_FALSE(form.firmwareUpdate().isRunning());
         EXPECT_EQ(form.views().current(), View::Normal);
-        EXPECT_EQ(form.ComPort1.Parity(), TParity::pNone);
-        EXPECT_TRUE(form.Timer2.isActive());
+        EXPECT_EQ(form.link().snapshot().parity, TParity::pNone);
+        EXPECT_TRUE(form.link().snapshot().polling);
         EXPECT_TRUE(child<QMenuBar>("MainMenu1")->isEnabled());
         EXPECT_TRUE(child<QPushButton>("SaveParam")->isEnabled());
     }
@@ -168,7 +166,7 @@ TEST_F(FirmwareUpdateTest, ImageOfWholePagesArrivesIntactAndBlockNumbersWrap) {
     bool lockedWhileRunning = false;
     onceWhen([this] { return labelStarts("Page: 2/"); },
              [&] {
-                 oddWhileRunning = form.ComPort1.Parity() == TParity::pOdd &&
+                 oddWhileRunning = form.link().snapshot().parity == TParity::pOdd &&
                                    form.views().current() == View::Update;
                  lockedWhileRunning = !child<QMenuBar>("MainMenu1")->isEnabled() &&
                                       !child<QPushButton>("ReadParam")->isEnabled() &&
@@ -543,7 +541,7 @@ TEST_F(FirmwareUpdateTest, UnplugDuringTransferEndsTheUpdate) {
     EXPECT_EQ(child<QStatusBar>("StatusBar1")->currentMessage(), "USB disconnected");
     EXPECT_FALSE(update().isRunning());
     EXPECT_EQ(form.views().current(), View::Normal);
-    EXPECT_EQ(form.ComPort1.Parity(), TParity::pNone);
+    EXPECT_EQ(form.link().snapshot().parity, TParity::pNone);
 }
 
 } // namespace

@@ -45,13 +45,17 @@ TEST_F(LiveDisplayGestureTest, ReedCompassSwitchesTheAnalysisOnlyDuringTheSensor
         bool before;
         bool after;
     };
+    // The link starts in the sensor check; the cases without it come last.
     for (const Case& c : {Case{true, false, true}, Case{true, true, false},
                           Case{false, false, false}, Case{false, true, false}}) {
         SCOPED_TRACE(testing::Message() << c.phase << c.before);
-        form.State.SensorCheckPhase = c.phase;
-        form.State.SectorAnalysisOn = c.before;
+        if (!c.phase) {
+            form.link().pollStatusOnly(); // the sensor check is over
+        }
+        ASSERT_EQ(seen().state.SensorCheckPhase, c.phase);
+        form.link().setSectorAnalysisOn(c.before);
         doubleClick("AbCompass1");
-        EXPECT_EQ(form.State.SectorAnalysisOn, c.after);
+        EXPECT_EQ(seen().state.SectorAnalysisOn, c.after);
     }
 }
 
@@ -59,18 +63,18 @@ TEST_F(LiveDisplayGestureTest, AngleSourceToggleWorksInServiceModeOnly) {
     auto* winkel = control<CompassGauge>("Winkel");
     const QColor ring = winkel->bevelOuterColor();
     doubleClick("Winkel");
-    EXPECT_FALSE(form.State.WinkelFromPosition);
+    EXPECT_FALSE(seen().state.WinkelFromPosition);
     EXPECT_EQ(winkel->bevelOuterColor(), ring);
 
     form.serviceMode().setOn(true);
     doubleClick("Winkel");
-    EXPECT_TRUE(form.State.WinkelFromPosition);
+    EXPECT_TRUE(seen().state.WinkelFromPosition);
     EXPECT_EQ(winkel->bevelOuterColor(), tcolor(0x008080));
     ASSERT_TRUE(sendStatus(StatusFields().angle(0x0155).position(0x12345)));
     EXPECT_DOUBLE_EQ(winkel->value(), 0x345); // the position's low 10 bits
 
     doubleClick("Winkel");
-    EXPECT_FALSE(form.State.WinkelFromPosition);
+    EXPECT_FALSE(seen().state.WinkelFromPosition);
     EXPECT_EQ(winkel->bevelOuterColor(), tcolor(0x800000));
     ASSERT_TRUE(sendStatus(StatusFields().angle(0x0155).position(0x12345)));
     EXPECT_DOUBLE_EQ(winkel->value(), 0x155);

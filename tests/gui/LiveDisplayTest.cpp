@@ -54,7 +54,7 @@ TEST_F(LiveDisplayTest, StatusByteDrivesTheWarningAndReedLamps) {
 
 TEST_F(LiveDisplayTest, ZonePictureIsDrawnForANewValidZoneOnly) {
     ASSERT_TRUE(sendStatus(StatusFields().status(0xC3)));
-    EXPECT_EQ(form.State.ZoneIndex, 3);
+    EXPECT_EQ(seen().state.ZoneIndex, 3);
     const QImage& picture = control<PictureBox>("Image1")->picture();
     ASSERT_FALSE(picture.isNull());
     const QColor zone = tcolor(0x80FFFF);
@@ -71,7 +71,7 @@ TEST_F(LiveDisplayTest, ZonePictureIsDrawnForANewValidZoneOnly) {
     canvas.setPixelColor(10, 10, Qt::black);
     for (std::uint8_t status : {std::uint8_t{0x03}, std::uint8_t{0x09}, std::uint8_t{0x0F}}) {
         ASSERT_TRUE(sendStatus(StatusFields().status(status)));
-        EXPECT_EQ(form.State.ZoneIndex, 3);
+        EXPECT_EQ(seen().state.ZoneIndex, 3);
         EXPECT_EQ(control<PictureBox>("Image1")->picture().pixelColor(10, 10), QColor(Qt::black));
     }
     ASSERT_TRUE(sendStatus(StatusFields().status(0x00)));
@@ -87,8 +87,8 @@ TEST_F(LiveDisplayTest, ReedStateAngleAndSpeedTexts) {
 }
 
 TEST_F(LiveDisplayTest, InputLampsAndTheMemoryHighlight) {
-    setStroke("100", "100");                 // one count is below a hundredth of a millimetre
-    form.State.MemoryPositionCounts = 51200; // 50.00mm
+    setStroke("100", "100"); // one count is below a hundredth of a millimetre
+    form.displayState().MemoryPositionCounts = 51200; // 50.00mm
     struct Case {
         std::uint32_t position;
         std::uint8_t inputs;

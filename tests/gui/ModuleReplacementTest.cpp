@@ -40,10 +40,11 @@ protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.pollCycle().ResumePolling(10); // no two-second wait for the first poll
+        ASSERT_TRUE(form.link().snapshot().portOpen);
+        form.link().resumePolling(10); // no two-second wait for the first poll
         // Once the block has been read, nothing overwrites the editor's values any more.
-        ASSERT_TRUE(runUntil([this] { return !form.State.ParamReadPending; }, 5000));
+        ASSERT_TRUE(
+            runUntil([this] { return !form.link().snapshot().state.ParamReadPending; }, 5000));
         setCylinder("1000", "100");
         replacement().setInputBox(
             [this](const QString& title, const QString& prompt, const QString& text) {
@@ -101,7 +102,7 @@ TEST_F(ModuleReplacementTest, TypedPositionBecomesMemoryAndIsWrittenAsSa) {
     EXPECT_EQ(asked[0].title, "Enter absolute Position");
     EXPECT_EQ(asked[0].prompt, "Position to set in zylinder [mm]: ");
     EXPECT_EQ(asked[0].text, "0,00");
-    EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 25600);
     EXPECT_EQ(memoryLabel()->text(), "Memory: 250mm");
 
     link.sim.clearLog();
@@ -114,8 +115,8 @@ TEST_F(ModuleReplacementTest, TypedPositionBecomesMemoryAndIsWrittenAsSa) {
     EXPECT_EQ(link.sim.position(), 25600);
     EXPECT_EQ(panel1Colour(), tcolor(tc::White));
     EXPECT_TRUE(control<QPushButton>("ReadParam")->isEnabled());
-    EXPECT_EQ(form.Timer2.interval(), ModuleReplacement::kResumeMs);
-    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_EQ(form.link().snapshot().pollIntervalMs, ModuleReplacement::kResumeMs);
+    EXPECT_TRUE(form.link().snapshot().polling);
     EXPECT_NE(form.statusBar()->currentMessage(), kNoResponse);
 }
 
@@ -126,7 +127,7 @@ TEST_F(ModuleReplacementTest, SaFieldsAreTheCountWithinATurnAndTheWholeTurns) {
     } cases[] = {{1023, "SA3FF0000"}, {1024, "SA0000001"}, {-1, "SA3FFFFFF"}, {0, "SA0000000"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.frame);
-        form.State.MemoryPositionCounts = c.counts;
+        form.displayState().MemoryPositionCounts = c.counts;
         link.sim.clearLog();
         setPosition();
         EXPECT_EQ(requestsStartingWith(link.sim, "SA"), (std::vector<std::string>{c.frame}));
@@ -150,7 +151,7 @@ TEST_F(ModuleReplacementTest, TypedDecimalsWithPointOrComma) {
         SCOPED_TRACE(c.typed);
         type(c.typed);
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(form.State.MemoryPositionCounts, c.counts);
+        EXPECT_EQ(form.displayState().MemoryPositionCounts, c.counts);
         EXPECT_EQ(memoryLabel()->text(), c.label);
     }
 }
@@ -158,7 +159,7 @@ TEST_F(ModuleReplacementTest, TypedDecimalsWithPointOrComma) {
 TEST_F(ModuleReplacementTest, TypedPointInADecimalPointLocale) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     type("12.345");
-    EXPECT_EQ(form.State.MemoryPositionCounts, 1263);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 1263);
     EXPECT_EQ(memoryLabel()->text(), "Memory: 12,34mm");
 }
 
@@ -172,7 +173,7 @@ TEST_F(ModuleReplacementTest, BadInputChangesNothing) {
         messages.clear();
         type(typed);
         EXPECT_EQ(messages, std::vector<QString>{" Wrong input format "});
-        EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
+        EXPECT_EQ(form.displayState().MemoryPositionCounts, 25600);
         EXPECT_EQ(memoryLabel()->text(), before);
     }
 
@@ -185,7 +186,7 @@ TEST_F(ModuleReplacementTest, BadInputChangesNothing) {
     QTest::mousePress(memoryLabel(), Qt::LeftButton);
     EXPECT_EQ(asked.size(), boxes);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 25600);
 }
 
 // Without a usable stroke and turns no millimetres can become counts: the label would claim a
@@ -201,7 +202,7 @@ TEST_F(ModuleReplacementTest, UnusableStrokeOrTurnsRefuseThePositionAndSendNothi
         messages.clear();
         control<QAction>("GetPosition1")->trigger();
         EXPECT_EQ(messages, std::vector<QString>{kNoGeometryMessage});
-        EXPECT_EQ(form.State.MemoryPositionCounts, kNoMemoryPosition);
+        EXPECT_EQ(form.displayState().MemoryPositionCounts, kNoMemoryPosition);
         EXPECT_FALSE(memoryLabel()->isVisibleTo(&form));
         link.sim.clearLog();
         messages.clear();
@@ -212,7 +213,7 @@ TEST_F(ModuleReplacementTest, UnusableStrokeOrTurnsRefuseThePositionAndSendNothi
     // the cylinder is usable again.
     setCylinder("1000", "100");
     type("250");
-    EXPECT_EQ(form.State.MemoryPositionCounts, 25600);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 25600);
     EXPECT_EQ(memoryLabel()->text(), "Memory: 250mm");
 }
 
@@ -231,10 +232,11 @@ TEST_F(ModuleReplacementTest, TheLabelFollowsTheCylinderItIsShownFor) {
 
 TEST_F(ModuleReplacementTest, MemoryPositionTakenFromTheOldModule) {
     link.sim.setPosition(25600 + 512);
-    ASSERT_TRUE(runUntil([this] { return form.State.LastPositionCounts == 25600 + 512; }, 2000));
+    ASSERT_TRUE(runUntil(
+        [this] { return form.link().snapshot().state.LastPositionCounts == 25600 + 512; }, 2000));
     EXPECT_FALSE(memoryLabel()->isVisibleTo(&form));
     control<QAction>("GetPosition1")->trigger();
-    EXPECT_EQ(form.State.MemoryPositionCounts, 25600 + 512);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 25600 + 512);
     EXPECT_EQ(memoryLabel()->text(), "Memory: 255,00mm");
     EXPECT_TRUE(memoryLabel()->isVisibleTo(&form));
 }
@@ -248,16 +250,16 @@ TEST_F(ModuleReplacementTest, NothingMemorisedSendsNothing) {
 }
 
 TEST_F(ModuleReplacementTest, NoAcknowledgeTurnsThePanelRed) {
-    form.State.MemoryPositionCounts = 2048;
+    form.displayState().MemoryPositionCounts = 2048;
     silence(true);
     link.sim.clearLog();
     setPosition();
     EXPECT_EQ(requestsStartingWith(link.sim, "SA"), (std::vector<std::string>{"SA0000002"}));
     EXPECT_EQ(form.statusBar()->currentMessage(), kNoResponse);
     EXPECT_EQ(panel1Colour(), tcolor(tc::Red));
-    EXPECT_EQ(form.State.MemoryPositionCounts, 2048);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, 2048);
     EXPECT_TRUE(control<QPushButton>("ReadParam")->isEnabled());
-    EXPECT_EQ(form.Timer2.interval(), ModuleReplacement::kResumeMs);
+    EXPECT_EQ(form.link().snapshot().pollIntervalMs, ModuleReplacement::kResumeMs);
 
     // Another try once the module answers: the panel is white again.
     silence(false);
@@ -267,7 +269,7 @@ TEST_F(ModuleReplacementTest, NoAcknowledgeTurnsThePanelRed) {
 }
 
 TEST_F(ModuleReplacementTest, OtherCommandsAreRefusedWhileTheWriteWaits) {
-    form.State.MemoryPositionCounts = 5;
+    form.displayState().MemoryPositionCounts = 5;
     silence(true);
     link.sim.clearLog();
     QTimer::singleShot(300, &form, [this] {

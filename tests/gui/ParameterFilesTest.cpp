@@ -5,13 +5,13 @@
 #include "SimulatedLink.h"
 #include "app/ServiceMode.h"
 #include "app/TForm1.h"
-#include "common/ExampleParameterFile.h"
-#include "common/ScratchFile.h"
 #include "app/live/ReceiveDispatcher.h"
-#include "device/ReplyFrames.h"
 #include "app/pages/EditorControls.h"
 #include "app/pages/EditorMapping.h"
 #include "app/pages/ParameterTransfer.h"
+#include "common/ExampleParameterFile.h"
+#include "common/ScratchFile.h"
+#include "device/ReplyFrames.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
@@ -287,7 +287,7 @@ TEST_F(ParameterFilesTest, LoadsTheExampleOntoThePagesInEitherNotation) {
             const QString sep = locale.decimalPoint();
             w.chosen = put("load", content); // opened as load.ZDF
             put("load.ZDF", content);
-            w.form.State.AutoReadParams = true;
+            w.form.link().setAutoReadBlock(true);
             w.control<QPushButton>("ReadParam")->setEnabled(false);
             w.form.parameterFiles().ReadFromFileClick();
             EXPECT_EQ(w.dialogs, QStringList{"OpenDialog1"});
@@ -313,7 +313,7 @@ TEST_F(ParameterFilesTest, LoadsTheExampleOntoThePagesInEitherNotation) {
             EXPECT_EQ(w.grid(1, 3)->value(), 0);
             EXPECT_EQ(w.grid(1, 4)->value(), 2); // segment 4 follows a switch position not set
             EXPECT_TRUE(w.control<QPushButton>("ReadParam")->isEnabled());
-            EXPECT_FALSE(w.form.State.AutoReadParams);
+            EXPECT_FALSE(w.form.link().snapshot().state.AutoReadParams);
 
             // The pages give back the words of the window that saved the file.
             Window saver(locale);
@@ -372,7 +372,7 @@ TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
     };
     for (const auto& c : cases) {
         Window w;
-        w.form.State.AutoReadParams = true;
+        w.form.link().setAutoReadBlock(true);
         w.control<QPushButton>("ReadParam")->setEnabled(false);
         w.form.Params.Slots[1] = 1234;
         const auto before = w.form.Params.Slots;
@@ -382,7 +382,7 @@ TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
             << c.name;
         EXPECT_EQ(w.messages, c.valid ? QStringList{} : QStringList{"Bad Parameterblock! "})
             << c.name;
-        EXPECT_EQ(w.form.State.AutoReadParams, !c.valid) << c.name;
+        EXPECT_EQ(w.form.link().snapshot().state.AutoReadParams, !c.valid) << c.name;
         EXPECT_EQ(w.control<QPushButton>("ReadParam")->isEnabled(), c.valid) << c.name;
         EXPECT_EQ(w.form.Params.Slots, before) << c.name;
         EXPECT_EQ(w.edit("Laenge")->text(), laenge);
@@ -431,7 +431,7 @@ TEST_F(ParameterFilesTest, UnusableFilesChangeNothingAndSaySo) {
             EXPECT_EQ(w.messages[0], c.says);
         }
         EXPECT_EQ(w.form.Params.Slots, block);
-        EXPECT_TRUE(w.form.State.AutoReadParams);
+        EXPECT_TRUE(w.form.link().snapshot().state.AutoReadParams);
         EXPECT_EQ(w.pageWords(), words);
     }
 }
@@ -556,7 +556,7 @@ TEST_F(ParameterFilesTest, FileNamedAtStartIsShownAndNotReadOverByTheDevice) {
         Window w;
         w.form.analogHandlersAttached = false; // as before the window is first shown
         w.form.parameterFiles().loadAtStart(file);
-        EXPECT_FALSE(w.form.State.ParamReadPending);
+        EXPECT_FALSE(w.form.link().snapshot().state.ParamReadPending);
         EXPECT_EQ(w.edit("Laenge")->text(), "500");
         // The analog reactions ran once: their labels show the loaded range.
         EXPECT_TRUE(w.control<QLabel>("L_UP")->text().contains("500"))
@@ -565,7 +565,7 @@ TEST_F(ParameterFilesTest, FileNamedAtStartIsShownAndNotReadOverByTheDevice) {
     {
         Window w;
         w.form.parameterFiles().loadAtStart(put("bad.ZDF", "garbage"));
-        EXPECT_TRUE(w.form.State.ParamReadPending);
+        EXPECT_TRUE(w.form.link().snapshot().state.ParamReadPending);
         EXPECT_EQ(w.messages.size(), 1);
     }
 }

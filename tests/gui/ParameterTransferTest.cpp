@@ -6,9 +6,9 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/HexField.h"
 #include "app/live/ReceiveDispatcher.h"
 #include "app/pages/EditorMapping.h"
+#include "device/HexField.h"
 #include "widgets/TColor.h"
 
 #include <QElapsedTimer>
@@ -72,8 +72,8 @@ protected:
 
     void expectPollingResumedAfterSend() {
         EXPECT_TRUE(readParam->isEnabled());
-        EXPECT_TRUE(form.Timer2.isActive());
-        EXPECT_EQ(form.Timer2.interval(), 1500);
+        EXPECT_TRUE(form.link().snapshot().polling);
+        EXPECT_EQ(form.link().snapshot().pollIntervalMs, 1500);
         EXPECT_FALSE(form.pollCycle().exchangeRunning());
         EXPECT_FALSE(form.link().exchangeRunning());
     }
@@ -112,8 +112,19 @@ TEST_F(ParameterTransferTest, SendsEveryWordInOrderWithTheEditorsValues) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(ParameterTransferTest, LongerBlockSendsOneMoreWordAsZero) {
-    form.State.ExtraWordCount = 21;
+// A controller whose block carries one word more.
+class ParameterTransferLongerBlockTest : public ParameterTransferTest {
+protected:
+    ParameterTransferLongerBlockTest() : ParameterTransferTest(longerBlock()) {}
+    static sim::SimOptions longerBlock() {
+        sim::SimOptions options;
+        options.extraWords = 21;
+        return options;
+    }
+};
+
+TEST_F(ParameterTransferLongerBlockTest, LongerBlockSendsOneMoreWordAsZero) {
+    ASSERT_EQ(form.link().snapshot().state.ExtraWordCount, 21);
     form.Params.Slots[37] = 0x1234; // not filled from the pages: cleared before the send
     form.parameterTransfer().SaveParamClick();
     const std::vector<std::string> sent = writes();
@@ -132,8 +143,8 @@ TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDist
     // The same send again, slowed down by the controller, with a second click on the button and
     // a late parameter block (another stroke, shown as the receive side shows it) in its waits.
     link.sim.clearLog();
-    form.Timer2.stop();
-    form.State.ReplyPending = false;
+    test::parkPolling(form.link());
+    ASSERT_FALSE(form.link().snapshot().state.ReplyPending); // the read-back answered last
     sim::FaultConfig slow;
     slow.delayMs = 5;
     link.sim.setFault(slow);
@@ -214,10 +225,10 @@ TEST_F(ParameterTransferTest, AnUnusableEditRefusesTheSendAndNamesIt) {
 TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {
     link.sim.setParameterWord(1, 640);
     form.parameterTransfer().ReadParamClick();
-    EXPECT_TRUE(form.State.ParamReadPending);
-    EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), 200);
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 3000));
+    EXPECT_TRUE(form.link().snapshot().state.ParamReadPending);
+    EXPECT_TRUE(form.link().snapshot().polling);
+    EXPECT_EQ(form.link().snapshot().pollIntervalMs, 200);
+    ASSERT_TRUE(runUntil([&] { return !form.link().snapshot().state.ParamReadPending; }, 3000));
     EXPECT_EQ(link.sim.requests().front(), "PV");
     EXPECT_EQ(laenge->text(), "640");
 }
@@ -235,7 +246,8 @@ TEST_F(ParameterTransferTest, ABlockReceivedDuringTheSendIsDroppedAndAWantedRead
     sim::FaultConfig slow;
     slow.delayMs = 5;
     link.sim.setFault(slow);
-    form.State.ParamReadPending = true;
+    ASSERT_TRUE(form.link().askForBlock());
+    test::parkPolling(form.link());
     bool delivered = false;
     QTimer::singleShot(40, &form, [&] {
         ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
@@ -248,8 +260,8 @@ TEST_F(ParameterTransferTest, ABlockReceivedDuringTheSendIsDroppedAndAWantedRead
     EXPECT_EQ(laenge->text(), "500");
     EXPECT_EQ(form.findChild<QLineEdit*>("Turns")->text(), turnsBefore);
     EXPECT_EQ(form.Params.Slots[1], 500);
-    EXPECT_TRUE(form.State.ParamReadPending);
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_TRUE(form.link().snapshot().state.ParamReadPending);
+    EXPECT_EQ(form.link().bytesHeld(), 0u);
     EXPECT_EQ(writes().size(), 36u);
 }
 
@@ -276,8 +288,8 @@ TEST_F(ParameterTransferSilenceTest, MissingAcknowledgeAfterWordFiveStopsTheSend
 
     // A later send that gets through makes the panel white again.
     link.sim.setFault({});
-    form.Timer2.stop();
-    form.State.ReplyPending = false;
+    test::parkPolling(form.link());
+    ASSERT_FALSE(form.link().snapshot().state.ReplyPending);
     form.parameterTransfer().SaveParamClick();
     EXPECT_EQ(panelColor(), tcolor(tc::White));
 }

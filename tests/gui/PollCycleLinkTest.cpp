@@ -6,6 +6,7 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "device/RequestFrames.h"
+#include "serial/PosixSerialDevice.h"
 #include "widgets/LedIndicator.h"
 
 #include <QAbstractButton>
@@ -44,8 +45,10 @@ protected:
 
     void SetUp() override {
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
+        ASSERT_TRUE(seen().portOpen);
     }
+
+    LinkSnapshot seen() const { return form.link().snapshot(); }
 
     // Lets the event loop run until the device has seen `count` requests; `eachRound` runs
     // after every round. The device runs on its own thread, so a watcher wakes the loop.
@@ -80,8 +83,8 @@ TEST_F(PollCycleLinkTest, AnAnsweringDeviceIsPolledWithTheSensorWordsEveryEleven
     }
     EXPECT_TRUE(lamp->isChecked());
     EXPECT_EQ(lamp->caption(), "COM1 Connected");
-    EXPECT_EQ(form.State.MissedPolls, 0);
-    EXPECT_TRUE(form.State.SensorCheckPhase);
+    EXPECT_EQ(seen().state.MissedPolls, 0);
+    EXPECT_TRUE(seen().state.SensorCheckPhase);
 }
 
 class PollCycleLostReplyTest : public PollCycleLinkTest {
@@ -99,8 +102,8 @@ TEST_F(PollCycleLostReplyTest, OneLostReplyEndsTheSensorCheckWithoutARedLamp) {
     };
     ASSERT_TRUE(runUntilRequests(15, 10000, watchLamp));
     EXPECT_FALSE(redAfterGreen);
-    EXPECT_FALSE(form.State.SensorCheckPhase);
-    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_FALSE(seen().state.SensorCheckPhase);
+    EXPECT_FALSE(seen().state.ParamReadPending);
     const std::vector<std::string> sent = link.sim.requests();
     for (std::size_t i = 1; i < 15; ++i) {
         EXPECT_EQ(sent[i], "RV") << "poll " << i + 1 << ": no sensor words once the check ended";
@@ -109,34 +112,38 @@ TEST_F(PollCycleLostReplyTest, OneLostReplyEndsTheSensorCheckWithoutARedLamp) {
 
 TEST_F(PollCycleLinkTest, QuietLinkLetsTheOutstandingReplyArriveAndStopsPolling) {
     ASSERT_TRUE(runUntilRequests(3, 4000));
+    // Replies come 60 ms late: a poll just went out when a command begins.
+    sim::FaultConfig late;
+    late.delayMs = 60;
+    link.sim.setFault(late);
+    ASSERT_TRUE(runUntil([&] { return seen().state.ReplyPending; }, 2000));
     std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
     ASSERT_TRUE(exchange);
-    EXPECT_FALSE(form.Timer2.isActive());
-    ASSERT_TRUE(runUntil([&] { return !form.State.ReplyPending; }, 1000));
+    EXPECT_FALSE(seen().polling);
 
-    // A poll just went out: its status reply ends the wait long before the 200 ms.
-    form.State.ReplyPending = true;
-    ASSERT_EQ(exchange->send(pollFrame('R', 'V')), LinkResult::Sent);
+    // Its status reply ends the wait long before the 200 ms.
     QElapsedTimer clock;
     clock.start();
     exchange->quiet();
     EXPECT_LT(clock.elapsed(), 150);
-    EXPECT_FALSE(form.State.ReplyPending);
-    EXPECT_FALSE(form.Timer2.isActive()) << "a reply during an exchange does not re-arm it";
+    EXPECT_FALSE(seen().state.ReplyPending);
+    EXPECT_FALSE(seen().polling) << "a reply during an exchange does not re-arm it";
+    exchange.reset();
 
     // Nothing answers: the whole settle time passes.
     link.sim.setFault(silence());
-    form.State.ReplyPending = true;
+    ASSERT_TRUE(runUntil([&] { return seen().state.ReplyPending; }, 2000));
+    exchange.emplace(std::move(*form.link().begin(QStringLiteral("test"))));
     clock.restart();
     exchange->quiet();
     EXPECT_GE(clock.elapsed(), Link::kSettleMs - 5);
     EXPECT_LT(clock.elapsed(), Link::kSettleMs + 150);
-    EXPECT_FALSE(form.Timer2.isActive());
+    EXPECT_FALSE(seen().polling);
 
     exchange->resumeWith(1500);
     exchange.reset();
-    EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), 1500);
+    EXPECT_TRUE(seen().polling);
+    EXPECT_EQ(seen().pollIntervalMs, 1500);
 }
 
 TEST_F(PollCycleLinkTest, AWriteWaitsForItsAcknowledgeOrGivesUpAfterTheLimit) {
@@ -156,19 +163,39 @@ TEST_F(PollCycleLinkTest, AWriteWaitsForItsAcknowledgeOrGivesUpAfterTheLimit) {
     EXPECT_LT(clock.elapsed(), Link::kAckWaitMs + 300);
 }
 
-TEST_F(PollCycleLinkTest, FailuresOnTheLineAreReported) {
-    form.ComPort1.OnTriggerLineError(form.ComPort1, 4, false);
-    EXPECT_EQ(status(), " Communication errors. Check comport, cable and connector ");
-    EXPECT_TRUE(form.ComPort1.Open()) << "polling goes on";
+// The real device, with a framing error counted by its driver whenever the test says so.
+class FramingErrors : public PosixSerialDevice {
+public:
+    explicit FramingErrors(std::shared_ptr<std::atomic<quint32>> count)
+        : count_(std::move(count)) {}
+    bool lineCounts(LineCounts& out) override {
+        out = LineCounts{};
+        out.frame = *count_;
+        return true;
+    }
 
-    form.ComPort1.setOpen(false);
-    form.Rx.AckReceived = true;
+private:
+    std::shared_ptr<std::atomic<quint32>> count_;
+};
+
+TEST_F(PollCycleLinkTest, FailuresOnTheLineAreReported) {
+    auto framing = std::make_shared<std::atomic<quint32>>(0);
+    form.link().setDeviceFactory([framing] { return std::make_unique<FramingErrors>(framing); });
+    ASSERT_TRUE(form.link().reopenPort().opened);
+    *framing = 1;
+    link.sim.sendRaw({'Z'}); // bytes wake the reader, which finds the error counted
+    ASSERT_TRUE(runUntil(
+        [&] { return status() == " Communication errors. Check comport, cable and connector "; },
+        2000));
+    EXPECT_TRUE(seen().portOpen) << "polling goes on";
+
+    // The port closes: a frame that never left is not waited for.
+    ASSERT_TRUE(form.link().closePort());
     std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(1, 1)), LinkResult::PortLost);
     EXPECT_LT(clock.elapsed(), 1000) << "a frame that never left is not waited for";
-    EXPECT_FALSE(form.Rx.AckReceived);
     EXPECT_EQ(status(), "USB disconnected");
 }
 
@@ -176,7 +203,7 @@ TEST_F(PollCycleLinkTest, FailuresOnTheLineAreReported) {
 // so in the status bar; the controller hears nothing of it.
 TEST_F(PollCycleLinkTest, ARefusedCommandSaysTheControllerIsBusy) {
     ASSERT_TRUE(runUntilRequests(2, 4000));
-    form.State.MemoryPositionCounts = 1024;
+    form.displayState().MemoryPositionCounts = 1024;
     std::optional<Exchange> exchange = form.link().begin(QStringLiteral("Send Parameter-Block"));
     ASSERT_TRUE(exchange);
     const char* const controls[] = {"SaveParam", "LMDButton1", "Kalibrierung", "Button10",
@@ -195,7 +222,7 @@ TEST_F(PollCycleLinkTest, ARefusedCommandSaysTheControllerIsBusy) {
         EXPECT_EQ(status(), " Controller busy: Send Parameter-Block is running ");
         pauseFor(50);
         EXPECT_TRUE(link.sim.requests().empty());
-        EXPECT_EQ(form.State.PollSelector, 0);
+        EXPECT_EQ(seen().state.PollSelector, 0);
     }
 }
 

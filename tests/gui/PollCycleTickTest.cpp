@@ -1,13 +1,14 @@
 // The poll tick driven by hand against a simulated actuator that logs every request and answers
-// none: which frame goes out, what the supervision does with unanswered polls, and the restart
-// of the poll timer. An answered poll is stood in for by clearing ReplyPending, as the receive
-// side does, so that no reply re-arms the timer behind the test's back.
+// none by itself: which frame goes out, what the supervision does with unanswered polls, and the
+// restart of the poll timer. An answered poll is a status reply the test puts on the line; the
+// timer is parked after every tick and reply, so that only the test ticks.
 
 #include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/Views.h"
+#include "unit/ReceiveEngineReplay.h"
 #include "widgets/LedIndicator.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <vector>
 
 using namespace zuvo;
+using zuvo::test::parkPolling;
 using zuvo::test::runUntil;
 using zuvo::test::SimulatedLink;
 
@@ -39,25 +41,34 @@ class PollCycleTickTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.Timer2.stop();
+        ASSERT_TRUE(state().portOpen);
+        parkPolling(form.link());
     }
 
-    // One tick by hand; the timer it re-arms is stopped again so that only the test ticks.
+    LinkSnapshot state() const { return form.link().snapshot(); }
+
+    // One tick by hand; the timer it re-arms is parked again so that only the test ticks.
     // Returns the interval the tick chose.
     int tick() {
-        form.pollCycle().Timer2Timer();
-        EXPECT_TRUE(form.Timer2.isActive());
-        const int interval = form.Timer2.interval();
-        form.Timer2.stop();
-        return interval;
+        form.link().tick();
+        EXPECT_TRUE(state().polling);
+        lastInterval = state().pollIntervalMs;
+        parkPolling(form.link());
+        return lastInterval;
     }
 
-    // Ticks once and returns the request the device got from it; `answered` stands in for the
-    // reply to the previous poll.
+    // The controller answers the poll that is out: a status reply on the line, taken.
+    void answer() {
+        link.sim.sendRaw(replay::statusReply({.position = 7}));
+        ASSERT_TRUE(runUntil([this] { return !state().state.ReplyPending; }, 2000));
+        parkPolling(form.link());
+    }
+
+    // Ticks once and returns the request the device got from it; `answered` makes the
+    // controller answer the previous poll first.
     std::string sentTick(bool answered) {
-        if (answered) {
-            form.State.ReplyPending = false;
+        if (answered && state().state.ReplyPending) {
+            answer();
         }
         const std::size_t before = link.sim.requestCount();
         tick();
@@ -89,6 +100,7 @@ protected:
 
     SimulatedLink link{silentDevice()};
     TForm1 form;
+    int lastInterval = 0; // the interval the last tick chose
     LedIndicator* const lamp = form.findChild<LedIndicator*>("AbLED1");
     QStatusBar* const statusBar = form.findChild<QStatusBar*>("StatusBar1");
     QLabel* const clock = form.findChild<QLabel*>("Label15");
@@ -96,7 +108,7 @@ protected:
 };
 
 TEST_F(PollCycleTickTest, EveryEleventhAnsweredPollAsksForTheSensorWords) {
-    form.State.ParamReadPending = false;
+    form.link().stopAskingForBlock();
     std::vector<std::string> sent;
     for (int i = 0; i < 33; ++i) {
         sent.push_back(answeredTick());
@@ -106,77 +118,82 @@ TEST_F(PollCycleTickTest, EveryEleventhAnsweredPollAsksForTheSensorWords) {
     }
     EXPECT_TRUE(lamp->isChecked());
     EXPECT_EQ(lamp->caption(), "COM1 Connected");
-    EXPECT_EQ(form.State.MissedPolls, 0);
+    EXPECT_EQ(state().state.MissedPolls, 0);
 
     // While the block is wanted the same polls ask for it, and the tick waits longer.
-    form.State.ParamReadPending = true;
-    form.State.SensorPollCounter = 9;
+    for (int i = 0; i < 9; ++i) {
+        answeredTick();
+    }
+    ASSERT_TRUE(form.link().askForBlock());
+    parkPolling(form.link());
     EXPECT_EQ(answeredTick(), "PV");
-    EXPECT_EQ(form.Timer2.interval(), Link::kParamReadTickMs);
+    EXPECT_EQ(lastInterval, Link::kParamReadTickMs);
     EXPECT_EQ(answeredTick(), "PX");
-    form.State.ParamReadPending = false;
+    form.link().stopAskingForBlock();
     answeredTick();
-    EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
+    EXPECT_EQ(lastInterval, Link::kTickMs);
 }
 
 TEST_F(PollCycleTickTest, FirstLostReplyOfTheSensorCheckOnlyEndsTheCheck) {
-    form.State.ParamReadPending = false;
-    form.State.SectorAnalysisOn = true;
+    form.link().stopAskingForBlock();
+    form.link().setSectorAnalysisOn(true);
     EXPECT_EQ(answeredTick(), "RV");
 
     // The reply to that poll never comes.
     EXPECT_EQ(lostTick(), "RV");
-    EXPECT_FALSE(form.State.SensorCheckPhase);
-    EXPECT_FALSE(form.State.SectorAnalysisOn);
-    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_FALSE(state().state.SensorCheckPhase);
+    EXPECT_FALSE(state().state.SectorAnalysisOn);
+    EXPECT_FALSE(state().state.ParamReadPending);
     EXPECT_TRUE(lamp->isChecked()) << "no red lamp for the forgiven reply";
-    EXPECT_EQ(form.State.MissedPolls, 0) << "a forgiven reply counts as answered";
-    EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
+    EXPECT_EQ(state().state.MissedPolls, 0) << "a forgiven reply counts as answered";
+    EXPECT_EQ(lastInterval, Link::kTickMs);
 
     // The next lost reply is a link loss: red lamp, block and sensor check asked for again.
-    form.Rx.RxCount = 5;
+    link.sim.sendRaw({'Z', 'Z', 'Z', 'Z', 'Z'}); // bytes that are no reply
+    ASSERT_TRUE(runUntil([this] { return form.link().bytesHeld() == 5; }, 2000));
     EXPECT_EQ(lostTick(), "PV");
     EXPECT_FALSE(lamp->isChecked());
     EXPECT_EQ(lamp->colorOff(), QColor(255, 0, 0));
-    EXPECT_TRUE(form.State.ParamReadPending);
-    EXPECT_TRUE(form.State.SensorCheckPhase);
-    EXPECT_EQ(form.Rx.RxCount, 0u);
-    EXPECT_EQ(form.State.MissedPolls, 1);
-    EXPECT_EQ(form.Timer2.interval(), Link::kParamReadTickMs);
+    EXPECT_TRUE(state().state.ParamReadPending);
+    EXPECT_TRUE(state().state.SensorCheckPhase);
+    EXPECT_EQ(form.link().bytesHeld(), 0u);
+    EXPECT_EQ(state().state.MissedPolls, 1);
+    EXPECT_EQ(lastInterval, Link::kParamReadTickMs);
 }
 
 TEST_F(PollCycleTickTest, WithALoadedFileLostRepliesKeepPollingTheStatus) {
-    form.State.ParamReadPending = false;
-    form.State.SensorCheckPhase = false;
-    form.State.AutoReadParams = false;
+    form.link().pollStatusOnly();
     EXPECT_EQ(answeredTick(), "RV");
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(lostTick(), "RV");
-        EXPECT_EQ(form.Timer2.interval(), Link::kTickMs);
+        EXPECT_EQ(lastInterval, Link::kTickMs);
     }
     EXPECT_FALSE(lamp->isChecked());
-    EXPECT_FALSE(form.State.ParamReadPending);
-    EXPECT_FALSE(form.State.SensorCheckPhase);
-    EXPECT_EQ(form.State.MissedPolls, 3);
+    EXPECT_FALSE(state().state.ParamReadPending);
+    EXPECT_FALSE(state().state.SensorCheckPhase);
+    EXPECT_EQ(state().state.MissedPolls, 3);
     const std::vector<std::string> sent = link.sim.requests();
     EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const auto& r) { return r == "RV"; }));
 }
 
 TEST_F(PollCycleTickTest, TwentyOneUnansweredTicksCloseAndReopenThePort) {
-    form.State.ParamReadPending = false;
-    form.State.SensorCheckPhase = false;
+    form.link().stopAskingForBlock();
+    // The first lost reply of the sensor check (the start's poll) only ends the check.
+    lostTick();
+    ASSERT_FALSE(state().state.SensorCheckPhase);
+    ASSERT_EQ(state().state.MissedPolls, 0);
     statusBar->clearMessage();
     for (int i = 1; i <= 20; ++i) {
         ASSERT_NE(lostTick(), "nothing");
-        ASSERT_EQ(form.State.MissedPolls, i);
+        ASSERT_EQ(state().state.MissedPolls, i);
         ASSERT_TRUE(status().isEmpty()) << "tick " << i;
     }
     const std::size_t requestsBefore = link.sim.requestCount();
     tick();
     EXPECT_EQ(status(), "USB connected");
-    EXPECT_TRUE(form.ComPort1.Open());
-    EXPECT_EQ(form.State.MissedPolls, 0);
-    EXPECT_TRUE(form.State.ReplyPending) << "the count starts over from an unanswered poll";
+    EXPECT_TRUE(state().portOpen);
+    EXPECT_EQ(state().state.MissedPolls, 0);
+    EXPECT_TRUE(state().state.ReplyPending) << "the count starts over from an unanswered poll";
     // The closing tick spends itself on reopening; the next one polls again, and an answered
     // poll lights the lamp.
     EXPECT_EQ(answeredTick(), "PV");
@@ -185,7 +202,7 @@ TEST_F(PollCycleTickTest, TwentyOneUnansweredTicksCloseAndReopenThePort) {
 }
 
 TEST_F(PollCycleTickTest, AHangUpEndsInAClosedPortThatTheTicksTryToReopen) {
-    form.State.ParamReadPending = false;
+    form.link().stopAskingForBlock();
     answeredTick();
     link.sim.hangUp();
     // Depending on how the line goes away, a send fails at once or the silence is counted.
@@ -193,12 +210,12 @@ TEST_F(PollCycleTickTest, AHangUpEndsInAClosedPortThatTheTicksTryToReopen) {
     for (int i = 0; i < 25 && !closed; ++i) {
         tick();
         handlePendingEvents();
-        closed = !form.ComPort1.Open();
+        closed = !state().portOpen;
     }
     ASSERT_TRUE(closed);
     EXPECT_TRUE(status() == "USB disconnected" || status().isEmpty()) << status().toStdString();
     tick();
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(state().portOpen);
     EXPECT_FALSE(lamp->isChecked());
     EXPECT_NE(status(), "USB connected");
 }
@@ -206,55 +223,56 @@ TEST_F(PollCycleTickTest, AHangUpEndsInAClosedPortThatTheTicksTryToReopen) {
 TEST_F(PollCycleTickTest, TheRecordingViewAlwaysAsksForTheStatus) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.Timer2.stop();
+    parkPolling(form.link());
     form.views().show(View::Recording);
     ASSERT_TRUE(recordingView->isVisible());
-    form.State.ParamReadPending = false;
+    form.link().stopAskingForBlock();
     for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(answeredTick(), "RV");
     }
-    EXPECT_EQ(form.State.SensorPollCounter, 0) << "the counter still counts and restarts";
-    form.State.ParamReadPending = true;
+    EXPECT_EQ(state().state.SensorPollCounter, 0) << "the counter still counts and restarts";
+    ASSERT_TRUE(form.link().askForBlock());
+    parkPolling(form.link());
     EXPECT_EQ(answeredTick(), "PV");
 }
 
 TEST_F(PollCycleTickTest, ARelayTestGoesOutOnceInsteadOfThePoll) {
-    form.State.ParamReadPending = false;
+    form.link().stopAskingForBlock();
     answeredTick();
     // Relais1 pressed twice before the tick.
-    form.State.PollSelector = 1;
-    form.State.PollSelector = 1;
+    ASSERT_TRUE(form.link().requestRelayTest(1));
+    ASSERT_TRUE(form.link().requestRelayTest(1));
     EXPECT_EQ(answeredTick(), "QS01");
-    EXPECT_EQ(form.State.PollSelector, 0);
-    EXPECT_TRUE(form.State.ReplyPending);
+    EXPECT_EQ(state().state.PollSelector, 0);
+    EXPECT_TRUE(state().state.ReplyPending);
     EXPECT_EQ(answeredTick(), "RV");
     const std::vector<std::string> sent = link.sim.requests();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "QS01"), 1);
 
     // Asked for while the port is closed: dropped, not sent after the reopening.
-    form.ComPort1.setOpen(false);
-    form.State.PollSelector = 2;
+    ASSERT_TRUE(form.link().closePort());
+    ASSERT_TRUE(form.link().requestRelayTest(2));
     tick();
-    ASSERT_TRUE(form.ComPort1.Open());
-    EXPECT_EQ(form.State.PollSelector, 0);
+    ASSERT_TRUE(state().portOpen);
+    EXPECT_EQ(state().state.PollSelector, 0);
     EXPECT_NE(answeredTick(), "QS02");
 }
 
 TEST_F(PollCycleTickTest, APortThatCannotBeOpenedLeavesTheLampOff) {
     answeredTick();
     ASSERT_TRUE(lamp->isChecked());
-    form.ComPort1.setOpen(false);
+    ASSERT_TRUE(form.link().closePort());
     PortMap::global().setOverride(1, link.folder.filePath("gone"));
     for (int i = 0; i < 2; ++i) {
         tick();
-        EXPECT_FALSE(form.ComPort1.Open());
+        EXPECT_FALSE(state().portOpen);
         EXPECT_FALSE(lamp->isChecked());
         EXPECT_EQ(lamp->caption(), "COM1 not available");
     }
     EXPECT_NE(status(), "USB connected");
     PortMap::global().setOverride(1, QString::fromStdString(link.sim.slavePath()));
     tick();
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_TRUE(state().portOpen);
     EXPECT_EQ(status(), "USB connected");
     EXPECT_EQ(lamp->caption(), "COM1 Connected");
 }

@@ -35,7 +35,7 @@ TEST_F(PortTroubleLineTest, StartUpSaysWhyBesideTheStatusText) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.appStartup().FormCreate({});
-    ASSERT_FALSE(form.ComPort1.Open());
+    ASSERT_FALSE(form.link().snapshot().portOpen);
     EXPECT_EQ(bar().currentMessage(), "ComPort not available"); // the text stays as it is
     ASSERT_TRUE(line().diagnosis().has_value());
     EXPECT_EQ(line().diagnosis()->problem, PortProblem::NoDevice);
@@ -54,18 +54,18 @@ TEST_F(PortTroubleLineTest, StartUpSaysWhyBesideTheStatusText) {
 
 TEST_F(PortTroubleLineTest, APulledOutAdapterIsExplainedUntilItIsBack) {
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(form.ComPort1.Open());
-    form.Timer2.stop();
+    ASSERT_TRUE(form.link().snapshot().portOpen);
+    test::parkPolling(form.link());
     EXPECT_FALSE(line().diagnosis().has_value());
 
     // The adapter goes: its device node with it.
     const QString slave = PortMap::global().devicePath(1);
-    form.ComPort1.setOpen(false);
+    ASSERT_TRUE(form.link().closePort());
     bar().showMessage("USB disconnected");
     PortMap::global().setOverride(1, link.folder.filePath("ttyUSB0"));
-    form.pollCycle().Timer2Timer();
-    form.Timer2.stop();
-    EXPECT_FALSE(form.ComPort1.Open());
+    form.link().tick();
+    test::parkPolling(form.link());
+    EXPECT_FALSE(form.link().snapshot().portOpen);
     EXPECT_EQ(bar().currentMessage(), "USB disconnected");
     ASSERT_TRUE(line().diagnosis().has_value());
     EXPECT_EQ(line().diagnosis()->problem, PortProblem::NoDevice);
@@ -73,9 +73,9 @@ TEST_F(PortTroubleLineTest, APulledOutAdapterIsExplainedUntilItIsBack) {
 
     // Plugged in again: the next tick opens it and says so; the explanation goes.
     PortMap::global().setOverride(1, slave);
-    form.pollCycle().Timer2Timer();
-    form.Timer2.stop();
-    EXPECT_TRUE(form.ComPort1.Open());
+    form.link().tick();
+    test::parkPolling(form.link());
+    EXPECT_TRUE(form.link().snapshot().portOpen);
     EXPECT_EQ(bar().currentMessage(), "USB connected");
     EXPECT_FALSE(line().diagnosis().has_value());
 }

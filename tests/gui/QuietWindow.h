@@ -1,7 +1,9 @@
 #pragma once
 // The window started on the simulated port with a quiet link and the pages' start values: no
-// poll outstanding, the block not wanted. Commands then put only their own frames on the line.
+// poll outstanding (one status reply taken), the block not wanted, polling parked. Commands
+// then put only their own frames on the line.
 
+#include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/TForm1.h"
 
@@ -9,13 +11,19 @@ namespace zuvo::test {
 
 [[nodiscard]] inline bool startOnQuietLink(TForm1& form) {
     form.appStartup().FormCreate({});
-    if (!form.ComPort1.Open()) {
+    Link& link = form.link();
+    if (!link.snapshot().portOpen) {
         return false;
     }
-    form.Timer2.stop();
-    form.State.ParamReadPending = false;
-    form.State.ReplyPending = false;
-    return true;
+    link.stopAskingForBlock();
+    {
+        std::optional<Exchange> exchange = link.begin(QStringLiteral("quiet start"));
+        if (!exchange || !exchange->requestStatus(2000).value) {
+            return false;
+        }
+    }
+    parkPolling(link);
+    return !link.snapshot().state.ReplyPending;
 }
 
 } // namespace zuvo::test

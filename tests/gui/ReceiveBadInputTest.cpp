@@ -3,6 +3,7 @@
 // frame, and a good reply is taken again afterwards.
 
 #include "ReceiveLink.h"
+#include "app/live/LiveDisplay.h"
 #include "app/live/ReceiveDispatcher.h"
 #include "device/ReplyFrames.h"
 
@@ -22,11 +23,8 @@ protected:
     void SetUp() override {
         ReceiveLinkTest::SetUp();
         // Watches the buffer after every notification.
-        form.ComPort1.OnTriggerAvail = [this](TSerialComPort& cp, quint16 count) {
-            form.link().ComPort1TriggerAvail(cp, count);
-            maxHeld = std::max(maxHeld, form.Rx.RxCount);
-            taken += count;
-        };
+        QObject::connect(&form.link(), &Link::notificationHandled, &form,
+                         [this](int) { maxHeld = std::max(maxHeld, held()); });
         // A ticking timer shows whether the window still handles events during the flood.
         heartbeat.setInterval(10);
         QObject::connect(&heartbeat, &QTimer::timeout, [this] {
@@ -55,7 +53,6 @@ protected:
     }
 
     std::uint32_t maxHeld = 0;
-    std::size_t taken = 0;
     QTimer heartbeat;
     QElapsedTimer sinceBeat;
     qint64 longestGapMs = 0;
@@ -70,34 +67,36 @@ TEST_F(ReceiveBadInputTest, EndlessGarbageAndTextStayBoundedAndTheLinkRecovers) 
         EXPECT_LE(maxHeld, kUnframedDataLimit);
         EXPECT_LT(longestGapMs, 1000);
         EXPECT_EQ(form.windowTitle(), "ZUVO Setup Tool  V1.8.4");
-        form.Rx.RxCount = 0; // as the next poll would
+        form.link().tick(); // the next poll empties the buffer
+        parkPolling(form.link());
         EXPECT_TRUE(goodReplyTaken(fill == 'A' ? 6 : 7));
     }
 }
 
 TEST_F(ReceiveBadInputTest, TextForTheTestValuesNeverOverrunsTheBuffer) {
-    auto* pages = control<QTabWidget>("PageControl1");
-    pages->setTabVisible(pages->indexOf(control("TabSheet4")), true);
+    form.liveDisplay().setTestValuesTabShown(true);
     ASSERT_TRUE(flood('T', 64 * 1024));
     EXPECT_EQ(maxHeld, kRxBufferSize);
-    EXPECT_EQ(form.Rx.RxCount, kRxBufferSize);
-    // The first bytes are the ones kept; the room after them is the terminator's.
-    EXPECT_EQ(form.Rx.RxBuffer[0], 'T');
-    EXPECT_EQ(form.Rx.RxBuffer[kRxBufferSize], 0);
+    EXPECT_EQ(held(), kRxBufferSize);
+    // The first bytes are the ones kept, all of them the text's.
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test data"));
+    const std::span<const std::uint8_t> kept = exchange->received();
+    ASSERT_EQ(kept.size(), kRxBufferSize);
+    EXPECT_TRUE(std::all_of(kept.begin(), kept.end(), [](std::uint8_t b) { return b == 'T'; }));
     EXPECT_LT(longestGapMs, 1000);
 }
 
 TEST_F(ReceiveBadInputTest, ReplySplitAtEveryByteIsDecodedOnlyWhenWhole) {
     const auto reply = statusFrame(StatusFields().reedState(3).speed(700));
-    form.State.ReplyPending = true;
+    ASSERT_TRUE(seen().state.ReplyPending); // nothing has answered yet
     for (std::size_t i = 0; i + 1 < reply.size(); ++i) {
-        ASSERT_TRUE(send({reply[i]}, [&] { return form.Rx.RxCount == i + 1; })) << i;
-        ASSERT_TRUE(form.State.ReplyPending) << i;
+        ASSERT_TRUE(send({reply[i]}, [&] { return held() == i + 1; })) << i;
+        ASSERT_TRUE(seen().state.ReplyPending) << i;
     }
     EXPECT_NE(control<QLabel>("Label11")->text(), "3");
-    ASSERT_TRUE(send({reply.back()}, [this] { return !form.State.ReplyPending; }));
+    ASSERT_TRUE(send({reply.back()}, [this] { return !seen().state.ReplyPending; }));
     EXPECT_EQ(control<QLabel>("Label11")->text(), "3");
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(held(), 0u);
 }
 
 } // namespace

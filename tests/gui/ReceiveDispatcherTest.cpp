@@ -3,6 +3,8 @@
 
 #include "app/live/ReceiveDispatcher.h"
 #include "ReceiveLink.h"
+#include "app/live/LiveDisplay.h"
+#include "device/RequestFrames.h"
 #include "widgets/LedIndicator.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
@@ -29,23 +31,23 @@ std::vector<std::uint8_t> part(const std::vector<std::uint8_t>& bytes, std::size
 }
 
 TEST_F(ReceiveDispatcherTest, StatusReplyInTwoPiecesIsDecodedOnceWhenComplete) {
-    form.State.ReplyPending = true;
+    ASSERT_TRUE(seen().state.ReplyPending); // nothing has answered yet
     const auto reply = statusFrame(StatusFields().status(0x01).reedState(2).speed(700));
     ASSERT_EQ(reply.size(), 24u);
 
-    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
-    EXPECT_TRUE(form.State.ReplyPending);
+    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return held() == 10; }));
+    EXPECT_TRUE(seen().state.ReplyPending);
     EXPECT_EQ(control<LedIndicator>("AbLED1")->colorOff(),
               tcolor(0x0080FF)); // bytes, but no reply yet
     EXPECT_FALSE(control<LedIndicator>("AbLED1")->isChecked());
     EXPECT_NE(control<QLabel>("Label11")->text(), "2");
 
-    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !form.State.ReplyPending; }));
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !seen().state.ReplyPending; }));
+    EXPECT_EQ(held(), 0u);
     EXPECT_EQ(control<QLabel>("Label11")->text(), "2");
     EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
-    EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), Link::kStatusPollMs);
+    EXPECT_TRUE(polledAfterwards);
+    EXPECT_EQ(pollIntervalAfterwards, Link::kStatusPollMs);
 }
 
 TEST_F(ReceiveDispatcherTest, GarbageInFrontOfAReply) {
@@ -53,44 +55,45 @@ TEST_F(ReceiveDispatcherTest, GarbageInFrontOfAReply) {
     const std::vector<std::uint8_t> garbage30(30, 'Z');
 
     // 54 bytes are no known length: nothing is decoded, and the ETX at the end drops them all.
-    ASSERT_TRUE(send(garbage30, [this] { return form.Rx.RxCount == 30; }));
-    ASSERT_TRUE(send(part(reply, 0, 12), [this] { return form.Rx.RxCount == 42; }));
-    form.State.ReplyPending = true;
-    ASSERT_TRUE(send(part(reply, 12, 12), [this] { return form.Rx.RxCount == 0; }));
-    EXPECT_TRUE(form.State.ReplyPending);
+    ASSERT_TRUE(seen().state.ReplyPending); // nothing has answered yet
+    ASSERT_TRUE(send(garbage30, [this] { return held() == 30; }));
+    ASSERT_TRUE(send(part(reply, 0, 12), [this] { return held() == 42; }));
+    ASSERT_TRUE(send(part(reply, 12, 12), [this] { return held() == 0; }));
+    EXPECT_TRUE(seen().state.ReplyPending);
     EXPECT_NE(control<QLabel>("Label11")->text(), "5");
 
     // Beyond the longest reply the buffer is cut to the last STX, and the reply completes.
     const std::vector<std::uint8_t> garbage150(150, 'Z');
-    ASSERT_TRUE(send(garbage150, [this] { return form.Rx.RxCount == 150; }));
-    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return form.Rx.RxCount == 10; }));
-    EXPECT_EQ(form.Rx.RxBuffer[0], kStx);
-    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !form.State.ReplyPending; }));
+    ASSERT_TRUE(send(garbage150, [this] { return held() == 150; }));
+    // Cut to the reply's own 10 bytes: its STX is in front.
+    ASSERT_TRUE(send(part(reply, 0, 10), [this] { return held() == 10; }));
+    ASSERT_TRUE(send(part(reply, 10, 14), [this] { return !seen().state.ReplyPending; }));
     EXPECT_EQ(control<QLabel>("Label11")->text(), "5");
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(held(), 0u);
 }
 
 TEST_F(ReceiveDispatcherTest, LoneAcknowledgeSetsTheFlagAndEmptiesTheBuffer) {
-    form.Rx.AckReceived = false;
-    ASSERT_TRUE(send({0x05}, [this] { return form.Rx.AckReceived; }));
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
+    QTimer::singleShot(20, &form, [this] { link.sim.sendRaw({0x05}); });
+    EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(1, 1)), LinkResult::Acknowledged);
+    EXPECT_EQ(held(), 0u);
 }
 
 TEST_F(ReceiveDispatcherTest, MalformedFieldEndsTheDisplayButStillEndsTheSettleWait) {
     ASSERT_TRUE(sendStatus(StatusFields().reedState(1).speed(700)));
     const QString speedBefore = control<QLabel>("Label18")->text();
-    form.Timer2.stop();
 
     auto reply = statusFrame(StatusFields().reedState(3).speed(500));
     reply[9] = 'G'; // the speed field
     ASSERT_TRUE(sendWhole(reply));
     EXPECT_EQ(control<QLabel>("Label11")->text(), "3"); // fields before it are shown
     EXPECT_EQ(control<QLabel>("Label18")->text(), speedBefore);
-    EXPECT_FALSE(form.Timer2.isActive()); // the poll timer keeps its state
+    EXPECT_EQ(pollIntervalAfterwards, kParkedPollMs); // the poll timer keeps its state
 
     // A command settling the link waits for the answer to the last poll; this one ends it.
+    form.link().tick(); // a poll goes out to the silent controller
+    ASSERT_TRUE(seen().state.ReplyPending);
     std::optional<Exchange> exchange = form.link().begin(QStringLiteral("test"));
-    form.State.ReplyPending = true;
     reply = statusFrame(StatusFields().reedState(4).speed(500));
     reply[9] = 'G';
     QTimer::singleShot(20, &form, [&] { link.sim.sendRaw(reply); });
@@ -115,8 +118,8 @@ TEST_F(ReceiveDispatcherTest, PositionTextFollowsTheLocalesSeparator) {
         control<QLabel>("APos")->setText("");
         ASSERT_TRUE(sendStatus(StatusFields().position(0xFFFFFFFF)));
         EXPECT_EQ(control<QLabel>("APos")->text(), c.expected);
-        EXPECT_EQ(form.State.LastPositionCounts, -1);
-        EXPECT_DOUBLE_EQ(form.State.PositionMm, 1000.0 * -1.0 / 102400.0);
+        EXPECT_EQ(seen().state.LastPositionCounts, -1);
+        EXPECT_DOUBLE_EQ(seen().state.PositionMm, 1000.0 * -1.0 / 102400.0);
     }
     QLocale::setDefault(saved);
 }
@@ -135,12 +138,12 @@ TEST_F(ReceiveDispatcherTest, SpeedByFirmwareVersionAndSensorPlace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "S=" << c.speed << " item " << c.anlaufS);
-        form.State.FirmwareVersion = c.versionBefore;
+        form.link().assumeFirmwareVersion(c.versionBefore);
         control<RadioGroup>("AnlaufS")->setItemIndex(c.anlaufS);
         control<QLabel>("Label18")->setText("");
         ASSERT_TRUE(sendStatus(StatusFields().speed(c.speed)));
         EXPECT_EQ(control<QLabel>("Label18")->text(), c.shown);
-        EXPECT_EQ(form.State.FirmwareVersion, c.versionAfter);
+        EXPECT_EQ(seen().state.FirmwareVersion, c.versionAfter);
     }
 }
 
@@ -163,7 +166,7 @@ TEST_F(ReceiveDispatcherTest, ParameterBlockLengthsAndAnExtraWordCountThatNeverS
     ASSERT_EQ(block158.size(), 158u);
 
     ASSERT_TRUE(sendWhole(block154));
-    EXPECT_FALSE(form.State.ParamReadPending);
+    EXPECT_FALSE(seen().state.ParamReadPending);
     EXPECT_TRUE(control<LedIndicator>("AbLED1")->isChecked());
     EXPECT_EQ(form.Params.Slots[0], 0x100);
     EXPECT_EQ(form.Params.Slots[36], 0);
@@ -171,17 +174,16 @@ TEST_F(ReceiveDispatcherTest, ParameterBlockLengthsAndAnExtraWordCountThatNeverS
     EXPECT_EQ(control<QSlider>("Kali_4mA")->value(), 300);
 
     ASSERT_TRUE(sendWhole(block158));
-    EXPECT_EQ(form.State.ExtraWordCount, 21);
+    EXPECT_EQ(seen().state.ExtraWordCount, 21);
     EXPECT_EQ(form.Params.Slots[0], 0x200);
     EXPECT_EQ(form.Params.Slots[36], 0x8000);
 
     // E stays 21: the shorter block is no longer a reply and goes with its ETX.
-    form.State.ParamReadPending = true;
-    form.State.ReplyPending = true;
-    ASSERT_TRUE(send(block154, [this] { return form.Rx.RxCount == 0; }));
-    pauseFor(50); // in case the block came in more than one piece
-    EXPECT_TRUE(form.State.ParamReadPending);
-    EXPECT_EQ(form.State.ExtraWordCount, 21);
+    ASSERT_TRUE(form.link().askForBlock());
+    const std::size_t expected = taken + block154.size();
+    ASSERT_TRUE(send(block154, [&] { return taken >= expected && held() == 0; }));
+    EXPECT_TRUE(seen().state.ParamReadPending);
+    EXPECT_EQ(seen().state.ExtraWordCount, 21);
     EXPECT_EQ(form.Params.Slots[0], 0x200);
 }
 
@@ -190,7 +192,7 @@ TEST_F(ReceiveDispatcherTest, VersionFrameShowsTheSignedVersion) {
     for (const auto& [raw, shown] : {std::pair<std::uint8_t, const char*>{0x3C, "V60"},
                                      std::pair<std::uint8_t, const char*>{0x90, "V-112"}}) {
         ASSERT_TRUE(send({kStx, 'V', raw, kEtx}, [this, raw = raw] {
-            return form.State.FirmwareVersion == raw && form.Rx.RxCount == 0;
+            return seen().state.FirmwareVersion == raw && held() == 0;
         }));
         EXPECT_EQ(control<QLabel>("VersionA")->text(), shown);
         EXPECT_FALSE(control<QLabel>("VersionA")->isHidden());
@@ -201,13 +203,12 @@ TEST_F(ReceiveDispatcherTest, TextLineBecomesTheCaptionUnlessTheTestValuesTabIsS
     const std::string line = "#ZUVO 3000\r";
     const std::vector<std::uint8_t> bytes(line.begin(), line.end());
     ASSERT_TRUE(send(bytes, [this] { return form.windowTitle() == " ZUVO 3000"; }));
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    EXPECT_EQ(held(), 0u);
 
-    QTabWidget* pages = control<QTabWidget>("PageControl1");
-    pages->setTabVisible(pages->indexOf(control<QWidget>("TabSheet4")), true);
-    ASSERT_TRUE(send({'#', 'O', 'K', '\r'}, [this] { return form.Rx.RxCount == 4; }));
+    form.liveDisplay().setTestValuesTabShown(true);
+    ASSERT_TRUE(send({'#', 'O', 'K', '\r'}, [this] { return held() == 4; }));
     pauseFor(20);
-    EXPECT_EQ(form.Rx.RxCount, 4u); // kept for the test data
+    EXPECT_EQ(held(), 4u); // kept for the test data
     EXPECT_EQ(form.windowTitle(), " ZUVO 3000");
 }
 
@@ -229,15 +230,17 @@ TEST_F(ReceiveDispatcherTest, SensorWordsAreSortedAndMalformedOnesDropped) {
     }
     ASSERT_TRUE(sendWhole(framed(body)));
     const std::array<std::uint16_t, 8> sorted{0, 100, 200, 300, 500, 700, 900, 0xFFFF};
-    EXPECT_EQ(form.State.SensorWords, sorted);
-    EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), 10);
+    EXPECT_EQ(seen().state.SensorWords, sorted);
+    EXPECT_TRUE(polledAfterwards);
+    EXPECT_EQ(pollIntervalAfterwards, 10);
 
     body[5] = 'x';
-    form.Timer2.stop();
+    form.link().tick(); // a poll for the malformed reply to answer
+    ASSERT_TRUE(seen().state.ReplyPending);
+    parkPolling(form.link());
     ASSERT_TRUE(sendWhole(framed(body)));
-    EXPECT_EQ(form.State.SensorWords, sorted);
-    EXPECT_FALSE(form.Timer2.isActive());
+    EXPECT_EQ(seen().state.SensorWords, sorted);
+    EXPECT_EQ(pollIntervalAfterwards, kParkedPollMs);
 }
 
 } // namespace

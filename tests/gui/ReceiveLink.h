@@ -1,8 +1,8 @@
 #pragma once
 // The window with its port open on a simulated controller that answers nothing by itself: the
-// tests put exact frames on the line with sendRaw and watch the window take them. The poll tick
-// is detached, so the dispatcher alone acts on the buffer (the timer still runs and can be
-// checked).
+// tests put exact frames on the line with sendRaw and watch the window take them. Polling is
+// parked after every piece, so the dispatcher alone acts on the buffer (what a reply did to the
+// timer can still be checked in between).
 
 #include "SimulatedLink.h"
 #include "app/TForm1.h"
@@ -83,12 +83,13 @@ inline sim::SimOptions quietController() {
 class ReceiveLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QObject::disconnect(&form.Timer2, &QTimer::timeout, nullptr, nullptr);
-        form.ComPort1.setComNumber(1);
-        form.ComPort1.setBaud(9600);
-        form.ComPort1.setOpen(true);
-        ASSERT_TRUE(form.ComPort1.Open());
+        ASSERT_TRUE(form.link().openPort(1).opened);
+        QObject::connect(&form.link(), &Link::notificationHandled, &form,
+                         [this](int count) { taken += static_cast<std::size_t>(count); });
     }
+
+    LinkSnapshot seen() const { return form.link().snapshot(); }
+    std::uint32_t held() const { return form.link().bytesHeld(); }
 
     template <typename T = QWidget> T* control(const char* name) {
         T* found = form.findChild<T*>(QString::fromLatin1(name));
@@ -98,20 +99,32 @@ protected:
 
     // Puts the bytes on the line and lets the window run until its buffer shows them taken:
     // `done` holds within the time limit.
+    // The poll timer as the last bytes left it; it is parked again right after.
+    bool polledAfterwards = false;
+    int pollIntervalAfterwards = 0;
+
     bool send(const std::vector<std::uint8_t>& bytes, const std::function<bool()>& done,
               int ms = 2000) {
         link.sim.sendRaw(bytes);
-        return runUntil(done, ms);
+        const bool result = runUntil(done, ms);
+        const LinkSnapshot s = seen();
+        polledAfterwards = s.polling;
+        pollIntervalAfterwards = s.pollIntervalMs;
+        parkPolling(form.link());
+        return result;
     }
-    // Sends a whole reply and waits until the buffer has been emptied.
+    // Sends a whole reply and waits until all of it has been taken and the buffer emptied.
     bool sendWhole(const std::vector<std::uint8_t>& bytes) {
-        form.State.ReplyPending = true;
-        return send(bytes, [this] { return !form.State.ReplyPending && form.Rx.RxCount == 0; });
+        const std::size_t expected = taken + bytes.size();
+        const bool done =
+            send(bytes, [this, expected] { return taken >= expected && held() == 0; });
+        return done && !seen().state.ReplyPending;
     }
     bool sendStatus(const StatusFields& fields) { return sendWhole(statusFrame(fields)); }
 
     SimulatedLink link{quietController()};
     TForm1 form;
+    std::size_t taken = 0; // bytes the link has taken from the port
 };
 
 } // namespace zuvo::test

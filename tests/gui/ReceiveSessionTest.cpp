@@ -31,17 +31,18 @@ TEST(ReceiveSessionTest, RepliesOfARunningControllerReachTheWindow) {
     auto* apos = form.findChild<QLabel*>("APos");
     ASSERT_TRUE(versionLabel && apos);
 
+    const auto state = [&form] { return form.link().snapshot().state; };
     const bool arrived = runUntil(
         [&] {
-            return !form.State.ParamReadPending && versionLabel->text() == "V61" &&
-                   form.windowTitle() == " ZUVO SIM" && form.State.LastPositionCounts == 5 * 1024;
+            return !state().ParamReadPending && versionLabel->text() == "V61" &&
+                   form.windowTitle() == " ZUVO SIM" && state().LastPositionCounts == 5 * 1024;
         },
         10000);
-    EXPECT_TRUE(arrived) << "block " << !form.State.ParamReadPending << " version "
+    EXPECT_TRUE(arrived) << "block " << !state().ParamReadPending << " version "
                          << versionLabel->text().toStdString() << " caption "
                          << form.windowTitle().toStdString();
     EXPECT_FALSE(versionLabel->isHidden());
-    EXPECT_EQ(form.State.FirmwareVersion, 61);
+    EXPECT_EQ(state().FirmwareVersion, 61);
     EXPECT_TRUE(form.findChild<LedIndicator*>("AbLED1")->isChecked());
     EXPECT_TRUE(apos->text().endsWith("mm"));
     EXPECT_NE(apos->text(), "0.00mm");

@@ -38,9 +38,10 @@ protected:
 
     void SetUp() override {
         form.appStartup().FormCreate({});
-        ASSERT_TRUE(form.ComPort1.Open());
-        form.pollCycle().ResumePolling(10);
-        ASSERT_TRUE(runUntil([this] { return !form.State.ParamReadPending; }, 5000));
+        ASSERT_TRUE(form.link().snapshot().portOpen);
+        form.link().resumePolling(10);
+        ASSERT_TRUE(
+            runUntil([this] { return !form.link().snapshot().state.ParamReadPending; }, 5000));
         ReportExport& report = form.reportExport();
         report.askFields = [this](const ReportFields& last) {
             offered = last;

@@ -47,19 +47,19 @@ TEST_P(SectorAnalysisLinkTest, SensorWordsAndReedEdgesFromTheController) {
     const Placement& p = GetParam();
     link.sim.setPosition(0); // angle zero, both switches off: the strip's moment
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(form.ComPort1.Open());
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 5000));
-    ASSERT_TRUE(form.State.SensorCheckPhase);
+    ASSERT_TRUE(form.link().snapshot().portOpen);
+    ASSERT_TRUE(runUntil([&] { return !form.link().snapshot().state.ParamReadPending; }, 5000));
+    ASSERT_TRUE(form.link().snapshot().state.SensorCheckPhase);
 
     auto* compass = form.findChild<CompassGauge*>("AbCompass1");
     ASSERT_NE(compass, nullptr);
     QTest::mouseDClick(compass, Qt::LeftButton);
-    ASSERT_TRUE(form.State.SectorAnalysisOn);
+    ASSERT_TRUE(form.link().snapshot().state.SectorAnalysisOn);
 
     ASSERT_TRUE(runUntil([&] { return lines("Memo3").size() == 13; }, 5000))
         << "no sector table after the sensor words";
-    EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{22, 112, 202, 292}));
-    EXPECT_EQ(form.State.Reed2Edges, p.reed2Edges);
+    EXPECT_EQ(form.displayState().Reed1Edges, (EdgeTable{22, 112, 202, 292}));
+    EXPECT_EQ(form.displayState().Reed2Edges, p.reed2Edges);
     EXPECT_EQ(lines("Memo3")[2], p.lead1);
     EXPECT_EQ(compass->bevelOuterColor(), tcolor(p.ring));
 

@@ -125,11 +125,11 @@ TEST_F(SectorAnalysisTest, TheLogLineOfAFallingEdgeWithTheOtherSwitchOn) {
 }
 
 TEST_F(SectorAnalysisTest, AnEdgeNearAStoredOneReplacesIt) {
-    form.State.Reed1Edges = {20, 110, 0, 0};
-    form.State.PrevReed1 = true;
-    form.State.PrevWinkelDigit = digitOf(100);
+    form.displayState().Reed1Edges = {20, 110, 0, 0};
+    form.displayState().PrevReed1 = true;
+    form.displayState().PrevWinkelDigit = digitOf(100);
     play({{105, false, false, 4}});
-    EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{20, 105, 0, 0}));
+    EXPECT_EQ(form.displayState().Reed1Edges, (EdgeTable{20, 105, 0, 0}));
     EXPECT_EQ(lines("Memo1"), QStringList{"Aus 105"});
 }
 
@@ -164,9 +164,9 @@ TEST_F(SectorAnalysisTest, CheckWinkelShowsTableAndVerdict) {
          "Vorlauf1: \t\t14° !!!!!"},
     };
     for (const Case& c : cases) {
-        form.State.Reed1Edges = c.reed1;
-        form.State.Reed2Edges = c.reed2;
-        form.State.SectorAnalysisOn = c.analysisOn;
+        form.displayState().Reed1Edges = c.reed1;
+        form.displayState().Reed2Edges = c.reed2;
+        form.link().setSectorAnalysisOn(c.analysisOn);
         EXPECT_EQ(analysis().CheckWinkel(), c.passes) << c.name;
         const QStringList table = lines("Memo3");
         ASSERT_EQ(table.size(), 13) << c.name;
@@ -179,7 +179,7 @@ TEST_F(SectorAnalysisTest, CheckWinkelShowsTableAndVerdict) {
     }
 
     // A table with an empty slot leaves every display as it was.
-    form.State.Reed2Edges = {60, 150, 240, 0};
+    form.displayState().Reed2Edges = {60, 150, 240, 0};
     control<QPlainTextEdit>("Memo3").setPlainText("earlier");
     setRing(0x404060);
     EXPECT_FALSE(analysis().CheckWinkel());
@@ -195,8 +195,8 @@ TEST_F(SectorAnalysisTest, TheWrapEmptiesLogsAndTablesBeforeTheEdgesOfItsReply) 
     analysis().statusReply(10, true, false, 5);
     EXPECT_EQ(lines("Memo1"), QStringList{"An  3"});
     EXPECT_TRUE(lines("Memo2").isEmpty());
-    EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{3, 0, 0, 0}));
-    EXPECT_EQ(form.State.Reed2Edges, (EdgeTable{}));
+    EXPECT_EQ(form.displayState().Reed1Edges, (EdgeTable{3, 0, 0, 0}));
+    EXPECT_EQ(form.displayState().Reed2Edges, (EdgeTable{}));
     EXPECT_EQ(ring(), tcolor(0x404060));
 }
 
@@ -208,13 +208,13 @@ TEST_F(SectorAnalysisTest, ASkippedReedStateTurnsTheRingRed) {
     };
     for (const Case& c : {Case{1, 3, true}, Case{5, 3, true}, Case{7, 0, false}, Case{0, 7, false},
                           Case{2, 3, false}}) {
-        form.State.ReedState = static_cast<std::uint8_t>(c.before);
-        form.State.PrevReed1 = false;
-        form.State.PrevWinkelDigit = digitOf(100);
+        form.displayState().ReedState = static_cast<std::uint8_t>(c.before);
+        form.displayState().PrevReed1 = false;
+        form.displayState().PrevWinkelDigit = digitOf(100);
         setRing(0x404060);
         analysis().statusReply(digitOf(100), true, false, c.after);
         EXPECT_EQ(ring(), tcolor(c.red ? 0x0000FF : 0x404060)) << c.before << "->" << c.after;
-        EXPECT_EQ(form.State.ReedState, c.after);
+        EXPECT_EQ(form.displayState().ReedState, c.after);
     }
 }
 
@@ -223,11 +223,10 @@ TEST_F(SectorAnalysisTest, TheSectorStripFollowsTheTurningDirection) {
     const QColor black = tcolor(0x000000);
     const QColor background = tcolor(0xC0DCC0);
     for (bool clockwise : {true, false}) {
-        form.State = DeviceState{};
-        form.State.SectorAnalysisOn = true;
-        form.State.SensorWords = words;
+        form.displayState() = DisplayState{};
+        form.link().setSectorAnalysisOn(true);
         control<QRadioButton>(clockwise ? "TB" : "BT").setChecked(true);
-        analysis().sensorWordsReply();
+        analysis().sensorWordsReply(words);
 
         // Counter-clockwise the even words (rows 14..78) make the first strip and the odd ones
         // (rows 42..106) the second; clockwise the other way round.
@@ -242,8 +241,8 @@ TEST_F(SectorAnalysisTest, TheSectorStripFollowsTheTurningDirection) {
             EXPECT_EQ(s.pixelColor(column, 90), clockwise ? background : black) << column;
             EXPECT_EQ(s.pixelColor(column, 120), background) << column;
         }
-        EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{20, 110, 200, 290}));
-        EXPECT_EQ(form.State.Reed2Edges, (EdgeTable{60, 150, 240, 330}));
+        EXPECT_EQ(form.displayState().Reed1Edges, (EdgeTable{20, 110, 200, 290}));
+        EXPECT_EQ(form.displayState().Reed2Edges, (EdgeTable{60, 150, 240, 330}));
         EXPECT_EQ(lines("Memo3"), kGoodTable);
         EXPECT_EQ(memo3Colour(), tcolor(0xD0F0D0));
         EXPECT_EQ(ring(), tcolor(0x408040));
@@ -260,15 +259,14 @@ TEST_F(SectorAnalysisTest, TheSectorStripWaitsForItsMoment) {
     for (const Case& c :
          {Case{"analysis off", false, 0, false}, Case{"angle far from zero", true, 500, false},
           Case{"a switch on", true, 1000, true}}) {
-        form.State = DeviceState{};
-        form.State.SectorAnalysisOn = c.analysisOn;
+        form.displayState() = DisplayState{};
+        form.link().setSectorAnalysisOn(c.analysisOn);
         control<CompassGauge>("Winkel").setValue(c.digit);
         control<LedIndicator>("Reed1").setChecked(c.reed1);
-        form.State.SensorWords = {57, 171, 313, 427, 569, 683, 825, 939};
         strip().setPicture(QImage());
-        analysis().sensorWordsReply();
+        analysis().sensorWordsReply({57, 171, 313, 427, 569, 683, 825, 939});
         EXPECT_TRUE(strip().picture().isNull()) << c.name;
-        EXPECT_EQ(form.State.Reed1Edges, (EdgeTable{})) << c.name;
+        EXPECT_EQ(form.displayState().Reed1Edges, (EdgeTable{})) << c.name;
     }
 }
 
@@ -290,30 +288,30 @@ TEST_F(SectorAnalysisTest, TheSectorStripGoesByWhatTheScreenShows) {
     };
     for (const Case& c : {Case{"needle left the zero zone", 0, 500, false},
                           Case{"needle came back to zero", 500, 10, true}}) {
-        form.State = DeviceState{};
-        form.State.SectorAnalysisOn = true;
+        form.displayState() = DisplayState{};
+        form.link().setSectorAnalysisOn(true);
         form.link().receive(replay::statusReply({.angle = c.wholeAt}));
         form.link().receive(brokenAt(c.brokenAt));
         ASSERT_EQ(control<CompassGauge>("Winkel").value(), c.brokenAt) << c.name;
-        ASSERT_EQ(form.State.PrevWinkelDigit, c.wholeAt) << c.name;
+        ASSERT_EQ(form.displayState().PrevWinkelDigit, c.wholeAt) << c.name;
 
         strip().setPicture(QImage());
         form.link().receive(words);
         EXPECT_EQ(strip().picture().isNull(), !c.drawn) << c.name;
         const EdgeTable expected = c.drawn ? EdgeTable{20, 110, 200, 290} : EdgeTable{};
-        EXPECT_EQ(form.State.Reed1Edges, expected) << c.name;
+        EXPECT_EQ(form.displayState().Reed1Edges, expected) << c.name;
     }
 }
 
 TEST_F(SectorAnalysisTest, TheLiveTraceIsHeldWhileTheStripIsShown) {
-    form.State.SectorAnalysisOn = true;
-    form.State.SensorCheckPhase = true;
-    analysis().statusReply(100, false, false, 0); // near zero, both off: held
+    form.link().setSectorAnalysisOn(true);
+    ASSERT_TRUE(form.link().snapshot().state.SensorCheckPhase); // as the link starts
+    analysis().statusReply(100, false, false, 0);               // near zero, both off: held
     const QImage& s = strip().picture();
     for (int column : {1, 8}) {
         EXPECT_EQ(s.pixelColor(column, 10), tcolor(0xFFFFFF)) << column;
     }
-    form.State.SensorCheckPhase = false;
+    form.link().pollStatusOnly(); // the sensor check is over
     analysis().statusReply(200, false, false, 0);
     EXPECT_EQ(strip().picture().pixelColor(1, 30), tcolor(0xFFE0FF));
 }
@@ -324,7 +322,7 @@ TEST_F(SectorAnalysisTest, BadInputStaysInsideThePictures) {
     const QSize stripSize = strip().size();
     const QSize marksSize = marks().size();
     const QColor red = tcolor(0x0000FF);
-    form.State.SectorAnalysisOn = true;
+    form.link().setSectorAnalysisOn(true);
     const SensorWords badWords[] = {
         {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF},
         {1024, 1100, 2000, 4000, 8000, 16000, 32000, 65535},
@@ -332,11 +330,10 @@ TEST_F(SectorAnalysisTest, BadInputStaysInsideThePictures) {
         {},
     };
     for (const SensorWords& words : badWords) {
-        form.State.SensorWords = words;
         control<CompassGauge>("Winkel").setValue(0);
         control<LedIndicator>("Reed1").setChecked(false);
         control<LedIndicator>("Reed2").setChecked(false);
-        analysis().sensorWordsReply();
+        analysis().sensorWordsReply(words);
         EXPECT_EQ(strip().picture().size(), stripSize);
         for (int column : {1, 2, 3, 7, 8, 9}) {
             for (int row = 0; row < stripSize.height(); ++row) {
@@ -346,8 +343,8 @@ TEST_F(SectorAnalysisTest, BadInputStaysInsideThePictures) {
         }
     }
     // Angles beyond a revolution put their marks below the strip: none is visible.
-    form.State.Reed1Edges = {400, 500, 600, 700};
-    form.State.Reed2Edges = {450, 550, 650, 750};
+    form.displayState().Reed1Edges = {400, 500, 600, 700};
+    form.displayState().Reed2Edges = {450, 550, 650, 750};
     EXPECT_FALSE(analysis().CheckWinkel());
     EXPECT_EQ(marks().picture().size(), marksSize);
     for (int row = 0; row < marksSize.height(); ++row) {
@@ -363,7 +360,7 @@ TEST_F(SectorAnalysisTest, BadInputStaysInsideThePictures) {
     }
 
     // A wrap and a good revolution afterwards pass as ever.
-    form.State.SectorAnalysisOn = false;
+    form.link().setSectorAnalysisOn(false);
     analysis().statusReply(1000, false, false, 0);
     analysis().statusReply(10, false, false, 0);
     play(kGoodRevolution);

@@ -81,6 +81,12 @@ inline bool readControllerBlock(Link& link) {
     return exchange->readBlock(2000).value.has_value();
 }
 
+// A poll interval no test outlives: polling in effect stopped until a command resumes it.
+inline constexpr int kParkedPollMs = 24 * 3600 * 1000;
+inline void parkPolling(Link& link) {
+    link.resumePolling(kParkedPollMs);
+}
+
 // Lets the event loop run (port notifications, timers) until `done` holds or `ms` pass.
 inline bool runUntil(const std::function<bool()>& done, int ms) {
     return waitUntil(done, QDeadlineTimer(ms, Qt::PreciseTimer));

@@ -7,8 +7,8 @@
 #include "app/TComSelectForm.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
-#include "device/RequestFrames.h"
 #include "app/pages/ParameterFiles.h"
+#include "device/RequestFrames.h"
 #include "serial/PosixSerialDevice.h"
 #include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
@@ -39,6 +39,10 @@ QString statusOf(TForm1& form) {
     return form.findChild<QStatusBar*>("StatusBar1")->currentMessage();
 }
 
+LinkSnapshot seen(TForm1& form) {
+    return form.link().snapshot();
+}
+
 void mapToNothing(SimulatedLink& link, int number) {
     PortMap::global().setOverride(number, link.folder.filePath(QStringLiteral("gone")));
 }
@@ -46,32 +50,25 @@ void mapToNothing(SimulatedLink& link, int number) {
 TEST(StartupTest, StartValuesAfterFormCreate) {
     SimulatedLink link;
     TForm1 form;
-    // Whatever the records held before, start-up sets them.
-    form.State.ZoneIndex = 3;
-    form.State.MemoryPositionCounts = 12;
-    form.State.LastPositionCounts = 7;
-    form.State.ReplyPending = false;
-    form.State.ParamReadPending = false;
-    form.State.SensorCheckPhase = false;
-    form.Rx.RxCount = 9;
     form.appStartup().FormCreate({"zuvotool"});
 
-    EXPECT_TRUE(form.State.ReplyPending);
-    EXPECT_TRUE(form.State.ParamReadPending);
-    EXPECT_TRUE(form.State.SensorCheckPhase);
-    EXPECT_TRUE(form.State.AutoReadParams);
-    EXPECT_EQ(form.State.ExtraWordCount, 20);
-    EXPECT_EQ(form.State.ZoneIndex, 10);
-    EXPECT_EQ(form.State.LastPositionCounts, 0);
-    EXPECT_EQ(form.State.MemoryPositionCounts, -99999);
-    EXPECT_EQ(form.Rx.RxCount, 0u);
+    const LinkSnapshot shown = seen(form);
+    EXPECT_TRUE(shown.state.ReplyPending);
+    EXPECT_TRUE(shown.state.ParamReadPending);
+    EXPECT_TRUE(shown.state.SensorCheckPhase);
+    EXPECT_TRUE(shown.state.AutoReadParams);
+    EXPECT_EQ(shown.state.ExtraWordCount, 20);
+    EXPECT_EQ(shown.state.ZoneIndex, 10);
+    EXPECT_EQ(shown.state.LastPositionCounts, 0);
+    EXPECT_EQ(form.displayState().MemoryPositionCounts, -99999);
+    EXPECT_EQ(shown.bytesHeld, 0u);
 
-    EXPECT_EQ(form.ComDigit, '1');
-    EXPECT_TRUE(form.ComPort1.Open());
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_EQ(form.ComPort1.Baud(), 9600);
-    EXPECT_TRUE(form.Timer2.isActive());
-    EXPECT_EQ(form.Timer2.interval(), 2000);
+    EXPECT_EQ(form.appStartup().ComDigit(), '1');
+    EXPECT_TRUE(shown.portOpen);
+    EXPECT_EQ(shown.portNumber, 1);
+    EXPECT_EQ(shown.baud, 9600);
+    EXPECT_TRUE(shown.polling);
+    EXPECT_EQ(shown.pollIntervalMs, 2000);
     EXPECT_FALSE(form.analogHandlersAttached);
     EXPECT_TRUE(statusOf(form).isEmpty());
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
@@ -124,12 +121,12 @@ TEST(StartupTest, StoredDigitAndProbeChooseThePort) {
         }
         TForm1 form;
         form.appStartup().FormCreate({});
-        EXPECT_EQ(form.ComDigit, c.digit);
-        EXPECT_EQ(form.ComPort1.ComNumber(), c.number);
-        EXPECT_EQ(form.ComPort1.Open(), c.open);
-        EXPECT_EQ(form.ComPort1.Baud(), 9600);
+        EXPECT_EQ(form.appStartup().ComDigit(), c.digit);
+        EXPECT_EQ(seen(form).portNumber, c.number);
+        EXPECT_EQ(seen(form).portOpen, c.open);
+        EXPECT_EQ(seen(form).baud, 9600);
         EXPECT_EQ(statusOf(form), c.status);
-        EXPECT_TRUE(form.Timer2.isActive());
+        EXPECT_TRUE(seen(form).polling);
     }
 }
 
@@ -140,11 +137,11 @@ TEST(StartupTest, TheLampOfACopyWithoutItsPortDoesNotSayConnected) {
     SimulatedLink link;
     auto first = std::make_unique<TForm1>();
     first->appStartup().FormCreate({});
-    ASSERT_TRUE(first->ComPort1.Open());
+    ASSERT_TRUE(seen(*first).portOpen);
 
     TForm1 second;
     second.appStartup().FormCreate({"zuvotool", "/r"});
-    ASSERT_FALSE(second.ComPort1.Open());
+    ASSERT_FALSE(seen(second).portOpen);
     EXPECT_EQ(statusOf(second), "ComPort not available");
     auto* const lamp = second.findChild<LedIndicator*>("AbLED1");
     for (int tick = 0; tick < 2; ++tick) {
@@ -155,7 +152,7 @@ TEST(StartupTest, TheLampOfACopyWithoutItsPortDoesNotSayConnected) {
 
     first.reset(); // the first copy ends and frees the port
     second.link().tick();
-    ASSERT_TRUE(second.ComPort1.Open());
+    ASSERT_TRUE(seen(second).portOpen);
     EXPECT_EQ(lamp->caption(), "COM1 Connected");
 }
 
@@ -172,7 +169,7 @@ public:
     int fd() const override { return device_.fd(); }
     int setModemLines(bool dtr, bool rts) override { return device_.setModemLines(dtr, rts); }
     int applyLine(const LineSettings& settings) override {
-        if (path_ == refusedPath_ && settings.baud == AppStartup::kProbeBaud) {
+        if (path_ == refusedPath_ && settings.baud == Link::kProbeBaud) {
             return EINVAL;
         }
         return device_.applyLine(settings);
@@ -196,12 +193,12 @@ TEST(StartupTest, APortThatCannotRunAtTheProbeRateDoesNotCount) {
     PortMap::global().setOverride(2, slowPath);
     ASSERT_TRUE(storeComPort("2"));
     TForm1 form;
-    form.ComPort1.setDeviceFactory(
+    form.link().setDeviceFactory(
         [slowPath] { return std::make_unique<RateRefusingDevice>(slowPath); });
     form.appStartup().FormCreate({});
-    EXPECT_EQ(form.ComDigit, '1');
-    EXPECT_EQ(form.ComPort1.ComNumber(), 1);
-    EXPECT_TRUE(form.ComPort1.Open());
+    EXPECT_EQ(form.appStartup().ComDigit(), '1');
+    EXPECT_EQ(seen(form).portNumber, 1);
+    EXPECT_TRUE(seen(form).portOpen);
 }
 
 // Answers the port-selection dialog whenever it comes up; counts how often it was asked.
@@ -240,9 +237,9 @@ TEST(StartupTest, StoredZeroAsksTheUserForThePort) {
         DialogAnswer answer(true);
         form.appStartup().FormCreate({});
         EXPECT_EQ(answer.asked, 2);
-        EXPECT_EQ(form.ComDigit, '0');
-        EXPECT_TRUE(form.ComPort1.Open());
-        EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+        EXPECT_EQ(form.appStartup().ComDigit(), '0');
+        EXPECT_TRUE(seen(form).portOpen);
+        EXPECT_EQ(seen(form).portNumber, 1);
     }
     {
         SCOPED_TRACE("cancelled: the probe finds COM1");
@@ -252,9 +249,9 @@ TEST(StartupTest, StoredZeroAsksTheUserForThePort) {
         DialogAnswer answer(false);
         form.appStartup().FormCreate({});
         EXPECT_EQ(answer.asked, 1);
-        EXPECT_EQ(form.ComDigit, '1');
-        EXPECT_TRUE(form.ComPort1.Open());
-        EXPECT_EQ(form.ComPort1.ComNumber(), 1);
+        EXPECT_EQ(form.appStartup().ComDigit(), '1');
+        EXPECT_TRUE(seen(form).portOpen);
+        EXPECT_EQ(seen(form).portNumber, 1);
     }
 }
 
@@ -267,7 +264,7 @@ TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPortAndAttachesTheAnalogReac
     TForm2 form2(&form);
     form.appStartup().setForm2(&form2);
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(form.ComPort1.Open());
+    ASSERT_TRUE(seen(form).portOpen);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form2.findChild<QComboBox*>("ComboBox1")->currentText(), "COM2");
@@ -283,34 +280,34 @@ TEST(StartupTest, ClosingTheWindowStopsPollingAndClosesThePort) {
     form.appStartup().FormCreate({});
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    ASSERT_TRUE(form.ComPort1.Open());
+    ASSERT_TRUE(seen(form).portOpen);
     QElapsedTimer clock;
     clock.start();
     form.close();
     // Nobody answers, so the whole grace period passes.
     EXPECT_GE(clock.elapsed(), AppStartup::kShutdownGraceMs - 5);
     EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_FALSE(form.ComPort1.Open());
-    EXPECT_FALSE(form.Timer2.isActive());
+    EXPECT_FALSE(seen(form).portOpen);
+    EXPECT_FALSE(seen(form).polling);
 }
 
 TEST(StartupTest, AStatusReplyEndsTheClosingGraceEarly) {
     SimulatedLink link;
     TForm1 form;
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(form.ComPort1.Open());
+    ASSERT_TRUE(seen(form).portOpen);
     // A status poll just went out when the window closes.
-    form.State.ParamReadPending = false;
-    form.State.ReplyPending = true;
+    form.link().stopAskingForBlock();
+    ASSERT_TRUE(seen(form).state.ReplyPending);
     ASSERT_EQ(form.link().begin(QStringLiteral("poll"))->send(pollFrame('R', 'V')),
               LinkResult::Sent);
     QElapsedTimer clock;
     clock.start();
     form.appStartup().FormDestroy();
     EXPECT_LT(clock.elapsed(), AppStartup::kShutdownGraceMs - 100);
-    EXPECT_FALSE(form.State.ReplyPending);
-    EXPECT_FALSE(form.ComPort1.Open());
-    EXPECT_FALSE(form.Timer2.isActive()) << "nothing restarts polling once the window closes";
+    EXPECT_FALSE(seen(form).state.ReplyPending);
+    EXPECT_FALSE(seen(form).portOpen);
+    EXPECT_FALSE(seen(form).polling) << "nothing restarts polling once the window closes";
 }
 
 TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {
@@ -324,9 +321,10 @@ TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {
     {
         TForm1 form;
         form.appStartup().FormCreate({"zuvotool", file});
-        EXPECT_FALSE(form.State.ParamReadPending) << "the device's block must not overwrite it";
-        EXPECT_FALSE(form.State.AutoReadParams);
-        EXPECT_TRUE(form.ComPort1.Open());
+        EXPECT_FALSE(seen(form).state.ParamReadPending)
+            << "the device's block must not overwrite it";
+        EXPECT_FALSE(seen(form).state.AutoReadParams);
+        EXPECT_TRUE(seen(form).portOpen);
     }
     // A file that cannot be used is named with its reason (a pipe or a device is not opened);
     // the program runs on and reads the block from the device. "/r" names no file.
@@ -357,9 +355,9 @@ TEST(StartupTest, AParameterFileNamedAsTheFirstArgumentIsLoaded) {
         } else {
             EXPECT_EQ(messages, QStringList{"  Cannot read the parameter file " + c.says + "  "});
         }
-        EXPECT_TRUE(form.State.ParamReadPending);
-        EXPECT_TRUE(form.State.AutoReadParams);
-        EXPECT_TRUE(form.ComPort1.Open());
+        EXPECT_TRUE(seen(form).state.ParamReadPending);
+        EXPECT_TRUE(seen(form).state.AutoReadParams);
+        EXPECT_TRUE(seen(form).portOpen);
     }
 }
 

@@ -147,14 +147,14 @@ TEST(TimingTest, SettleAndAcknowledgeWaitOfASend) {
     SimulatedLink link;
     TForm1 form;
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 6000));
+    ASSERT_TRUE(runUntil([&] { return !form.link().snapshot().state.ParamReadPending; }, 6000));
     sim::FaultConfig silent;
     silent.silent = true;
     link.sim.setFault(silent);
     // A poll goes out unanswered, so a reply is pending when the send begins.
     const std::size_t before = link.sim.requestCount();
     ASSERT_TRUE(runUntil([&] { return link.sim.requestCount() > before; }, 2000));
-    ASSERT_TRUE(form.State.ReplyPending);
+    ASSERT_TRUE(form.link().snapshot().state.ReplyPending);
 
     // The send stops at its first word, and says so in a message box.
     form.parameterTransfer().prompts.message = [](const QString&) {};
@@ -182,7 +182,7 @@ TEST(TimingTest, TestDataEndAfterTheirSilence) {
     SimulatedLink link;
     TForm1 form;
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending; }, 6000));
+    ASSERT_TRUE(runUntil([&] { return !form.link().snapshot().state.ParamReadPending; }, 6000));
     link.sim.clearLog();
     form.commissioning().Button10Click();
     const auto asked = firstRequest(link.sim, "RE");

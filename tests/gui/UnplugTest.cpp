@@ -2,6 +2,7 @@
 // simulator's pseudo-terminal, as /dev/ttyUSB0 is a node that comes and goes with the adapter:
 // the line is hung up and the link removed, later a new line appears under the same name.
 
+#include "SimulatedLink.h"
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
@@ -35,7 +36,7 @@ protected:
         plugIn();
     }
     void TearDown() override {
-        form.Timer2.stop();
+        test::parkPolling(form.link());
         PortMap::global().clearOverrides();
         qunsetenv("ZUVO_SETTINGS");
     }
@@ -63,27 +64,28 @@ protected:
 
 TEST_F(UnplugTest, TheDeadPortIsLetGoAtOnceAndTakenAgainOnTheNextTick) {
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending && lamp->isChecked(); }, 6000));
+    ASSERT_TRUE(runUntil(
+        [&] { return !form.link().snapshot().state.ParamReadPending && lamp->isChecked(); }, 6000));
 
     QElapsedTimer clock;
     clock.start();
     pullOut();
-    ASSERT_TRUE(runUntil([&] { return !form.ComPort1.Open(); }, 1000));
+    ASSERT_TRUE(runUntil([&] { return !form.link().snapshot().portOpen; }, 1000));
     EXPECT_LT(clock.elapsed(), 200) << "closed on the hang-up, not after 21 silent ticks";
     EXPECT_EQ(status(), "USB disconnected");
     EXPECT_FALSE(lamp->isChecked());
 
     // Out for two seconds: the ticks keep trying and fail quietly.
     runUntil([] { return false; }, 2000);
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(form.link().snapshot().portOpen);
     EXPECT_EQ(status(), "USB disconnected");
 
     plugIn();
     clock.restart();
     // The block had been read: the ticks come every 400 ms while the port is closed.
-    const int tickMs = form.Timer2.interval();
+    const int tickMs = form.link().snapshot().pollIntervalMs;
     ASSERT_EQ(tickMs, Link::kTickMs);
-    ASSERT_TRUE(runUntil([&] { return form.ComPort1.Open(); }, 3000));
+    ASSERT_TRUE(runUntil([&] { return form.link().snapshot().portOpen; }, 3000));
     const qint64 reopenedMs = clock.elapsed();
     EXPECT_LE(reopenedMs, tickMs + 150) << "reopened by the first tick after the node is back";
     EXPECT_EQ(status(), "USB connected");
@@ -97,7 +99,8 @@ TEST_F(UnplugTest, TheDeadPortIsLetGoAtOnceAndTakenAgainOnTheNextTick) {
 // ticks afterwards bring the port back.
 TEST_F(UnplugTest, PulledInTheMiddleOfASend) {
     form.appStartup().FormCreate({});
-    ASSERT_TRUE(runUntil([&] { return !form.State.ParamReadPending && lamp->isChecked(); }, 6000));
+    ASSERT_TRUE(runUntil(
+        [&] { return !form.link().snapshot().state.ParamReadPending && lamp->isChecked(); }, 6000));
     sim::FaultConfig silent;
     silent.silent = true;
     sim->setFault(silent);
@@ -113,7 +116,7 @@ TEST_F(UnplugTest, PulledInTheMiddleOfASend) {
     // The step ends with the device, not with the acknowledge's time limit.
     EXPECT_LT(clock.elapsed(), Link::kAckWaitMs);
     exchange.reset();
-    EXPECT_FALSE(form.ComPort1.Open());
+    EXPECT_FALSE(form.link().snapshot().portOpen);
     EXPECT_EQ(status(), "USB disconnected");
 
     runUntil([] { return false; }, 1000);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <termios.h>
 #include <thread>
@@ -125,6 +126,16 @@ inline std::string failure(const std::function<void()>& f) {
         return e.what();
     }
     return "<no error>";
+}
+
+// The kind of the serial error `f` raises; nothing when it raises none.
+inline std::optional<SerialErrorKind> failureKind(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ESerialError& e) {
+        return e.kind();
+    }
+    return std::nullopt;
 }
 
 // What a spying device saw, shared with the test (its methods run on the component's threads).

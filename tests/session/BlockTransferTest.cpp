@@ -36,9 +36,7 @@ protected:
     BlockTransferTest() : sim(standingStill()) {
         sim.start();
         PortMap::global().setOverride(kCom, QString::fromStdString(sim.slavePath()));
-        link.port().setComNumber(kCom);
-        link.port().setBaud(9600);
-        link.port().setOpen(true);
+        EXPECT_TRUE(link.openPort(kCom).opened);
         // The controller's block before every write: distinct words, so that any slip shows.
         for (int i = 1; i < 16 + kExtra; ++i) {
             sim.setParameterWord(i, static_cast<std::uint16_t>(100 + i));
@@ -149,8 +147,7 @@ TEST_F(BlockTransferTest, AKnownBlockIsBackedUpWithoutAReadAndAReopenedPortForge
     ASSERT_EQ(result.outcome, TransferOutcome::Verified);
     EXPECT_EQ(sim.requests().front(), "SP010320") << "the first request is the first word";
 
-    link.port().setOpen(false);
-    link.port().setOpen(true);
+    ASSERT_TRUE(link.reopenPort().opened);
     EXPECT_FALSE(link.blockOfThisOpening());
 }
 

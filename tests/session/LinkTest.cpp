@@ -31,10 +31,7 @@ protected:
     explicit LinkTest(sim::SimOptions options = standingStill()) : sim(std::move(options)) {
         sim.start();
         PortMap::global().setOverride(kCom, QString::fromStdString(sim.slavePath()));
-        link.port().setComNumber(kCom);
-        link.port().setBaud(9600);
-        link.port().setOpen(true);
-        link.pollTimer().setInterval(400);
+        EXPECT_TRUE(link.openPort(kCom).opened);
     }
     ~LinkTest() override { PortMap::global().clearOverrides(); }
 
@@ -52,6 +49,9 @@ protected:
 
     // A status reply from the controller's side, not asked for.
     void sendStatus() { sim.sendRaw(replay::statusReply({.position = 77})); }
+
+    bool polling() const { return link.snapshot().polling; }
+    int pollInterval() const { return link.snapshot().pollIntervalMs; }
 
     sim::Simulator sim;
     Link link;
@@ -82,7 +82,7 @@ TEST_F(LinkTest, TheTickIsSilentWhileATokenIsHeld) {
         sim.clearLog();
         link.tick();
         link.tick();
-        EXPECT_FALSE(link.pollTimer().isActive());
+        EXPECT_FALSE(polling());
         EXPECT_EQ(ticked.count(), 0);
         exchange->pause(150);
         EXPECT_EQ(sim.requestCount(), 0u);
@@ -98,29 +98,28 @@ TEST_F(LinkTest, ALateReplyDuringAnExchangeDoesNotRearmPolling) {
     exchange->resumeWith(1500);
     sendStatus();
     ASSERT_TRUE(runUntil([&] { return statuses.count() == 1; }, 2000));
-    EXPECT_FALSE(link.pollTimer().isActive()) << "the reply is decoded but polls nothing";
+    EXPECT_FALSE(polling()) << "the reply is decoded but polls nothing";
 
     // The token's end resumes polling with its interval; a reply after it re-arms as always.
     exchange.reset();
-    EXPECT_TRUE(link.pollTimer().isActive());
-    EXPECT_EQ(link.pollTimer().interval(), 1500);
+    EXPECT_TRUE(polling());
+    EXPECT_EQ(pollInterval(), 1500);
     sendStatus();
     ASSERT_TRUE(runUntil([&] { return statuses.count() == 2; }, 2000));
-    EXPECT_TRUE(link.pollTimer().isActive());
-    EXPECT_EQ(link.pollTimer().interval(), Link::kStatusPollMs);
+    EXPECT_TRUE(polling());
+    EXPECT_EQ(pollInterval(), Link::kStatusPollMs);
 }
 
 TEST_F(LinkTest, WithoutAnIntervalTheTimerIsLeftAsTheExchangeFoundIt) {
     link.begin("test").reset();
-    EXPECT_FALSE(link.pollTimer().isActive());
-    link.pollTimer().setInterval(2000);
+    EXPECT_FALSE(polling());
     link.startPolling();
     {
         std::optional<Exchange> exchange = link.begin("test");
-        EXPECT_FALSE(link.pollTimer().isActive());
+        EXPECT_FALSE(polling());
     }
-    EXPECT_TRUE(link.pollTimer().isActive());
-    EXPECT_EQ(link.pollTimer().interval(), 2000);
+    EXPECT_TRUE(polling());
+    EXPECT_EQ(pollInterval(), 2000);
 }
 
 TEST_F(LinkTest, AHolderThatThrowsStillEndsTheExchange) {
@@ -131,8 +130,8 @@ TEST_F(LinkTest, AHolderThatThrowsStillEndsTheExchange) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_FALSE(link.exchangeRunning());
-    EXPECT_TRUE(link.pollTimer().isActive());
-    EXPECT_EQ(link.pollTimer().interval(), 200);
+    EXPECT_TRUE(polling());
+    EXPECT_EQ(pollInterval(), 200);
 }
 
 TEST_F(LinkTest, StepsReportTheirResults) {
@@ -181,7 +180,7 @@ TEST_F(LinkTest, RawModeCollectsBytesAndItsEndDropsThem) {
         EXPECT_EQ(arrived.count(), 0);
         EXPECT_TRUE(std::equal(status.begin(), status.end(), exchange->received().begin()));
     }
-    EXPECT_EQ(link.rx().RxCount, 0u);
+    EXPECT_EQ(link.bytesHeld(), 0u);
     sendStatus();
     EXPECT_TRUE(runUntil([&] { return statuses.count() == 1; }, 2000));
 }
@@ -195,19 +194,19 @@ TEST_F(LinkTest, PortLostEndsTheStepWithThatResult) {
     EXPECT_TRUE(exchange->portGone());
     exchange.reset();
     EXPECT_FALSE(link.exchangeRunning());
-    EXPECT_TRUE(link.pollTimer().isActive());
+    EXPECT_TRUE(polling());
 }
 
 TEST_F(LinkTest, ShutDownStopsPollingForGood) {
     link.startPolling();
     link.shutDown(50);
-    EXPECT_FALSE(link.port().Open());
-    EXPECT_FALSE(link.pollTimer().isActive());
+    EXPECT_FALSE(link.snapshot().portOpen);
+    EXPECT_FALSE(polling());
     link.begin("late command").reset();
     link.resumePolling(10);
-    EXPECT_FALSE(link.pollTimer().isActive());
+    EXPECT_FALSE(polling());
     link.startPolling();
-    EXPECT_TRUE(link.pollTimer().isActive());
+    EXPECT_TRUE(polling());
 }
 
 } // namespace

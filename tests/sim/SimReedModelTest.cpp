@@ -1,6 +1,6 @@
 // The simulated reed switches against the program's own sector check: the default placement
 // passes, the misaligned one fails, from the controller's edge words and from a live turn alike.
-#include "device/DeviceState.h"
+#include "device/DisplayState.h"
 #include "device/ReedEdges.h"
 #include "device/SectorCheck.h"
 #include "device/SectorStrip.h"
@@ -34,7 +34,7 @@ struct LiveTurn {
 
 // One revolution in small steps, each status as the dispatcher would see it.
 LiveTurn turnOnce(ControllerModel& model) {
-    zuvo::DeviceState state;
+    zuvo::DisplayState state;
     LiveTurn turn;
     int previousReedState = 0;
     state.PrevWinkelDigit = 1;

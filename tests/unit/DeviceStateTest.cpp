@@ -1,4 +1,5 @@
-#include "device/DeviceState.h"
+#include "device/DisplayState.h"
+#include "device/LinkState.h"
 #include "device/ReceiveFields.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +9,14 @@
 namespace zuvo {
 namespace {
 
-TEST(DeviceState, StartsAsBeforeAnyReply) {
-    const DeviceState s;
+TEST(LinkState, StartsAsBeforeAnyReply) {
+    const LinkState s;
     EXPECT_TRUE(s.ReplyPending);
     EXPECT_TRUE(s.ParamReadPending);
     EXPECT_TRUE(s.SensorCheckPhase);
     EXPECT_TRUE(s.AutoReadParams);
     EXPECT_EQ(s.ExtraWordCount, 20);
     EXPECT_EQ(s.ZoneIndex, 10);
-    EXPECT_EQ(s.MemoryPositionCounts, -99999);
 
     EXPECT_EQ(s.SensorPollCounter, 0);
     EXPECT_EQ(s.MissedPolls, 0);
@@ -26,11 +26,16 @@ TEST(DeviceState, StartsAsBeforeAnyReply) {
     EXPECT_EQ(s.FirmwareVersion, 0);
     EXPECT_EQ(s.LastPositionCounts, 0);
     EXPECT_EQ(s.PositionMm, 0.0);
+    EXPECT_TRUE(
+        std::all_of(s.SensorWords.begin(), s.SensorWords.end(), [](auto w) { return w == 0; }));
+}
+
+TEST(DisplayState, StartsAsBeforeAnyReply) {
+    const DisplayState s;
+    EXPECT_EQ(s.MemoryPositionCounts, -99999);
     EXPECT_EQ(s.PrevWinkelDigit, 0u);
     EXPECT_FALSE(s.PrevReed1);
     EXPECT_FALSE(s.PrevReed2);
-    EXPECT_TRUE(
-        std::all_of(s.SensorWords.begin(), s.SensorWords.end(), [](auto w) { return w == 0; }));
     EXPECT_TRUE(
         std::all_of(s.Reed1Edges.begin(), s.Reed1Edges.end(), [](auto e) { return e == 0; }));
     EXPECT_TRUE(

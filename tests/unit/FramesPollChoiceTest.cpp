@@ -37,7 +37,7 @@ TEST(PollChoice, OneTickFromEachState) {
         {"Relais2 instead of the poll", false, false, true, 2, 0, "QS02", 0},
     };
     for (const auto& c : cases) {
-        DeviceState state;
+        LinkState state;
         state.SensorCheckPhase = c.sensorCheckPhase;
         state.ParamReadPending = c.paramReadPending;
         state.PollSelector = c.selector;
@@ -54,7 +54,7 @@ TEST(PollChoice, OneTickFromEachState) {
 }
 
 TEST(PollChoice, EveryEleventhPollOfTheSensorCheckPhaseIsX) {
-    DeviceState state;
+    LinkState state;
     state.ParamReadPending = false;
     std::string sent;
     for (int tick = 0; tick < 33; ++tick) {
@@ -66,7 +66,7 @@ TEST(PollChoice, EveryEleventhPollOfTheSensorCheckPhaseIsX) {
 }
 
 TEST(PollChoice, ARelayTestIsSentOnceAndDoesNotCountAsAPoll) {
-    DeviceState state;
+    LinkState state;
     state.ParamReadPending = false;
     state.SensorPollCounter = 10;
     state.PollSelector = 1;

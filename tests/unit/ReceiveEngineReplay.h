@@ -2,9 +2,9 @@
 // Reply frames as the controller sends them, and a replay that feeds a stream of them to the
 // receive engine in pieces. Shared by the receive engine's tests and its fuzz target.
 
-#include "device/DeviceState.h"
 #include "device/FrameBytes.h"
 #include "device/HexField.h"
+#include "device/LinkState.h"
 #include "device/ReceiveEngine.h"
 #include "device/ReceiveFields.h"
 
@@ -86,7 +86,7 @@ inline Bytes textLine(const std::string& text) {
 // The receiving side: the receive fields and the device state, fed piece by piece.
 struct Receiver {
     ReceiveFields rx;
-    DeviceState state;
+    LinkState state;
     ReceiveContext context;
     std::vector<ReceiveOutcome> outcomes; // every notification that recognised something
 
@@ -117,9 +117,9 @@ inline void feedInPieces(Receiver& receiver, const std::vector<Bytes>& frames,
     }
 }
 
-// The engine-written part of the device state, for comparing two runs.
+// The engine-written part of the link state, for comparing two runs.
 inline auto engineWrittenState(const Receiver& r) {
-    const DeviceState& s = r.state;
+    const LinkState& s = r.state;
     return std::tuple(s.ReplyPending, s.ParamReadPending, s.ExtraWordCount, s.FirmwareVersion,
                       s.LastPositionCounts, s.PositionMm, s.ZoneIndex, s.SensorWords,
                       r.rx.AckReceived, r.rx.RxCount);

@@ -102,7 +102,7 @@ TEST(SectorCheckEdges, LogLines) {
 
 // Drives status replies through the analysis as the receiver does.
 struct StatusDriver {
-    DeviceState state;
+    DisplayState state;
     SectorStatusStep reply(int degrees, bool reed1, bool reed2, std::uint8_t reedState) {
         const std::uint32_t digit = digitFor(degrees);
         SectorStatusStep step = sectorStatusStep(state, reed1, reed2, digit, reedState);

@@ -1,6 +1,7 @@
 #include "app/live/LiveDisplay.h"
 
 #include "app/TForm1.h"
+#include "app/live/ReceiveDispatcher.h"
 #include "device/ReplyFrames.h"
 #include "device/StatusDecoding.h"
 #include "device/Windows1252.h"
@@ -164,7 +165,8 @@ void LiveDisplay::showStrokeFraction(double fraction) {
 }
 
 void LiveDisplay::showMemoryHighlight() {
-    const double memoryMm = strokeFraction(form_.State.MemoryPositionCounts, turns()) * strokeMm();
+    const double memoryMm =
+        strokeFraction(form_.displayState().MemoryPositionCounts, turns()) * strokeMm();
     const bool reached = positionText(memoryMm) == form_.ui->APos->text();
     form_.ui->AbPanel1->setInnerBevelColor(tcolor(reached ? kMemoryReachedColour : tc::ButtonFace));
 }
@@ -199,27 +201,39 @@ void LiveDisplay::showVersion(std::uint8_t version) {
 }
 
 void LiveDisplay::AbCompass1DblClick() {
-    DeviceState& state = form_.State;
-    state.SectorAnalysisOn = state.SensorCheckPhase && !state.SectorAnalysisOn;
+    Link& link = form_.link();
+    const LinkState state = link.snapshot().state;
+    link.setSectorAnalysisOn(state.SensorCheckPhase && !state.SectorAnalysisOn);
 }
 
 void LiveDisplay::WinkelDblClick() {
     if (!form_.serviceMode().isOn()) {
         return;
     }
-    DeviceState& state = form_.State;
-    state.WinkelFromPosition = !state.WinkelFromPosition;
+    Link& link = form_.link();
+    const bool fromPosition = !link.snapshot().state.WinkelFromPosition;
+    link.setWinkelFromPosition(fromPosition);
     form_.ui->Winkel->setBevelOuterColor(
-        tcolor(state.WinkelFromPosition ? kWinkelFromPositionRing : kWinkelFromAngleRing));
+        tcolor(fromPosition ? kWinkelFromPositionRing : kWinkelFromAngleRing));
 }
 
 void LiveDisplay::Label11DblClick() {
     if (!form_.serviceMode().isOn()) {
         return;
     }
+    setTestValuesTabShown(!testValuesTabShown());
+}
+
+bool LiveDisplay::testValuesTabShown() const {
+    const QTabWidget* pages = form_.ui->PageControl1;
+    return pages->isTabVisible(pages->indexOf(form_.ui->TabSheet4));
+}
+
+void LiveDisplay::setTestValuesTabShown(bool shown) {
     QTabWidget* pages = form_.ui->PageControl1;
-    const int index = pages->indexOf(form_.ui->TabSheet4);
-    pages->setTabVisible(index, !pages->isTabVisible(index));
+    pages->setTabVisible(pages->indexOf(form_.ui->TabSheet4), shown);
+    // While it is shown, text lines are test data, not captions.
+    form_.receiveDispatcher().pushDecodingInputs();
 }
 
 void LiveDisplay::APosClick(const QPoint& pressPosition) {

@@ -31,6 +31,9 @@ public:
     // The two revolution indicators, shown for the long status reply in service mode.
     void showRevolutionIndicators();
     bool revolutionIndicatorsShown() const;
+    // The Test-Values page as a tab of its own (service mode shows it on demand).
+    bool testValuesTabShown() const;
+    void setTestValuesTabShown(bool shown);
 
     // Status reply, field by field.
     void showStatusByte(std::uint8_t statusByte);

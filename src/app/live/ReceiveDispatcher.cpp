@@ -2,11 +2,11 @@
 
 #include "app/TForm1.h"
 #include "app/live/LiveDisplay.h"
-#include "device/ReceiveEngine.h"
 #include "app/live/SectorAnalysis.h"
-#include "device/StatusDecoding.h"
 #include "app/pages/EditorMapping.h"
 #include "app/service/PositionRecording.h"
+#include "device/ReceiveEngine.h"
+#include "device/StatusDecoding.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
@@ -14,14 +14,13 @@ namespace zuvo {
 ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
     Link& link = form_.link();
     LiveDisplay& display = form_.liveDisplay();
-    link.setContextSource([this] { return context(); });
-    link.setRecordingViewSource([this] { return form_.views().current() == View::Recording; });
     QObject::connect(&link, &Link::bytesArrived, &form_, [&display] { display.bytesArrived(); });
     QObject::connect(&link, &Link::replyRecognised, &form_,
                      [&display] { display.replyRecognised(); });
-    QObject::connect(&link, &Link::sensorWordsReceived, &form_, [this](const SensorWordsReceived&) {
-        form_.sectorAnalysis().sensorWordsReply();
-    });
+    QObject::connect(&link, &Link::sensorWordsReceived, &form_,
+                     [this](const SensorWordsReceived& reply) {
+                         form_.sectorAnalysis().sensorWordsReply(reply.words);
+                     });
     QObject::connect(&link, &Link::statusReceived, &form_,
                      [this](const StatusReceived& status) { applyStatus(status); });
     QObject::connect(&link, &Link::blockReceived, &form_,
@@ -30,19 +29,30 @@ ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
                      [&display](const std::string& caption) { display.showCaption(caption); });
     QObject::connect(&link, &Link::versionReceived, &form_,
                      [&display](std::uint8_t version) { display.showVersion(version); });
+
+    // What decoding needs follows the controls it comes from.
+    Ui::TForm1& ui = *form_.ui;
+    const auto push = [this] { pushDecodingInputs(); };
+    QObject::connect(ui.Turns, &QLineEdit::textChanged, &form_, push);
+    QObject::connect(ui.Laenge, &QLineEdit::textChanged, &form_, push);
+    QObject::connect(ui.AnlaufS, &RadioGroup::itemIndexChanged, &form_, push);
+    QObject::connect(&form_.serviceMode(), &ServiceMode::toggled, &form_, push);
+    form_.views().setShownHook(push);
+    pushDecodingInputs();
 }
 
-ReceiveContext ReceiveDispatcher::context() const {
+void ReceiveDispatcher::pushDecodingInputs() {
     const Ui::TForm1& ui = *form_.ui;
-    ReceiveContext c;
-    c.testValuesTabShown = ui.PageControl1->isTabVisible(ui.PageControl1->indexOf(ui.TabSheet4));
-    c.sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0;
-    c.turns = form_.liveDisplay().turns();
-    c.strokeMm = form_.liveDisplay().strokeMm();
+    LiveDisplay& display = form_.liveDisplay();
+    Link& link = form_.link();
+    link.setGeometry({.turns = display.turns(),
+                      .strokeMm = display.strokeMm(),
+                      .sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0});
     // A long reply in service mode shows the turn count; from then on it must convert.
-    c.turnCountShown =
-        form_.liveDisplay().revolutionIndicatorsShown() || form_.serviceMode().isOn();
-    return c;
+    link.setShownParts(
+        {.testValuesTab = display.testValuesTabShown(),
+         .recordingView = form_.views().current() == View::Recording,
+         .turnCount = display.revolutionIndicatorsShown() || form_.serviceMode().isOn()});
 }
 
 void ReceiveDispatcher::applyBlock(const ParameterBlockReply& block) {
@@ -56,12 +66,12 @@ void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
     if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
         form_.liveDisplay().showRevolutionIndicators();
     }
-    showStatusFields(status);
+    showStatusFields(status, form_.link().snapshot().state.WinkelFromPosition);
 }
 
 // The fields in their order; the first one that did not convert ends the display of this
 // reply, and the controls of the later ones keep what they showed.
-void ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
+void ReceiveDispatcher::showStatusFields(const StatusReceived& status, bool winkelFromPosition) {
     LiveDisplay& display = form_.liveDisplay();
     const StatusReply& f = status.fields;
     if (!f.statusByte) {
@@ -78,7 +88,7 @@ void ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
     if (!f.angleField) {
         return;
     }
-    if (!form_.State.WinkelFromPosition && status.winkelDigit) {
+    if (!winkelFromPosition && status.winkelDigit) {
         display.showWinkel(*status.winkelDigit);
     }
     if (!status.rpm) {
@@ -89,7 +99,7 @@ void ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
         return;
     }
     display.showRevolutions(*f.position);
-    if (form_.State.WinkelFromPosition) {
+    if (winkelFromPosition) {
         display.showWinkel(*status.winkelDigit);
     }
     display.showPosition(*status.positionMm);

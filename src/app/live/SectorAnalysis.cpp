@@ -74,11 +74,12 @@ SectorAnalysis::SectorAnalysis(TForm1& form) : form_(form) {
 }
 
 void SectorAnalysis::statusReply(int winkelDigit, bool reed1, bool reed2, int reedState) {
-    DeviceState& state = form_.State;
+    DisplayState& state = form_.displayState();
+    const LinkState link = form_.link().snapshot().state;
     const auto digit = static_cast<std::uint32_t>(std::max(winkelDigit, 0));
 
     drawAngleMarker(digit);
-    if (!isLiveTraceHeld(state.SectorAnalysisOn, state.SensorCheckPhase, digit, reed1, reed2)) {
+    if (!isLiveTraceHeld(link.SectorAnalysisOn, link.SensorCheckPhase, digit, reed1, reed2)) {
         drawLiveTrace(digit, reed1, reed2);
     }
     form_.ui->Image4->update();
@@ -102,22 +103,23 @@ void SectorAnalysis::statusReply(int winkelDigit, bool reed1, bool reed2, int re
     state.PrevReed2 = reed2;
 }
 
-void SectorAnalysis::sensorWordsReply() {
-    DeviceState& state = form_.State;
+void SectorAnalysis::sensorWordsReply(const SensorWords& words) {
+    DisplayState& state = form_.displayState();
     // What the screen shows now decides, not the last whole status reply: a reply whose
     // decoding stopped part-way has still moved the needle and the lamps.
     const auto digit = static_cast<std::uint32_t>(std::max(form_.ui->Winkel->value(), 0.0));
-    if (!isSectorStripShown(state.SectorAnalysisOn, digit, form_.ui->Reed1->isChecked(),
-                            form_.ui->Reed2->isChecked())) {
+    if (!isSectorStripShown(form_.link().snapshot().state.SectorAnalysisOn, digit,
+                            form_.ui->Reed1->isChecked(), form_.ui->Reed2->isChecked())) {
         return;
     }
-    drawSectorStrip();
-    edgesFromSensorWords(state.SensorWords, state.Reed1Edges, state.Reed2Edges);
+    drawSectorStrip(words);
+    edgesFromSensorWords(words, state.Reed1Edges, state.Reed2Edges);
     CheckWinkel();
 }
 
 bool SectorAnalysis::CheckWinkel() {
-    const SectorCheck check = checkSectors(form_.State.Reed1Edges, form_.State.Reed2Edges);
+    const DisplayState& state = form_.displayState();
+    const SectorCheck check = checkSectors(state.Reed1Edges, state.Reed2Edges);
     showCheck(check);
     return check.complete && check.passed;
 }
@@ -136,7 +138,7 @@ void SectorAnalysis::drawAngleMarker(std::uint32_t digit) {
 
 void SectorAnalysis::drawLiveTrace(std::uint32_t digit, bool reed1, bool reed2) {
     QImage& image = form_.ui->Image4->canvas();
-    const int previous = stripRowOf(form_.State.PrevWinkelDigit);
+    const int previous = stripRowOf(form_.displayState().PrevWinkelDigit);
     const int current = stripRowOf(digit);
     const int from = std::min(previous, current);
     const int to = std::max(previous, current);
@@ -148,9 +150,9 @@ void SectorAnalysis::drawLiveTrace(std::uint32_t digit, bool reed1, bool reed2) 
     }
 }
 
-void SectorAnalysis::drawSectorStrip() {
+void SectorAnalysis::drawSectorStrip(const SensorWords& words) {
     QImage& image = form_.ui->Image4->canvas();
-    const SectorStrip strip = sectorStrip(form_.State.SensorWords, form_.ui->TB->isChecked());
+    const SectorStrip strip = sectorStrip(words, form_.ui->TB->isChecked());
     const auto drawStrip = [&image](const std::array<int, 3>& columns,
                                     const std::array<StripSegment, 2>& segments) {
         for (int column : columns) {
@@ -184,8 +186,8 @@ void SectorAnalysis::showCheck(const SectorCheck& check) {
     }
 
     QPalette palette = ui.Memo3->palette();
-    palette.setColor(QPalette::Base, tcolor(form_.State.SectorAnalysisOn ? kTableAnalysisColour
-                                                                         : kTablePlainColour));
+    const bool analysisOn = form_.link().snapshot().state.SectorAnalysisOn;
+    palette.setColor(QPalette::Base, tcolor(analysisOn ? kTableAnalysisColour : kTablePlainColour));
     ui.Memo3->setPalette(palette);
     ui.Memo3->clear();
     for (const QString& line : check.table) {

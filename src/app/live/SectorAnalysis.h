@@ -2,6 +2,7 @@
 // The reed-switch sector trace, edge logs and sector check on the Cylinder Settings page.
 
 #include "device/ReedEdges.h"
+#include "device/ReplyFrames.h"
 #include "device/SectorCheck.h"
 
 #include <cstdint>
@@ -16,10 +17,10 @@ class SectorAnalysis {
 public:
     explicit SectorAnalysis(TForm1& form);
 
-    // Called by the receive dispatcher after a sensor-words reply has been sorted into the
-    // device state: draws the sector strip and runs the check when the analysis is on, the
-    // angle is near zero and both reed switches are off.
-    void sensorWordsReply();
+    // Called by the receive dispatcher with the words of a sensor-words reply, sorted: draws the
+    // sector strip and runs the check when the analysis is on, the angle is near zero and both
+    // reed switches are off.
+    void sensorWordsReply(const SensorWords& words);
     // Called by the receive dispatcher for every status reply once the live display shows its
     // values: angle marker, live reed trace, revolution wrap, reed edges of Reed1 then Reed2;
     // then the previous digit and reed states are remembered.
@@ -31,7 +32,7 @@ public:
 private:
     void drawAngleMarker(std::uint32_t digit);
     void drawLiveTrace(std::uint32_t digit, bool reed1, bool reed2);
-    void drawSectorStrip();
+    void drawSectorStrip(const SensorWords& words);
     // Puts a check's marks, table and verdict on the window; an incomplete check changes
     // nothing.
     void showCheck(const SectorCheck& check);

@@ -1,8 +1,8 @@
 #include "app/pages/AnalogThrustPage.h"
 
 #include "app/TForm1.h"
-#include "params/AnalogRangeBar.h"
 #include "app/pages/EditorMapping.h"
+#include "params/AnalogRangeBar.h"
 #include "params/EditorText.h"
 
 #include "ui_TForm1.h"

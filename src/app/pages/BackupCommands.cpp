@@ -3,11 +3,11 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/live/ReceiveDispatcher.h"
-#include "params/BackupStore.h"
 #include "app/pages/ComparisonDialog.h"
+#include "app/pages/ParameterTransfer.h"
+#include "params/BackupStore.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
-#include "app/pages/ParameterTransfer.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 
@@ -74,7 +74,7 @@ void BackupCommands::CompareWithFileClick() {
 }
 
 bool BackupCommands::restore(const QString& path) {
-    const int extra = form_.State.ExtraWordCount;
+    const int extra = form_.link().snapshot().state.ExtraWordCount;
     const IniFile ini(path);
     const BlockSectionRead read =
         ini.loadState() == IniFile::LoadState::Loaded
@@ -86,7 +86,7 @@ bool BackupCommands::restore(const QString& path) {
                             .arg(fileNameOf(path), read.problem));
         return false;
     }
-    const int port = form_.ComPort1.ComNumber();
+    const int port = form_.link().snapshot().portNumber;
     if (!prompts.confirm(restoreQuestion(fileNameOf(path), summarizeBackup(*read.backup), port),
                          QStringLiteral("Restore Backup"))) {
         return false;
@@ -139,8 +139,12 @@ void BackupCommands::compareWith(const QString& path) {
         exchange->quiet();
         LinkAnswer<ParameterBlockReply> read = exchange->readBlock(kBlockReadMs);
         block = std::move(read.value);
+        const bool closing = exchange->closing();
+        exchange.reset();
+        if (closing) {
+            return; // the window goes: nothing is compared
+        }
         if (!block) {
-            exchange.reset();
             prompts.message(
                 read.result == LinkResult::PortLost
                     ? QStringLiteral("The port was lost while the controller's block was read; "

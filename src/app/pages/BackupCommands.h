@@ -2,9 +2,9 @@
 // "Values > Restore Backup..." and "Values > Compare with File...": a backup's words sent back to
 // the controller exactly as stored and verified, and the controller's parameters beside a file's.
 
+#include "app/UserPrompts.h"
 #include "params/BackupFile.h"
 #include "params/ParameterComparison.h"
-#include "app/UserPrompts.h"
 
 #include <QString>
 

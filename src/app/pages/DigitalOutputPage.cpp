@@ -83,7 +83,7 @@ void DigitalOutputPage::DOPosChange(int k) {
 
 void DigitalOutputPage::DOPosDragDrop(int k) {
     form_.editorMapping().controls().switchPosition(k)->setText(
-        millimetreText(form_.State.PositionMm, systemDecimalSeparator()));
+        millimetreText(form_.link().snapshot().state.PositionMm, systemDecimalSeparator()));
 }
 
 void DigitalOutputPage::PaintL() {

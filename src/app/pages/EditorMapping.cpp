@@ -1,9 +1,9 @@
 #include "app/pages/EditorMapping.h"
 
 #include "app/TForm1.h"
-#include "params/ComboIndex.h"
 #include "app/pages/DigitalOutputPage.h"
 #include "app/pages/EditorControls.h"
+#include "params/ComboIndex.h"
 #include "params/EditorText.h"
 #include "params/StrokeAndTurns.h"
 #include "params/SwitchGrid.h"

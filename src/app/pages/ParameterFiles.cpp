@@ -2,9 +2,9 @@
 
 #include "app/TForm1.h"
 #include "app/pages/AnalogThrustPage.h"
-#include "params/BlockFile.h"
 #include "app/pages/DigitalOutputPage.h"
 #include "app/pages/EditorMapping.h"
+#include "params/BlockFile.h"
 #include "params/FileNumber.h"
 #include "params/InputFileCheck.h"
 #include "params/ParameterValues.h"
@@ -129,7 +129,7 @@ bool ParameterFiles::checkBlockFile(const QString& path) {
 void ParameterFiles::takeOverFromFile() {
     form_.ui->ReadParam->setEnabled(true);
     // From now on only the Read button replaces the loaded values with the controller's.
-    form_.State.AutoReadParams = false;
+    form_.link().setAutoReadBlock(false);
 }
 
 // The controls' reactions rewrite the position table as the texts go in; the table is the file's
@@ -167,7 +167,7 @@ void ParameterFiles::loadAtStart(const QString& path) {
     // Their reactions are not attached to the track bars yet.
     form_.analogThrustPage().AnalogPos1Change();
     form_.analogThrustPage().AnalogPos2Change();
-    form_.State.ParamReadPending = false;
+    form_.link().stopAskingForBlock();
 }
 
 } // namespace zuvo

@@ -2,8 +2,8 @@
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/RequestFrames.h"
 #include "app/pages/EditorMapping.h"
+#include "device/RequestFrames.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 
@@ -50,7 +50,7 @@ void ParameterTransfer::SaveParamClick() {
     ui.ReadParam->setEnabled(false);
     exchange->quiet();
 
-    const int extra = form_.State.ExtraWordCount;
+    const int extra = form_.link().snapshot().state.ExtraWordCount;
     const ParameterBlock before = block;
     block.clearSentWords(extra);
     const bool ready = form_.editorMapping().SetVars();
@@ -111,9 +111,10 @@ void ParameterTransfer::showOutcome(const TransferResult& result) {
 }
 
 void ParameterTransfer::ReadParamClick() {
-    form_.State.ParamReadPending = true;
-    // A command that owns the link resumes polling itself when it ends; the read follows then.
-    form_.pollCycle().ResumePolling(kAfterReadPollMs);
+    // A block read under a running command would replace the pages it works from.
+    if (!form_.link().askForBlock()) {
+        form_.pollCycle().showBusy();
+    }
 }
 
 } // namespace zuvo

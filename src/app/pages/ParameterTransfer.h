@@ -12,9 +12,9 @@ struct TransferResult;
 
 class ParameterTransfer {
 public:
-    // Polling resumes at these intervals after a send and after the Read button.
+    // Polling resumes at this interval after a send (after the Read button at the link's
+    // Link::kBlockAskedPollMs).
     static constexpr int kAfterSendPollMs = 1500;
-    static constexpr int kAfterReadPollMs = 200;
 
     explicit ParameterTransfer(TForm1& form);
 

@@ -2,8 +2,8 @@
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/RequestFrames.h"
 #include "app/pages/EditorMapping.h"
+#include "device/RequestFrames.h"
 #include "service/TestData.h"
 #include "ui_TForm1.h"
 
@@ -79,8 +79,12 @@ void Commissioning::KalibrierungClick() {
     };
     for (const auto& [index, position] : points) {
         const auto value = static_cast<std::uint16_t>(std::clamp(position, 0, 0xFFFF));
-        if (exchange->sendAndWaitForAck(writeWordFrame(index, value)) != LinkResult::Acknowledged) {
-            form_.pollCycle().showNoResponse();
+        const LinkResult written = exchange->sendAndWaitForAck(writeWordFrame(index, value));
+        if (written != LinkResult::Acknowledged) {
+            // A window that is closing did not ask the controller; there is nothing to say then.
+            if (written != LinkResult::Closing) {
+                form_.pollCycle().showNoResponse();
+            }
             break;
         }
     }
@@ -89,11 +93,9 @@ void Commissioning::KalibrierungClick() {
 
 void Commissioning::askRelayTest(int selector) {
     // The poll tick sends it; while another exchange runs the tick is not polling.
-    if (form_.pollCycle().exchangeRunning()) {
+    if (!form_.link().requestRelayTest(selector)) {
         form_.pollCycle().showBusy();
-        return;
     }
-    form_.State.PollSelector = static_cast<std::int8_t>(selector);
 }
 
 void Commissioning::Button2Click() {

@@ -56,7 +56,7 @@ void FirmwareUpdate::FlashUpdate1Click() {
     }
     exchange_ = &*exchange;
     // Polling restarts at the end whatever the timer did before.
-    exchange_->resumeWith(form_.Timer2.interval());
+    exchange_->resumeWith(form_.link().snapshot().pollIntervalMs);
     running_ = true;
     cancelled_ = false;
     lockWindow(true);
@@ -95,9 +95,8 @@ void FirmwareUpdate::run() {
                 QLatin1Char(' '));
         return;
     }
-    if (!confirm(
-            updateConfirmationText({path, static_cast<std::uint64_t>(image.bytes.size()),
-                                    portName(static_cast<int>(form_.ComPort1.ComNumber()))}))) {
+    if (!confirm(updateConfirmationText({path, static_cast<std::uint64_t>(image.bytes.size()),
+                                         portName(form_.link().snapshot().portNumber)}))) {
         return;
     }
     // A poll reply still on its way is not taken for the bootloader's.
@@ -147,6 +146,10 @@ bool FirmwareUpdate::backUpBlock() {
         *exchange_, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()));
     if (backup.ok()) {
         return true;
+    }
+    // The window is closing: the update is not started, and nobody is left to tell.
+    if (backup.readResult == LinkResult::Closing) {
+        return false;
     }
     if (!backup.block && backup.readResult == LinkResult::NoReply) {
         // A controller whose firmware is broken may answer nothing but the update: it must stay

@@ -2,10 +2,10 @@
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/RequestFrames.h"
+#include "app/UserPrompts.h"
 #include "app/pages/EditorMapping.h"
 #include "app/pages/ParameterTransfer.h"
-#include "app/UserPrompts.h"
+#include "device/RequestFrames.h"
 #include "service/PositionInput.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
@@ -46,12 +46,12 @@ ModuleReplacement::ModuleReplacement(TForm1& form) : form_(form) {
 void ModuleReplacement::relabel() {
     const std::optional<Geometry> geometry = form_.editorMapping().editedGeometry();
     if (!geometry || !labelGeometry_ || *geometry == *labelGeometry_ ||
-        form_.State.MemoryPositionCounts == kNoMemoryPosition) {
+        form_.displayState().MemoryPositionCounts == kNoMemoryPosition) {
         return;
     }
     labelGeometry_ = geometry;
     form_.ui->Label27->setText(
-        memoryLabel(form_.State.MemoryPositionCounts, *geometry, decimalSeparator()));
+        memoryLabel(form_.displayState().MemoryPositionCounts, *geometry, decimalSeparator()));
 }
 
 // The label shows the memory position in mm, which takes the editor's stroke and turns; without
@@ -62,8 +62,8 @@ void ModuleReplacement::GetPosition1Click() {
         messageBox_(kNoGeometryMessage);
         return;
     }
-    DeviceState& state = form_.State;
-    state.MemoryPositionCounts = state.LastPositionCounts;
+    DisplayState& state = form_.displayState();
+    state.MemoryPositionCounts = form_.link().snapshot().state.LastPositionCounts;
     labelGeometry_ = geometry;
     form_.ui->Label27->setText(
         memoryLabel(state.MemoryPositionCounts, *geometry, decimalSeparator()));
@@ -86,14 +86,15 @@ void ModuleReplacement::Label27MouseDown(Qt::MouseButton button) {
         messageBox_(input.message);
         return;
     }
-    form_.State.MemoryPositionCounts = *input.counts;
+    form_.displayState().MemoryPositionCounts = *input.counts;
     labelGeometry_ = form_.editorMapping().editedGeometry();
     form_.ui->Label27->setText(input.label);
 }
 
 void ModuleReplacement::SetPosiotn1Click() {
     // Writing the placeholder would move the new module's position to a value nobody chose.
-    if (form_.State.MemoryPositionCounts == kNoMemoryPosition) {
+    const std::int32_t memory = form_.displayState().MemoryPositionCounts;
+    if (memory == kNoMemoryPosition) {
         messageBox_(noMemoryPositionMessage());
         return;
     }
@@ -107,8 +108,9 @@ void ModuleReplacement::SetPosiotn1Click() {
     ui.ReadParam->setEnabled(false);
     exchange->quiet();
     form_.parameterTransfer().setPanel1Color(tc::White);
-    if (exchange->sendAndWaitForAck(setPositionFrame(form_.State.MemoryPositionCounts)) !=
-        LinkResult::Acknowledged) {
+    const LinkResult written = exchange->sendAndWaitForAck(setPositionFrame(memory));
+    // A window that is closing did not ask the controller; there is nothing to say then.
+    if (written != LinkResult::Acknowledged && written != LinkResult::Closing) {
         form_.pollCycle().showNoResponse();
         form_.parameterTransfer().setPanel1Color(tc::Red);
     }
