@@ -87,7 +87,9 @@ std::optional<CtlFailure> CtlSession::open(const CtlArguments& arguments) {
     if (!opening.opened) {
         const ESerialError error = opening.error.value_or(ESerialError(serial_text::NotSet));
         switch (error.kind()) {
+        // A refused permission has always been told as a port in use; scripts match on it.
         case SerialErrorKind::InUse:
+        case SerialErrorKind::Permission:
             return CtlFailure{ExitNoAnswer,
                               where + QStringLiteral(" is in use by another program (is ZuvoTool "
                                                      "running?): close it and try again")};
@@ -95,11 +97,10 @@ std::optional<CtlFailure> CtlSession::open(const CtlArguments& arguments) {
             return CtlFailure{ExitNoAnswer,
                               where + QStringLiteral(" does not exist: plug in the "
                                                      "adapter or choose another port")};
-        case SerialErrorKind::Permission:
         case SerialErrorKind::Other:
             break;
         }
-        // The doctor names the group a refused permission needs, or what else went wrong.
+        // The doctor says what else went wrong.
         const PortDiagnosis diagnosis = diagnosePortFailure(number_, error);
         return CtlFailure{ExitNoAnswer,
                           where + QStringLiteral(": ") +
