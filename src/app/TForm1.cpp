@@ -1,6 +1,6 @@
 #include "app/TForm1.h"
-
 #include "app/AppStartup.h"
+#include "app/BusyLock.h"
 #include "app/PollCycle.h"
 #include "app/ReportExport.h"
 #include "app/TComSelectForm.h"
@@ -103,6 +103,8 @@ void TForm1::createSpokes() {
     digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this);
     analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this);
     pollCycle_ = std::make_unique<PollCycle>(*this);
+    busyLock_ = std::make_unique<BusyLock>(link_, [this] { pollCycle_->showBusy(); });
+    busyLock_->lockActionsOf(*this);
     receiveDispatcher_ = std::make_unique<ReceiveDispatcher>(*this);
     parameterTransfer_ = std::make_unique<ParameterTransfer>(*this);
     parameterFiles_ = std::make_unique<ParameterFiles>(*this);

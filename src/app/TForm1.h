@@ -42,6 +42,7 @@ class ModuleReplacement;
 class PositionRecording;
 class FirmwareUpdate;
 class ReportExport;
+class BusyLock;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -104,6 +105,8 @@ public:
     PositionRecording& positionRecording() { return *positionRecording_; }
     FirmwareUpdate& firmwareUpdate() { return *firmwareUpdate_; }
     ReportExport& reportExport() { return *reportExport_; }
+    // What refuses the user's actions while an exchange runs.
+    BusyLock& busyLock() { return *busyLock_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -138,6 +141,7 @@ private:
     std::unique_ptr<PositionRecording> positionRecording_;
     std::unique_ptr<FirmwareUpdate> firmwareUpdate_;
     std::unique_ptr<ReportExport> reportExport_;
+    std::unique_ptr<BusyLock> busyLock_;
 };
 
 } // namespace zuvo

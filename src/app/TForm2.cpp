@@ -1,5 +1,6 @@
 #include "app/TForm2.h"
 
+#include "app/BusyLock.h"
 #include "app/InstanceGuard.h"
 #include "app/PollCycle.h"
 #include "app/PortTroubleLine.h"
@@ -66,6 +67,7 @@ TForm2::TForm2(QWidget* parent)
     connect(&portViewTimer_, &QTimer::timeout, this, &TForm2::refreshPortView);
     if (form_ != nullptr) {
         connect(form_->ui->Comport2, &QAction::triggered, this, &TForm2::Comport2Click);
+        form_->busyLock().lockActionsOf(*this);
     }
 }
 
@@ -202,6 +204,11 @@ int TForm2::editedPortNumber() const {
 }
 
 void TForm2::TieButtonClick() {
+    // A running command keeps its port and its device: nothing is stored or switched.
+    if (form_ != nullptr && form_->link().exchangeRunning()) {
+        form_->pollCycle().showBusy();
+        return;
+    }
     const int number = editedPortNumber();
     if (number < 1) {
         ui->TieNote->setText(tr("Type or pick the COM number to tie first."));
