@@ -310,3 +310,46 @@ TEST_F(ZuvotoolProcessTest, NoTakeoverWhileTheRunningCopyWritesToTheController) 
 }
 
 } // namespace
+
+// Closing the window while an exchange runs: the exchange ends at its next step, the program
+// ends with status 0 within 5 s, and the controller's line ends on a whole frame.
+TEST_F(ZuvotoolProcessTest, ClosingDuringAnExchangeEndsItAndExitsCleanly) {
+    writeFile("image.BIN", QByteArray(300, '\x5A'));
+    struct Case {
+        const char* during;
+        zuvo::sim::FaultConfig slow; // keeps the exchange running when the window closes
+        // The bytes a whole frame ends with: ETX, and for the bootloader also its EOT (a ready
+        // sign in the round of the closing still gets it).
+        std::vector<std::uint8_t> lastBytes;
+    };
+    zuvo::sim::FaultConfig slowAcks;
+    slowAcks.ackDelayMs = 150;
+    zuvo::sim::FaultConfig slowReplies;
+    slowReplies.delayMs = 900;
+    for (const Case& c : {Case{"send", slowAcks, {0x03}}, Case{"read", slowReplies, {0x03}},
+                          Case{"update", slowReplies, {0x03, 0x04}}}) {
+        SCOPED_TRACE(c.during);
+        device.setFault(c.slow);
+        device.clearLog();
+        qputenv("ZUVO_CLOSE_DURING", c.during);
+        qputenv("ZUVO_IMAGE", folder.filePath("image.BIN").toLocal8Bit());
+        auto copy = startProgram(QStringLiteral(ZUVO_SENDING_COPY), {"/r"},
+                                 QProcess::ForwardedErrorChannel);
+        qunsetenv("ZUVO_CLOSE_DURING");
+        qunsetenv("ZUVO_IMAGE");
+        ASSERT_TRUE(outputLine(*copy, "CLOSING", 20000));
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(copy->waitForFinished(8000));
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy->exitCode(), 0);
+        EXPECT_TRUE(outputLine(*copy, "EXIT", 0));
+        const std::vector<std::uint8_t> line = device.receivedBytes();
+        ASSERT_FALSE(line.empty());
+        EXPECT_NE(std::find(c.lastBytes.begin(), c.lastBytes.end(), line.back()), c.lastBytes.end())
+            << "the last frame is whole, not one ending in " << int(line.back());
+        stop(*copy);
+    }
+    device.setFault({});
+}
