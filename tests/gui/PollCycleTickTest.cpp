@@ -57,11 +57,17 @@ protected:
         return lastInterval;
     }
 
-    // The controller answers the poll that is out: a status reply on the line, taken.
+    // The controller answers the poll that is out: a status reply on the line, taken. It is
+    // taken inside an exchange, which stops the poll timer and leaves it parked again at its
+    // end: a reply outside one would re-arm it, and under load its tick could come before the
+    // test parks it again.
     void answer() {
+        std::optional<Exchange> exchange = form.link().begin(QStringLiteral("answer"));
+        ASSERT_TRUE(exchange);
         link.sim.sendRaw(replay::statusReply({.position = 7}));
-        ASSERT_TRUE(runUntil([this] { return !state().state.ReplyPending; }, 2000));
-        parkPolling(form.link());
+        ASSERT_TRUE(exchange->waitFor(2000, [this] { return !state().state.ReplyPending; }));
+        exchange.reset();
+        ASSERT_EQ(state().pollIntervalMs, test::kParkedPollMs);
     }
 
     // Ticks once and returns the request the device got from it; `answered` makes the
