@@ -20,7 +20,7 @@ struct PortListEntry {
 };
 
 // COM1 to COM`highest`, and every higher number that the map names a device for.
-std::vector<PortListEntry> listPorts(const PortMap& map, int highest = 8);
+std::vector<PortListEntry> listPorts(const PortMap& map, int highest = kLastUsualPort);
 // The same on the system tree at `root` (tests use fake ones).
 std::vector<PortListEntry> listPorts(const PortMap& map, int highest, const QString& root);
 

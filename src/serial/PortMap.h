@@ -7,6 +7,11 @@
 
 namespace zuvo {
 
+// The COM numbers where a port is looked for: the start-up probe, the COM-port dialog's list and
+// the port listings.
+inline constexpr int kFirstUsualPort = 1;
+inline constexpr int kLastUsualPort = 8;
+
 class PortMap {
 public:
     // The program-wide map; starts with the overrides of the environment variable ZUVO_PORTS.

@@ -10,6 +10,7 @@
 #include "device/ReceiveEngine.h"
 #include "device/ReceiveFields.h"
 #include "device/ReplyFrames.h"
+#include "serial/PortMap.h"
 #include "serial/TSerialComPort.h"
 
 #include <QList>
@@ -200,8 +201,8 @@ public:
     static constexpr int kWorkingBaud = 9600;
     static constexpr int kProbeBaud = 128000;
     // The port numbers a probe tries.
-    static constexpr int kFirstProbedPort = 1;
-    static constexpr int kLastProbedPort = 8;
+    static constexpr int kFirstProbedPort = kFirstUsualPort;
+    static constexpr int kLastProbedPort = kLastUsualPort;
 
     explicit Link(QObject* parent = nullptr);
     ~Link() override;
