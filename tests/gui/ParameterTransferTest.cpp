@@ -6,9 +6,13 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/HexField.h"
 #include "app/live/ReceiveDispatcher.h"
 #include "app/pages/EditorMapping.h"
+#include "common/ScratchFile.h"
+#include "device/HexField.h"
+#include "params/SwitchGrid.h"
+#include "session/BlockTransfer.h"
+#include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 
 #include <QElapsedTimer>
@@ -16,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -154,6 +159,49 @@ TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDist
     EXPECT_EQ(link.sim.parameterWord(1), 500);
     EXPECT_EQ(link.sim.parameterWord(5), 0);
     expectPollingResumedAfterSend();
+}
+
+// The words a send writes are those of the pages when Send was pressed. Edits during its waits
+// (the controller acknowledging slowly), and a file shown meanwhile, stay on the pages for the
+// next send and do not reach the controller now.
+TEST_F(ParameterTransferTest, PageEditsDuringTheSendDoNotReachItsWords) {
+    laenge->setText("500");
+    const std::optional<WordsToSend> pressed =
+        valuesSend(form.editorModel().values(), form.State.ExtraWordCount);
+    ASSERT_TRUE(pressed);
+    QTemporaryDir folder;
+    const ZdfContent late = readZdf(IniFile(test::writeScratchFile(
+        folder.filePath("late.ZDF"), "[ZYLINDER]\r\nLENGTH=640\r\n[OUTPUT]\r\nFunktion9=63\r\n")));
+    sim::FaultConfig slow;
+    slow.delayMs = 5;
+    link.sim.setFault(slow);
+    bool edited = false;
+    QTimer::singleShot(40, &form, [&] {
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
+        laenge->setText("777");
+        form.findChild<PictureToggleButton*>("D11")->click();
+        form.findChild<QLineEdit*>("DOPos2")->setText("250");
+        edited = true;
+    });
+    QTimer::singleShot(120, &form, [&] {
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
+        form.editorModel().showFile(late, "late.ZDF", form.Params);
+    });
+    form.parameterTransfer().SaveParamClick();
+
+    ASSERT_TRUE(edited);
+    ASSERT_EQ(writes().size(), pressed->words.size());
+    for (std::size_t i = 0; i < pressed->words.size(); ++i) {
+        const int n = pressed->range.first + static_cast<int>(i);
+        EXPECT_EQ(link.sim.parameterWord(n), pressed->words[i]) << "word " << n;
+    }
+    // The file shown during the send is what the pages show and send next.
+    EXPECT_EQ(laenge->text(), "640");
+    EXPECT_TRUE(gridButtonOn(form.findChild<PictureToggleButton*>("D69")->value()));
+    link.sim.setFault({});
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_EQ(link.sim.parameterWord(1), 640);
+    EXPECT_EQ(link.sim.parameterWord(13), 63);
 }
 
 TEST_F(ParameterTransferTest, UnusableStrokeRefusesTheSendAndKeepsTheBlock) {
