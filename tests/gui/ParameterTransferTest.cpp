@@ -259,6 +259,39 @@ TEST_F(ParameterTransferTest, AnUnusableEditRefusesTheSendAndNamesIt) {
     EXPECT_FALSE(writes().empty());
 }
 
+// A refused send changes nothing of the editor: the file's values, their origin, the marks on
+// what the file could not give, and the refusal itself stay until the user corrects them.
+TEST_F(ParameterTransferTest, ARefusedSendLeavesTheEditorModelAsItWas) {
+    QTemporaryDir folder;
+    const ZdfContent file = readZdf(IniFile(test::writeScratchFile(
+        folder.filePath("site.ZDF"),
+        "[ZYLINDER]\r\nLENGTH=0\r\nGEAR=60\r\n[POSITION]\r\nPos1=100\r\nPos2=abc\r\n")));
+    EditorModel& model = form.editorModel();
+    model.showFile(file, "site.ZDF", form.Params);
+    const ParameterValues values = model.values();
+    const auto problems = model.fileProblems();
+    const QStringList refusals = model.refusals();
+    const auto counts = model.positionCounts();
+    ASSERT_FALSE(refusals.isEmpty());
+    ASSERT_FALSE(problems.empty());
+    const auto block = form.Params.Slots;
+
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(form.Params.Slots, block);
+    EXPECT_EQ(model.values(), values);
+    EXPECT_EQ(model.fileProblems(), problems);
+    EXPECT_EQ(model.refusals(), refusals);
+    EXPECT_EQ(model.positionCounts(), counts);
+    for (const PageControl control : {PageControl::Stroke, switchPositionControl(2)}) {
+        EXPECT_EQ(model.origin(control), (ValueOrigin{ValueSource::File, "site.ZDF"}));
+        EXPECT_TRUE(model.marked(control));
+    }
+    EXPECT_EQ(laenge->text(), "0");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains("LENGTH")) << messages.front().toStdString();
+}
+
 TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {
     link.sim.setParameterWord(1, 640);
     form.parameterTransfer().ReadParamClick();

@@ -15,6 +15,8 @@
 #include "params/ParameterValues.h"
 #include "session/BlockTransfer.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -112,6 +114,44 @@ TEST_P(ParameterValuesPaths, AShownBlockReadsBackAsThePureValuesAndSendsTheSameW
     }
 }
 
+// "Read from File" and Send in the window, and the command line's write of the same file, send
+// the same words.
+TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWrite) {
+    const char* const files[] = {
+        "[ZYLINDER]\nLENGTH=500\nGEAR=60\nDIRECTION=0\n[OUTPUT]\nHYSTERESIS=0,25\n"
+        "Funktion1=1\nFunktion2=34\n[ANALOG]\nFunktion=1989\n[ANLAUF]\nFunktion1=3082\n"
+        "Funktion2=9557\n[POSITION]\nPos1=100.5\nPos2=200\nPos3=-1\nAnalog1=10\nAnalog2=490\n",
+        "[ZYLINDER]\nLENGTH=65535\nGEAR=6000.7\n[POSITION]\nPos1=65535\nAnalog2=70000\n",
+        "[ZYLINDER]\nLENGTH=800\nGEAR=12.5\n[ANALOG]\nFunktion=65535\n[POSITION]\nAnalog1=900\n",
+        "[ZYLINDER]\nLENGTH=0\nGEAR=60\n",
+        "[ZYLINDER]\nLENGTH=65535\nGEAR=6000\n[POSITION]\nPos1=65535\nAnalog2=65535\n",
+        "[ZYLINDER]\nLENGTH=800\nGEAR=12,0\n[ANALOG]\nFunktion=2021\n[POSITION]\nAnalog1=800\n",
+    };
+    QTemporaryDir folder;
+    for (const char* text : files) {
+        SCOPED_TRACE(text);
+        const QString path = folder.filePath("set.ZDF");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+
+        // What zuvoctl write sends of it: nothing while a key cannot be used as written.
+        const UsableFileValues usable = usableFileValues(IniFile(path));
+        const std::optional<WordsToSend> written =
+            usable.values ? valuesSend(*usable.values, StartExtraWordCount) : std::nullopt;
+
+        EditorPages pages(GetParam());
+        pages.form.parameterFiles().prompts.message = [](const QString&) {};
+        ASSERT_TRUE(pages.form.parameterFiles().GetDataFromIni(path));
+        pages.block.clearSentWords(StartExtraWordCount);
+        ASSERT_EQ(pages.form.editorMapping().SetVars(), written.has_value());
+        if (written) {
+            EXPECT_EQ(blockSend(pages.block, StartExtraWordCount).words, written->words);
+        }
+    }
+}
+
 // A file loaded in the window and edited on its pages puts on the line what the command line's
 // write of the same file, edited the same way, sends: the window's Send and `zuvoctl write` make
 // their words with the same function.
@@ -155,18 +195,15 @@ TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEdit
     using Replacements = std::vector<std::pair<QByteArray, QByteArray>>;
     const struct {
         const char* name;
-        QByteArray loaded; // the example file with these replacements
-        Replacements loadedEdits;
+        Replacements loadedEdits; // made in the example file before it is loaded
         std::function<void(FileAndPageEditOnTheLine&)> pageEdit;
         Replacements fileEdits; // the same edit, made in the file
     } cases[] = {
         {"stroke typed",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Laenge")->setText("800"); },
          {{"LENGTH=500", "LENGTH=800"}}},
         {"stroke typed key by key below the analog range",
-         {},
          {},
          [](FileAndPageEditOnTheLine& t) {
              auto* edit = t.control<QLineEdit>("Laenge");
@@ -174,9 +211,9 @@ TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEdit
              QTest::keyClick(edit, Qt::Key_Backspace);
              QTest::keyClicks(edit, "300");
          },
-         {{"LENGTH=500", "LENGTH=300"}}},
+         // The bar shows the range within the shorter stroke, and that is sent.
+         {{"LENGTH=500", "LENGTH=300"}, {"Analog2=500", "Analog2=300"}}},
         {"turns spun up",
-         {},
          {},
          [](FileAndPageEditOnTheLine& t) {
              t.control<UpDownSpinner>("UpDown1")->step(UpDownDirection::Up);
@@ -184,11 +221,9 @@ TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEdit
          {{"GEAR=60", "GEAR=61"}}},
         {"counter-clockwise",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QRadioButton>("BT")->click(); },
          {{"DIRECTION=1", "DIRECTION=0"}}},
         {"hysteresis",
-         {},
          {},
          [point](FileAndPageEditOnTheLine& t) {
              t.control<QLineEdit>("Hysterese")->setText("0" + point + "5");
@@ -196,41 +231,33 @@ TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEdit
          {{"HYSTERESIS=0,25", "HYSTERESIS=0,5"}}},
         {"switch position 3",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("DOPos3")->setText("350"); },
          {{"Pos3=-1", "Pos3=350"}}},
         {"output 3 in segment 3",
-         {},
          {},
          [](FileAndPageEditOnTheLine& t) { t.control<PictureToggleButton>("D33")->click(); },
          {{"Funktion3=0", "Funktion3=4"}}},
         {"128 impulses",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QComboBox>("ISpur")->setCurrentIndex(2); },
          {{"Funktion=517", "Funktion=645"}}},
         {"external reference",
-         {},
          {},
          [](FileAndPageEditOnTheLine& t) { t.control<QCheckBox>("ExtRef")->click(); },
          {{"Funktion=517", "Funktion=773"}}},
         {"analog minimum",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QSlider>("AnalogPos1")->setValue(50); },
          {{"Analog1=0", "Analog1=50"}}},
         {"thrust limit below 150 RPM: the gear unit's sensor",
-         {},
          {},
          [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Anlauf1")->setText("120"); },
          {{"Funktion=517", "Funktion=1541"}, {"Funktion2=9557", "Funktion2=3277"}}},
         {"rush-in delay retracting",
          {},
-         {},
          [](FileAndPageEditOnTheLine& t) { t.control<QSlider>("AnlaufZ1")->setValue(20); },
          {{"Funktion1=3082", "Funktion1=3092"}}},
         {"a file's unusable stroke typed over",
-         {},
          {{"LENGTH=500", "LENGTH=0"}},
          [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Laenge")->setText("500"); },
          {}},

@@ -65,9 +65,7 @@ DigitalOutputPage::DigitalOutputPage(TForm1& form, EditorModel& model)
             [this] { model_.touched(PageControl::DigitalOutput4); });
     connect(ui.ISpur, &QComboBox::activated, this,
             [this] { model_.touched(PageControl::Impulses); });
-    // The ruler stays as the form has it until a switch position or the stroke changes.
-    rulerPositions_ = model_.values().switchPositionsMm;
-    rulerStroke_ = model_.workingGeometry().strokeMm;
+    // The ruler stays as the form has it until the model first changes.
     connect(&model_, &EditorModel::changed, this, [this] { showModel(); });
 }
 
@@ -97,7 +95,10 @@ void DigitalOutputPage::showModel() {
     if (comboIndex(ui.ISpur, ImpulseSearchLimit) != values.impulses) {
         showComboItem(ui.ISpur, values.impulses);
     }
-    PaintL();
+    if (!rulerStroke_ || values.switchPositionsMm != rulerPositions_ ||
+        model_.workingGeometry().strokeMm != *rulerStroke_) {
+        PaintL();
+    }
 }
 
 void DigitalOutputPage::Action1Execute(PictureToggleButton* sender) {

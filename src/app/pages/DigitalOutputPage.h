@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QDropEvent;
 
@@ -44,9 +45,9 @@ private:
 
     TForm1& form_;
     EditorModel& model_;
-    // What the ruler was last drawn from.
+    // What the ruler was last drawn from; no stroke before the first drawing.
     std::array<QString, 8> rulerPositions_;
-    std::int64_t rulerStroke_ = 0;
+    std::optional<std::int64_t> rulerStroke_;
 };
 
 } // namespace zuvo
