@@ -3,11 +3,11 @@
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
 #include "app/live/ReceiveDispatcher.h"
-#include "app/pages/ComparisonDialog.h"
-#include "app/pages/ParameterTransfer.h"
 #include "params/BackupStore.h"
+#include "app/pages/ComparisonDialog.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
+#include "app/pages/ParameterTransfer.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 
