@@ -51,9 +51,7 @@ AppStartup::AppStartup(TForm1& form) : form_(form), showMessage_(showMessageBox)
 
 void AppStartup::FormCreate(const QStringList& arguments) {
     // The link and the displays start with their start values; the window hid the Test-Values
-    // tab and took the logo's first double-click time when it was made; the analog reactions
-    // wait for the first show.
-    form_.analogHandlersAttached = false;
+    // tab and took the logo's first double-click time when it was made.
 
     Link& link = form_.link();
     comDigit_ = readComDigit().toLatin1();
@@ -114,7 +112,6 @@ void AppStartup::FormShow() {
         form2_->ui->ComboBox1->setEditText(
             QStringLiteral("COM%1").arg(QChar::fromLatin1(comDigit_)));
     }
-    form_.analogHandlersAttached = true;
 }
 
 bool AppStartup::FormCloseQuery() {

@@ -1,7 +1,6 @@
 #include "app/ReportExport.h"
 
 #include "app/TForm1.h"
-#include "app/pages/EditorMapping.h"
 #include "app/service/PositionRecording.h"
 #include "device/Windows1252.h"
 #include "params/BackupStore.h"
@@ -82,7 +81,7 @@ CommissioningReport ReportExport::currentReport(const ReportFields& fields) cons
     }
     report.captionText = caption_;
 
-    const ParameterValues values = form_.editorMapping().pageValues();
+    const ParameterValues values = form_.editorModel().values();
     report.parameters = reportParameterRows(values, systemDecimalSeparator());
     const int words = receivedWordCount(link.state.ExtraWordCount);
     report.words =

@@ -99,9 +99,9 @@ void TForm1::createSpokes() {
     liveDisplay_ = std::make_unique<LiveDisplay>(*this);
     sectorAnalysis_ = std::make_unique<SectorAnalysis>(*this);
     positionRecording_ = std::make_unique<PositionRecording>(*this);
-    editorMapping_ = std::make_unique<EditorMapping>(*this);
-    digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this);
-    analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this);
+    editorMapping_ = std::make_unique<EditorMapping>(*this, editorModel_);
+    digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this, editorModel_);
+    analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this, editorModel_);
     pollCycle_ = std::make_unique<PollCycle>(*this);
     busyLock_ = std::make_unique<BusyLock>(link_, [this] { pollCycle_->showBusy(); });
     busyLock_->lockActionsOf(*this);
@@ -118,14 +118,6 @@ void TForm1::createSpokes() {
 
 TForm1::~TForm1() {
     delete ui;
-}
-
-void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) {
-    connect(bar, &QSlider::valueChanged, this, [this, reaction = std::move(reaction)] {
-        if (analogHandlersAttached) {
-            reaction();
-        }
-    });
 }
 
 void TForm1::FormShow() {

@@ -1,15 +1,16 @@
 #pragma once
 // The main window: the hub that owns every control, the file dialogs, the link to the controller
 // (which keeps its port, poll timer, receive fields and state to itself), what the displays keep
-// between replies and the parameter block. Feature classes (spokes) hold a reference to it and
-// work through `ui`; the window itself only handles what changes its own look (service mode,
-// views, the picture snapshot, the web label).
+// between replies, the editor model and the parameter block. Feature classes (spokes) hold a
+// reference to it and work through `ui`; the window itself only handles what changes its own look
+// (service mode, views, the picture snapshot, the web label).
 
 #include "app/PictureSnapshot.h"
 #include "app/ServiceMode.h"
 #include "app/Views.h"
 #include "app/WebLink.h"
 #include "device/DisplayState.h"
+#include "params/EditorModel.h"
 #include "params/ParameterBlock.h"
 #include "session/Link.h"
 
@@ -18,7 +19,6 @@
 #include <memory>
 
 class QFileDialog;
-class QSlider;
 
 namespace Ui {
 class TForm1;
@@ -74,18 +74,16 @@ public:
     Views& views() { return views_; }
     WebLink& webLink() { return webLink_; }
 
-    // Change reactions of AnalogPos1/AnalogPos2 must not run while values are loaded before the
-    // window is first shown; FormShow attaches them.
-    bool analogHandlersAttached = false;
-    // Binds `reaction` to every position change of `bar`, by the user or by the program, from
-    // the moment the reactions are attached.
-    void attachAnalogReaction(QSlider* bar, std::function<void()> reaction);
+    // The editor pages' values, refusals and origins; the pages follow it.
+    EditorModel& editorModel() { return editorModel_; }
 
     // Runs on every showing of the window.
     void FormShow();
 
     // What the live display, the sector analysis and module replacement keep between replies.
     DisplayState& displayState() { return display_; }
+    // The block as the controller last gave it (or a file, or the last send that wrote words);
+    // the pages show the editor model, not this.
     ParameterBlock Params;
 
     // The spokes, one per feature; each connects its own controls when it is made.
@@ -123,6 +121,7 @@ private:
     PictureSnapshot snapshot_;
     WebLink webLink_;
     bool centred_ = false;
+    EditorModel editorModel_;
 
     void createSpokes();
     std::unique_ptr<AppStartup> appStartup_;

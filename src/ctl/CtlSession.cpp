@@ -168,8 +168,8 @@ std::optional<CtlFailure> CtlSession::readBlock() {
     // the speed for the sensor position the block names.
     const std::vector<std::uint16_t>& words = block_->words;
     const ReceivedGeometry geometry = receivedGeometry(words[Word::Stroke], words[Word::GearTurns]);
-    link_.setGeometry({.turns = static_cast<int>(geometry.turns),
-                       .strokeMm = static_cast<double>(geometry.strokeMm),
+    link_.setGeometry({.strokeMm = static_cast<double>(geometry.strokeMm),
+                       .turns = static_cast<int>(geometry.turns),
                        .sensorOnMotorAxis =
                            !FunctionFlags::fromWord(words[Word::FunctionFlags]).sensorOnGearUnit});
     return std::nullopt;

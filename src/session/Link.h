@@ -10,6 +10,7 @@
 #include "device/ReceiveEngine.h"
 #include "device/ReceiveFields.h"
 #include "device/ReplyFrames.h"
+#include "params/DecodingGeometry.h"
 #include "serial/PortMap.h"
 #include "serial/TSerialComPort.h"
 
@@ -82,14 +83,6 @@ struct LinkSnapshot {
     int pollIntervalMs = 0;
     std::uint32_t bytesHeld = 0; // received and not yet consumed
     LinkState state;
-};
-
-// The cylinder as decoding needs it: sensor revolutions over the stroke (below 1 when not
-// known), the stroke, and whether the sensor sits on the motor axis (speeds in steps of 5 RPM).
-struct DecodingGeometry {
-    int turns = 0;
-    double strokeMm = 0.0;
-    bool sensorOnMotorAxis = false;
 };
 
 // What the front end shows that changes how replies are taken.

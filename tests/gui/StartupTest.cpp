@@ -69,7 +69,6 @@ TEST(StartupTest, StartValuesAfterFormCreate) {
     EXPECT_EQ(shown.baud, 9600);
     EXPECT_TRUE(shown.polling);
     EXPECT_EQ(shown.pollIntervalMs, 2000);
-    EXPECT_FALSE(form.analogHandlersAttached);
     EXPECT_TRUE(statusOf(form).isEmpty());
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
     EXPECT_FALSE(pages->isTabVisible(pages->indexOf(form.findChild<QWidget*>("TabSheet4"))));
@@ -255,7 +254,7 @@ TEST(StartupTest, StoredZeroAsksTheUserForThePort) {
     }
 }
 
-TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPortAndAttachesTheAnalogReactions) {
+TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPort) {
     SimulatedLink link;
     PortMap::global().setOverride(2, QString::fromStdString(link.sim.slavePath()));
     mapToNothing(link, 1);
@@ -268,7 +267,6 @@ TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPortAndAttachesTheAnalogReac
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form2.findChild<QComboBox*>("ComboBox1")->currentText(), "COM2");
-    EXPECT_TRUE(form.analogHandlersAttached);
     EXPECT_FALSE(form2.isVisible());
 }
 

@@ -156,8 +156,8 @@ TEST_F(LinkCommandsTest, TheGeometryGivesThePositionInMillimetres) {
         DecodingGeometry geometry;
         double mm;
     } cases[] = {
-        {{.turns = 10, .strokeMm = 100.0, .sensorOnMotorAxis = false}, 2048 * 100.0 / 10240},
-        {{.turns = 50, .strokeMm = 500.0, .sensorOnMotorAxis = true}, 2048 * 500.0 / 51200},
+        {{.strokeMm = 100.0, .turns = 10, .sensorOnMotorAxis = false}, 2048 * 100.0 / 10240},
+        {{.strokeMm = 500.0, .turns = 50, .sensorOnMotorAxis = true}, 2048 * 500.0 / 51200},
     };
     for (const auto& c : cases) {
         link.setGeometry(c.geometry);

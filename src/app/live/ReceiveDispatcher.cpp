@@ -45,8 +45,8 @@ void ReceiveDispatcher::pushDecodingInputs() {
     const Ui::TForm1& ui = *form_.ui;
     LiveDisplay& display = form_.liveDisplay();
     Link& link = form_.link();
-    link.setGeometry({.turns = display.turns(),
-                      .strokeMm = display.strokeMm(),
+    link.setGeometry({.strokeMm = display.strokeMm(),
+                      .turns = display.turns(),
                       .sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0});
     // A long reply in service mode shows the turn count; from then on it must convert.
     link.setShownParts(
