@@ -93,7 +93,7 @@ LinkAnswer<T> Exchange::ask(const Frame& request, std::optional<T>& answer, int 
     return {portGone() ? LinkResult::PortLost : LinkResult::NoReply, std::nullopt};
 }
 
-LinkAnswer<StatusReceived> Exchange::requestStatus(int ms) {
+LinkAnswer<LiveStatus> Exchange::requestStatus(int ms) {
     return ask(pollFrame('R', 'V'), link_->lastStatus_, ms);
 }
 
@@ -460,7 +460,7 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
         statusSeen_ = true;
         lastStatus_ = outcome.status;
         emit replyRecognised();
-        if (isStatusComplete(*outcome.status, c.turnCountShown)) {
+        if (outcome.status->complete()) {
             resumePolling(kStatusPollMs);
         }
         emit statusReceived(*outcome.status);

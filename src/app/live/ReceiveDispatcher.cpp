@@ -2,11 +2,10 @@
 
 #include "app/TForm1.h"
 #include "app/live/LiveDisplay.h"
-#include "device/ReceiveEngine.h"
 #include "app/live/SectorAnalysis.h"
-#include "device/StatusDecoding.h"
 #include "app/pages/EditorMapping.h"
 #include "app/service/PositionRecording.h"
+#include "device/ReceiveEngine.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
@@ -23,7 +22,7 @@ ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
         form_.sectorAnalysis().sensorWordsReply();
     });
     QObject::connect(&link, &Link::statusReceived, &form_,
-                     [this](const StatusReceived& status) { applyStatus(status); });
+                     [this](const LiveStatus& status) { applyStatus(status); });
     QObject::connect(&link, &Link::blockReceived, &form_,
                      [this](const ParameterBlockReply& block) { applyBlock(block); });
     QObject::connect(&link, &Link::captionReceived, &form_,
@@ -52,69 +51,20 @@ void ReceiveDispatcher::applyBlock(const ParameterBlockReply& block) {
     form_.editorMapping().ShowReceivedBlock();
 }
 
-void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
-    if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
+void ReceiveDispatcher::applyStatus(const LiveStatus& status) {
+    if (status.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
         form_.liveDisplay().showRevolutionIndicators();
     }
-    showStatusFields(status);
-}
-
-// The fields in their order; the first one that did not convert ends the display of this
-// reply, and the controls of the later ones keep what they showed.
-void ReceiveDispatcher::showStatusFields(const StatusReceived& status) {
-    LiveDisplay& display = form_.liveDisplay();
-    const StatusReply& f = status.fields;
-    if (!f.statusByte) {
-        return;
+    form_.liveDisplay().showStatus(status);
+    if (status.reeds) {
+        const ReedSample& reeds = *status.reeds;
+        form_.sectorAnalysis().statusReply(static_cast<int>(reeds.winkelDigit), reeds.reed1,
+                                           reeds.reed2, reeds.reedState);
     }
-    display.showStatusByte(*f.statusByte);
-    if (status.zoneToDraw) {
-        display.drawZone(*status.zoneToDraw);
+    if (status.position && form_.positionRecording().isRecording()) {
+        form_.positionRecording().takeSample(status.position->counts,
+                                             status.position->strokeFraction);
     }
-    if (!f.reedState) {
-        return;
-    }
-    display.showReedState(*f.reedState);
-    if (!f.angleField) {
-        return;
-    }
-    if (!form_.State.WinkelFromPosition && status.winkelDigit) {
-        display.showWinkel(*status.winkelDigit);
-    }
-    if (!status.rpm) {
-        return;
-    }
-    display.showSpeed(*status.rpm);
-    if (!f.position || !status.strokeFraction || !status.positionMm || !status.winkelDigit) {
-        return;
-    }
-    display.showRevolutions(*f.position);
-    if (form_.State.WinkelFromPosition) {
-        display.showWinkel(*status.winkelDigit);
-    }
-    display.showPosition(*status.positionMm);
-
-    const StatusBits bits = decodeStatusBits(*f.statusByte);
-    form_.sectorAnalysis().statusReply(static_cast<int>(*status.winkelDigit), bits.reed1,
-                                       bits.reed2, *f.reedState);
-    if (form_.positionRecording().isRecording()) {
-        form_.positionRecording().takeSample(*f.position, *status.strokeFraction);
-    }
-    display.showStrokeFraction(*status.strokeFraction);
-    display.showMemoryHighlight();
-
-    if (display.revolutionIndicatorsShown()) {
-        // Only the long reply carries the turn count; a short one still gives its inputs.
-        if (f.reedTurnCount) {
-            display.showReedTurnCount(*f.reedTurnCount);
-        } else if (f.length == kStatusReplyWithTurnCountLength) {
-            return;
-        }
-    }
-    if (!f.inputs) {
-        return;
-    }
-    display.showInputs(*f.inputs);
 }
 
 } // namespace zuvo

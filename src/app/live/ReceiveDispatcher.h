@@ -6,7 +6,7 @@
 namespace zuvo {
 struct ReceiveContext;
 struct ParameterBlockReply;
-struct StatusReceived;
+struct LiveStatus;
 } // namespace zuvo
 
 namespace zuvo {
@@ -22,8 +22,7 @@ public:
 
 private:
     ReceiveContext context() const;
-    void applyStatus(const StatusReceived& status);
-    void showStatusFields(const StatusReceived& status);
+    void applyStatus(const LiveStatus& status);
 
     TForm1& form_;
 };
