@@ -56,8 +56,7 @@ void AppStartup::FormCreate(const QStringList& arguments) {
     state.LastPositionCounts = 0;
     state.MemoryPositionCounts = kNoMemoryPosition;
     // The window hid the Test-Values tab and took the logo's first double-click time when it
-    // was made; the analog reactions wait for the first show.
-    form_.analogHandlersAttached = false;
+    // was made.
 
     TSerialComPort& port = form_.ComPort1;
     port.setOpen(false);
@@ -149,7 +148,6 @@ void AppStartup::FormShow() {
         form2_->ui->ComboBox1->setEditText(
             QStringLiteral("COM%1").arg(QChar::fromLatin1(form_.ComDigit)));
     }
-    form_.analogHandlersAttached = true;
 }
 
 bool AppStartup::FormCloseQuery() {

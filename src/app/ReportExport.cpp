@@ -1,9 +1,9 @@
 #include "app/ReportExport.h"
 
 #include "app/TForm1.h"
+#include "app/service/PositionRecording.h"
 #include "device/Windows1252.h"
 #include "params/BackupStore.h"
-#include "app/pages/EditorMapping.h"
 #include "params/EditorText.h"
 #include "params/ParameterBlock.h"
 #include "params/ParameterValues.h"
@@ -11,7 +11,6 @@
 #include "report/ReportPdf.h"
 #include "serial/AdapterName.h"
 #include "serial/PortMap.h"
-#include "app/service/PositionRecording.h"
 #include "ui_TForm1.h"
 
 #include <QDialog>
@@ -81,7 +80,7 @@ CommissioningReport ReportExport::currentReport(const ReportFields& fields) cons
     }
     report.captionText = caption_;
 
-    const ParameterValues values = form_.editorMapping().pageValues();
+    const ParameterValues values = form_.editorModel().values();
     report.parameters = reportParameterRows(values, systemDecimalSeparator());
     const int words = receivedWordCount(form_.State.ExtraWordCount);
     report.words =

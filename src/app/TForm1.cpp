@@ -100,9 +100,9 @@ void TForm1::createSpokes() {
     liveDisplay_ = std::make_unique<LiveDisplay>(*this);
     sectorAnalysis_ = std::make_unique<SectorAnalysis>(*this);
     positionRecording_ = std::make_unique<PositionRecording>(*this);
-    editorMapping_ = std::make_unique<EditorMapping>(*this);
-    digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this);
-    analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this);
+    editorMapping_ = std::make_unique<EditorMapping>(*this, editorModel_);
+    digitalOutputPage_ = std::make_unique<DigitalOutputPage>(*this, editorModel_);
+    analogThrustPage_ = std::make_unique<AnalogThrustPage>(*this, editorModel_);
     pollCycle_ = std::make_unique<PollCycle>(*this);
     receiveDispatcher_ = std::make_unique<ReceiveDispatcher>(*this);
     parameterTransfer_ = std::make_unique<ParameterTransfer>(*this);
@@ -123,14 +123,6 @@ void TForm1::setUpTimers() {
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(kTimer2DesignMs);
-}
-
-void TForm1::attachAnalogReaction(QSlider* bar, std::function<void()> reaction) {
-    connect(bar, &QSlider::valueChanged, this, [this, reaction = std::move(reaction)] {
-        if (analogHandlersAttached) {
-            reaction();
-        }
-    });
 }
 
 void TForm1::FormShow() {

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: the hub that owns every control, the file dialogs, the link to the controller
-// (the serial port, the poll timer, the receive fields and the device state live in it) and the
-// parameter block. Feature classes (spokes) hold a reference to it and work through `ui`; the
-// window itself only handles what changes its own look (service mode, views, the picture
-// snapshot, the web label).
+// (the serial port, the poll timer, the receive fields and the device state live in it), the
+// editor model and the parameter block. Feature classes (spokes) hold a reference to it and work
+// through `ui`; the window itself only handles what changes its own look (service mode, views, the
+// picture snapshot, the web label).
 
 #include "app/PictureSnapshot.h"
 #include "app/ServiceMode.h"
@@ -11,17 +11,16 @@
 #include "app/WebLink.h"
 #include "device/DeviceState.h"
 #include "device/ReceiveFields.h"
+#include "params/EditorModel.h"
 #include "params/ParameterBlock.h"
 #include "serial/TSerialComPort.h"
 #include "session/Link.h"
 
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 class QFileDialog;
-class QSlider;
 
 namespace Ui {
 class TForm1;
@@ -79,12 +78,8 @@ public:
     Views& views() { return views_; }
     WebLink& webLink() { return webLink_; }
 
-    // Change reactions of AnalogPos1/AnalogPos2 must not run while values are loaded before the
-    // window is first shown; FormShow attaches them.
-    bool analogHandlersAttached = false;
-    // Binds `reaction` to every position change of `bar`, by the user or by the program, from
-    // the moment the reactions are attached.
-    void attachAnalogReaction(QSlider* bar, std::function<void()> reaction);
+    // The editor pages' values, refusals and origins; the pages follow it.
+    EditorModel& editorModel() { return editorModel_; }
 
     // Runs on every showing of the window.
     void FormShow();
@@ -94,6 +89,8 @@ public:
     TSerialComPort& ComPort1;
     DeviceState& State;
     ReceiveFields& Rx;
+    // The block as the controller last gave it (or a file, or the last send that wrote words);
+    // the pages show the editor model, not this.
     ParameterBlock Params;
     // The start-up port number as one digit character.
     char ComDigit = '1';
@@ -132,6 +129,7 @@ private:
     PictureSnapshot snapshot_;
     WebLink webLink_;
     bool centred_ = false;
+    EditorModel editorModel_;
 
     void createSpokes();
     std::unique_ptr<AppStartup> appStartup_;

@@ -47,18 +47,23 @@ void ParameterBlock::clearSentWords(int extraWordCount) {
     std::fill(Slots.begin() + 1, Slots.begin() + static_cast<std::ptrdiff_t>(last) + 1, 0);
 }
 
-void ParameterBlock::updateSwitchPositionStates() {
+void updateSwitchPositionStates(std::array<std::int64_t, PositionCount>& counts,
+                                std::array<std::int32_t, PositionCount>& states) {
     bool earlierNotSet = false;
     for (int k = 1; k <= 8; ++k) {
         const int entry = switchPositionEntry(k);
-        if (earlierNotSet || SwitchPositionCounts[entry] < 0) {
+        if (earlierNotSet || counts[entry] < 0) {
             earlierNotSet = true;
-            SwitchPositionCounts[entry] = -1;
-            SwitchPositionState[entry] = PositionNotSet;
+            counts[entry] = -1;
+            states[entry] = PositionNotSet;
         } else {
-            SwitchPositionState[entry] = PositionSet;
+            states[entry] = PositionSet;
         }
     }
+}
+
+void ParameterBlock::updateSwitchPositionStates() {
+    zuvo::updateSwitchPositionStates(SwitchPositionCounts, SwitchPositionState);
 }
 
 int boundedExtraWordCount(int extraWordCount) {

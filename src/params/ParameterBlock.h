@@ -76,6 +76,11 @@ struct JoinedPosition {
 
 JoinedPosition joinPosition(PositionWords words);
 
+// Switch positions 1..8 of a position table (entries 2..9): a negative entry, and every entry
+// after it, becomes -1 and not set; the others are set. The analog entries are left alone.
+void updateSwitchPositionStates(std::array<std::int64_t, PositionCount>& counts,
+                                std::array<std::int32_t, PositionCount>& states);
+
 struct ParameterBlock {
     static constexpr std::size_t SlotCount = kParameterSlotCount;
     // Largest E for which a send (words 1..16+E) stays inside the table; the receive side stops
@@ -99,8 +104,7 @@ struct ParameterBlock {
     // Before a send: words 1..16+E := 0, E bounded to the table.
     void clearSentWords(int extraWordCount);
 
-    // Switch positions 1..8: a negative entry, and every entry after it, becomes -1 and not set;
-    // the others are set. The analog entries are left alone.
+    // updateSwitchPositionStates of the block's table.
     void updateSwitchPositionStates();
 };
 

@@ -5,10 +5,11 @@
 //   words of a block  --receivedValues-->  ParameterValues  --storeValues-->  words of a block
 //   parameter file    --loadedValues--->   ParameterValues  --fileContent-->  parameter file
 //
-// The window only moves ParameterValues between these functions and its controls (pageValues,
-// showValues of the editor mapping); anything that needs the set without the window (backups,
-// comparing two sets, a command-line tool) uses the same functions, so a set means the same
-// everywhere.
+// The window's editor model (EditorModel.h) holds a ParameterValues and takes it from these
+// functions; anything that needs the set without the window (backups, comparing two sets, a
+// command-line tool) uses the same functions, so a set means the same everywhere. The block side
+// is ParameterValues.cpp, the file side (loadedValues, loadProblems, usableFileValues,
+// fileContent) ParameterFileValues.cpp.
 //
 // The number edits (stroke, turns, hysteresis, switch positions) can hold something that is no
 // usable number: a file may say LENGTH=0, or Pos3=abc. Such a value is kept and shown as it is;

@@ -2,14 +2,15 @@
 
 namespace zuvo {
 
-SwitchGridValues gridValues(const ParameterBlock& block) {
+SwitchGridValues gridValues(const std::array<std::uint8_t, GridSegments>& outputs,
+                            const std::array<std::int32_t, PositionCount>& states) {
     SwitchGridValues values{};
     for (int c = 1; c <= GridSegments; ++c) {
-        const std::uint16_t mask = block.Slots[Word::segmentMask(c)];
+        const unsigned mask = outputs[static_cast<std::size_t>(c - 1)];
         // Entry c of the position table is switch position c - 1, the segment's start.
-        const int greyed = c >= 2 ? block.SwitchPositionState[c] : 0;
+        const int greyed = c >= 2 ? states[static_cast<std::size_t>(c)] : 0;
         for (int r = 1; r <= GridOutputs; ++r) {
-            values[r - 1][c - 1] = ((mask >> (r - 1)) & 1) + greyed;
+            values[r - 1][c - 1] = static_cast<int>((mask >> (r - 1)) & 1) + greyed;
         }
     }
     return values;

@@ -28,9 +28,11 @@ constexpr int toggledGridButton(int value) {
     return value ^ 1;
 }
 
-// The grid as the block shows it: the segment masks (words 5..13), with segment c >= 2 greyed
-// when switch position c - 1 is not set. Segment 1 is never greyed.
-SwitchGridValues gridValues(const ParameterBlock& block);
+// The grid of the segments' outputs (bit r-1 of outputs[c - 1] = output r is on in segment c),
+// with segment c >= 2 greyed when switch position c - 1 is not set (`states` is a position
+// table's, entry c). Segment 1 is never greyed.
+SwitchGridValues gridValues(const std::array<std::uint8_t, GridSegments>& outputs,
+                            const std::array<std::int32_t, PositionCount>& states);
 
 // The segment masks the grid describes (words 5..13); only bit 0 of each button counts.
 std::array<std::uint16_t, GridSegments> segmentMasks(const SwitchGridValues& values);

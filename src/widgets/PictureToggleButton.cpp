@@ -15,6 +15,7 @@ PictureToggleButton::PictureToggleButton(QWidget* parent) : QAbstractButton(pare
 void PictureToggleButton::setValue(int value) {
     if (assignIfChanged(value_, value)) {
         update();
+        emit valueChanged(value_);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A grid button showing one of the on/off pictures. Its value is a small integer: 0 shows
 // "OFF", 1 shows "ON", 2 and 3 show no picture (the value's bit 1 marks a segment that is not
-// set). A click only reports; whoever handles it decides the new value.
+// set). A click only reports; whoever handles it decides the new value, and every new value is
+// reported.
 
 #include <QAbstractButton>
 
@@ -20,6 +21,9 @@ public:
     int pictureIndex() const;
 
     QSize sizeHint() const override { return {50, 22}; }
+
+signals:
+    void valueChanged(int value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

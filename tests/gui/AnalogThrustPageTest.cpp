@@ -31,18 +31,6 @@ TEST(AnalogThrustPageTest, RangeBarGeometryAndLabels) {
     EXPECT_EQ(ui.AnalogV->y(), 235);
 }
 
-TEST(AnalogThrustPageTest, RangeBarsDoNotReactBeforeTheFirstShowing) {
-    EditorPages pages;
-    pages.form.analogHandlersAttached = false;
-    pages.ui.AnalogPos2->setValue(800);
-    pages.ui.AnalogPos1->setValue(900);
-    EXPECT_EQ(pages.ui.AnalogPos2->value(), 800);
-    EXPECT_EQ(pages.ui.L_LP->text(), "0mm");
-    pages.form.analogHandlersAttached = true;
-    pages.ui.AnalogPos1->setValue(850);
-    EXPECT_EQ(pages.ui.AnalogPos2->value(), 850);
-}
-
 TEST(AnalogThrustPageTest, ZeroStrokeNeverReachesTheRangeBar) {
     EditorPages pages;
     pages.ui.Laenge->setText("0");
@@ -116,7 +104,7 @@ TEST(AnalogThrustPageTest, ExternalReferenceCoversAnUnsetFirstPosition) {
     ui.ExtRef->setChecked(false);
     EXPECT_TRUE(ui.P_EXT->isHidden());
     EXPECT_EQ(pages.switchPosition(1)->text(), "0");
-    EXPECT_EQ(pages.block.SwitchPositionState[switchPositionEntry(1)], PositionSet);
+    EXPECT_EQ(pages.model.positionStates()[switchPositionEntry(1)], PositionSet);
     // A set position is left alone.
     pages.switchPosition(1)->setText("12,5");
     ui.ExtRef->setChecked(true);

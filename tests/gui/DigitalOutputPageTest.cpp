@@ -17,7 +17,7 @@ namespace {
 
 TEST(DigitalOutputPageTest, EachGridButtonTogglesOnlyItself) {
     EditorPages pages;
-    pages.grid(4, 7)->setValue(2); // a greyed button toggles its state too
+    pages.switchPosition(6)->setText("-1"); // greys segments 7..9: their buttons toggle too
     for (int r = 1; r <= 6; ++r) {
         for (int c = 1; c <= 9; ++c) {
             PictureToggleButton* button = pages.grid(r, c);
@@ -76,8 +76,8 @@ TEST(DigitalOutputPageTest, PositionNotSetGreysTheSegmentsAfterIt) {
     pages.switchPosition(3)->setText("-1");
     EXPECT_EQ(EditorPages::background(pages.switchPosition(3)), tcolor(tc::Silver));
     for (int k = 3; k <= 8; ++k) {
-        EXPECT_EQ(pages.block.SwitchPositionState[switchPositionEntry(k)], PositionNotSet) << k;
-        EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(k)], -1) << k;
+        EXPECT_EQ(pages.model.positionStates()[switchPositionEntry(k)], PositionNotSet) << k;
+        EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(k)], -1) << k;
     }
     EXPECT_EQ(pages.switchPosition(4)->text(), "400");
     EXPECT_EQ(greyedSegments(), "...xxxxxx");
@@ -85,8 +85,8 @@ TEST(DigitalOutputPageTest, PositionNotSetGreysTheSegmentsAfterIt) {
     // Only switch position 3 is converted again; 4..8 stay not set until they are edited.
     pages.switchPosition(3)->setText("400");
     EXPECT_EQ(EditorPages::background(pages.switchPosition(3)), tcolor(tc::White));
-    EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(3)], 40960);
-    EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(4)], -1);
+    EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(3)], 40960);
+    EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(4)], -1);
     EXPECT_EQ(greyedSegments(), "....xxxxx");
     // A send recomputes every position from its text.
     ASSERT_TRUE(pages.form.editorMapping().SetVars());
@@ -135,7 +135,7 @@ TEST_P(DigitalOutputDropTest, DroppedPositionWithTwoDecimals) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(target->text(), GetParam().second);
     // The millimetres are cut to 123 before the conversion: 123 * 100 * 1024 div 1000.
-    EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(4)], 12595);
+    EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(4)], 12595);
 }
 
 INSTANTIATE_TEST_SUITE_P(DecimalCommaAndPoint, DigitalOutputDropTest,
@@ -157,7 +157,7 @@ TEST(DigitalOutputPageTest, TypedDecimalsAreCutAndEitherMarkIsRead) {
         for (const Case& c : cases) {
             pages.switchPosition(1)->setText("7");
             pages.switchPosition(1)->setText(c.text);
-            EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(1)], c.counts)
+            EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(1)], c.counts)
                 << c.text << " " << locale.name().toStdString();
         }
         pages.switchPosition(1)->setText("0");
@@ -175,7 +175,7 @@ TEST(DigitalOutputPageTest, NegativePositionIsNotSetEvenWhereItWouldRoundToZeroC
     pages.ui.Laenge->setText("5000");
     pages.ui.Turns->setText("1");
     pages.setSwitchPositions({"1000", "-1", "3000", "4000", "4500", "4600", "4700", "4800"});
-    EXPECT_EQ(pages.block.SwitchPositionState[switchPositionEntry(2)], PositionNotSet);
+    EXPECT_EQ(pages.model.positionStates()[switchPositionEntry(2)], PositionNotSet);
     EXPECT_TRUE(gridButtonGreyed(pages.grid(1, 3)->value()));
     EXPECT_FALSE(gridButtonGreyed(pages.grid(1, 2)->value()));
     ASSERT_TRUE(pages.form.editorMapping().SetVars());

@@ -1,6 +1,9 @@
 // The editor mapping: a received block on the pages, the pages back to words, stroke and turns.
 
 #include "EditorPagesTestFixture.h"
+#include "widgets/PictureBox.h"
+
+#include <QTest>
 
 #include <array>
 #include <gtest/gtest.h>
@@ -164,11 +167,52 @@ TEST(EditorMappingTest, StrokeAndTurnsSpinners) {
     }
     pages.ui.Turns->setText("7000");
     EXPECT_EQ(pages.ui.Turns->text(), "6000");
-    // The stroke edit's reaction recomputes the words.
+    // The stroke edit's change reaches the model; the words follow it at the next send.
     pages.ui.Laenge->setText("2500");
-    EXPECT_EQ(pages.block.Slots[Word::Stroke], 2500);
+    EXPECT_EQ(pages.model.values().strokeMm, 2500);
     EXPECT_EQ(pages.ui.LabelLaength->text(), "2500mm");
     EXPECT_EQ(pages.ui.AnalogPos2->maximum(), 2500);
+}
+
+// A stroke typed one key at a time passes through shorter ones ("500" through 5 and 50): the
+// track bars and the ruler draw each, but no other value changes, and once the stroke holds the
+// analog range again the bars show it whole.
+TEST(EditorMappingTest, AStrokeTypedKeyByKeyKeepsTheAnalogRangeAndTheSwitchPositions) {
+    EditorPages pages(kDecimalPoint);
+    auto& ui = pages.ui;
+    ui.AnalogPos2->setValue(800);
+    ui.AnalogPos1->setValue(200);
+    const QStringList positions = {"100", "200", "400", "600", "-1", "-1", "-1", "-1"};
+    pages.setSwitchPositions(positions);
+    const QImage& ruler = pages.control<PictureBox>("Image2")->picture();
+    const QRgb black = QColor(Qt::black).rgb();
+    const auto type = [&ui](const char* stroke) {
+        ui.Laenge->selectAll();
+        QTest::keyClick(ui.Laenge, Qt::Key_Backspace);
+        QTest::keyClicks(ui.Laenge, stroke);
+    };
+
+    type("500");
+    EXPECT_EQ(ui.LabelLaength->text(), "500mm");
+    EXPECT_EQ(ui.AnalogPos2->maximum(), 500);
+    EXPECT_EQ(ui.AnalogPos2->value(), 500);
+    EXPECT_EQ(ui.AnalogPos1->value(), 200);
+    EXPECT_EQ(ui.L_UP->text(), "500 mm");
+    EXPECT_EQ(ruler.pixel(360, 5), black) << "400 mm on the 500 mm scale";
+    // The switch position beyond the new stroke is kept as typed; a send refuses it.
+    for (int k = 1; k <= 8; ++k) {
+        EXPECT_EQ(pages.switchPosition(k)->text(), positions[k - 1]) << k;
+    }
+
+    type("1000");
+    EXPECT_EQ(ui.AnalogPos2->value(), 800);
+    EXPECT_EQ(ui.AnalogPos1->value(), 200);
+    EXPECT_EQ(ui.L_UP->text(), "800 mm");
+    EXPECT_EQ(ruler.pixel(180, 5), black) << "400 mm on the 1000 mm scale";
+    EXPECT_NE(ruler.pixel(360, 5), black);
+    ASSERT_TRUE(pages.form.editorMapping().SetVars());
+    EXPECT_EQ(pages.block.SwitchPositionCounts[AnalogMaxEntry], 81920); // 800 mm
+    EXPECT_EQ(pages.block.SwitchPositionCounts[AnalogMinEntry], 20480); // 200 mm
 }
 
 TEST(EditorMappingTest, ReceivedStrokeKeepsTheReceivedSegmentMasks) {
@@ -217,7 +261,7 @@ TEST(EditorMappingTest, UnusableStrokeIsMarkedAndRefusedUntilCorrected) {
     EditorPages pages;
     auto& ui = pages.ui;
     ui.Laenge->setText("500");
-    ASSERT_EQ(pages.block.Slots[Word::Stroke], 500);
+    ASSERT_EQ(pages.model.values().strokeMm, 500);
 
     for (const char* text : {"0", "", "-5", "abc", "70000"}) {
         SCOPED_TRACE(text);
@@ -231,10 +275,11 @@ TEST(EditorMappingTest, UnusableStrokeIsMarkedAndRefusedUntilCorrected) {
         EXPECT_EQ(pages.block.Slots, before);
         // A switch position still converts with 500 mm: 250 * 100 * 1024 / 500.
         pages.switchPosition(1)->setText(QString("250,%1").arg(text[0] == '0' ? 1 : 2));
-        EXPECT_EQ(pages.block.SwitchPositionCounts[switchPositionEntry(1)], 51200);
+        EXPECT_EQ(pages.model.positionCounts()[switchPositionEntry(1)], 51200);
     }
     ui.Laenge->setText("800");
     EXPECT_EQ(EditorPages::background(ui.Laenge), tcolor(tc::White));
+    ASSERT_TRUE(pages.form.editorMapping().SetVars());
     EXPECT_EQ(pages.block.Slots[Word::Stroke], 800);
 
     ui.Turns->setText("0");

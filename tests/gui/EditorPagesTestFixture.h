@@ -1,6 +1,6 @@
 #pragma once
-// The main window's editor pages with the analog reactions attached, as after the first showing,
-// in a chosen locale (the pages show and read numbers with its decimal separator).
+// The main window's editor pages in a chosen locale (the pages show and read numbers with its
+// decimal separator).
 
 #include "app/TForm1.h"
 #include "app/pages/EditorMapping.h"
@@ -28,7 +28,6 @@ class EditorPages {
 public:
     explicit EditorPages(const QLocale& locale = kDecimalComma) : previous_(QLocale()) {
         QLocale::setDefault(locale);
-        form.analogHandlersAttached = true;
     }
     ~EditorPages() { QLocale::setDefault(previous_); }
     EditorPages(const EditorPages&) = delete;
@@ -54,6 +53,7 @@ private:
 public:
     TForm1 form;
     ParameterBlock& block = form.Params;
+    EditorModel& model = form.editorModel();
 
     // The pages' controls by their component names.
     template <typename T> T* control(const char* name) {

@@ -5,13 +5,13 @@
 #include "SimulatedLink.h"
 #include "app/ServiceMode.h"
 #include "app/TForm1.h"
-#include "common/ExampleParameterFile.h"
-#include "common/ScratchFile.h"
 #include "app/live/ReceiveDispatcher.h"
-#include "device/ReplyFrames.h"
 #include "app/pages/EditorControls.h"
 #include "app/pages/EditorMapping.h"
 #include "app/pages/ParameterTransfer.h"
+#include "common/ExampleParameterFile.h"
+#include "common/ScratchFile.h"
+#include "device/ReplyFrames.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
@@ -49,7 +49,6 @@ class Window {
 public:
     explicit Window(const QLocale& locale = kComma) : previous_(QLocale()) {
         QLocale::setDefault(locale);
-        form.analogHandlersAttached = true;
         ParameterFiles& files = form.parameterFiles();
         files.prompts.chooseFile = [this](QFileDialog& dialog) {
             dialogs << dialog.objectName();
@@ -554,7 +553,6 @@ TEST_F(ParameterFilesTest, FileNamedAtStartIsShownAndNotReadOverByTheDevice) {
     const QString file = put("start.ZDF", kExampleFile);
     {
         Window w;
-        w.form.analogHandlersAttached = false; // as before the window is first shown
         w.form.parameterFiles().loadAtStart(file);
         EXPECT_FALSE(w.form.State.ParamReadPending);
         EXPECT_EQ(w.edit("Laenge")->text(), "500");
@@ -585,7 +583,6 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(test::startOnQuietLink(form));
-        form.analogHandlersAttached = true;
         const auto collect = [this](const QString& text) { messages << text; };
         form.parameterTransfer().prompts.message = collect;
         form.parameterFiles().prompts.message = collect;

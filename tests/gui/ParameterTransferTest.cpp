@@ -6,9 +6,13 @@
 #include "app/AppStartup.h"
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/HexField.h"
 #include "app/live/ReceiveDispatcher.h"
 #include "app/pages/EditorMapping.h"
+#include "common/ScratchFile.h"
+#include "device/HexField.h"
+#include "params/SwitchGrid.h"
+#include "session/BlockTransfer.h"
+#include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 
 #include <QElapsedTimer>
@@ -16,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -156,6 +161,49 @@ TEST_F(ParameterTransferTest, SecondClickAndABlockArrivingDuringTheSendDoNotDist
     expectPollingResumedAfterSend();
 }
 
+// The words a send writes are those of the pages when Send was pressed. Edits during its waits
+// (the controller acknowledging slowly), and a file shown meanwhile, stay on the pages for the
+// next send and do not reach the controller now.
+TEST_F(ParameterTransferTest, PageEditsDuringTheSendDoNotReachItsWords) {
+    laenge->setText("500");
+    const std::optional<WordsToSend> pressed =
+        valuesSend(form.editorModel().values(), form.State.ExtraWordCount);
+    ASSERT_TRUE(pressed);
+    QTemporaryDir folder;
+    const ZdfContent late = readZdf(IniFile(test::writeScratchFile(
+        folder.filePath("late.ZDF"), "[ZYLINDER]\r\nLENGTH=640\r\n[OUTPUT]\r\nFunktion9=63\r\n")));
+    sim::FaultConfig slow;
+    slow.delayMs = 5;
+    link.sim.setFault(slow);
+    bool edited = false;
+    QTimer::singleShot(40, &form, [&] {
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
+        laenge->setText("777");
+        form.findChild<PictureToggleButton*>("D11")->click();
+        form.findChild<QLineEdit*>("DOPos2")->setText("250");
+        edited = true;
+    });
+    QTimer::singleShot(120, &form, [&] {
+        ASSERT_EQ(form.link().runningExchange(), "Send Parameter-Block");
+        form.editorModel().showFile(late, "late.ZDF", form.Params);
+    });
+    form.parameterTransfer().SaveParamClick();
+
+    ASSERT_TRUE(edited);
+    ASSERT_EQ(writes().size(), pressed->words.size());
+    for (std::size_t i = 0; i < pressed->words.size(); ++i) {
+        const int n = pressed->range.first + static_cast<int>(i);
+        EXPECT_EQ(link.sim.parameterWord(n), pressed->words[i]) << "word " << n;
+    }
+    // The file shown during the send is what the pages show and send next.
+    EXPECT_EQ(laenge->text(), "640");
+    EXPECT_TRUE(gridButtonOn(form.findChild<PictureToggleButton*>("D69")->value()));
+    link.sim.setFault({});
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_EQ(link.sim.parameterWord(1), 640);
+    EXPECT_EQ(link.sim.parameterWord(13), 63);
+}
+
 TEST_F(ParameterTransferTest, UnusableStrokeRefusesTheSendAndKeepsTheBlock) {
     form.Params.Slots[1] = 1000;
     form.Params.Slots[5] = 0x21;
@@ -209,6 +257,39 @@ TEST_F(ParameterTransferTest, AnUnusableEditRefusesTheSendAndNamesIt) {
     form.parameterTransfer().SaveParamClick();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(writes().empty());
+}
+
+// A refused send changes nothing of the editor: the file's values, their origin, the marks on
+// what the file could not give, and the refusal itself stay until the user corrects them.
+TEST_F(ParameterTransferTest, ARefusedSendLeavesTheEditorModelAsItWas) {
+    QTemporaryDir folder;
+    const ZdfContent file = readZdf(IniFile(test::writeScratchFile(
+        folder.filePath("site.ZDF"),
+        "[ZYLINDER]\r\nLENGTH=0\r\nGEAR=60\r\n[POSITION]\r\nPos1=100\r\nPos2=abc\r\n")));
+    EditorModel& model = form.editorModel();
+    model.showFile(file, "site.ZDF", form.Params);
+    const ParameterValues values = model.values();
+    const auto problems = model.fileProblems();
+    const QStringList refusals = model.refusals();
+    const auto counts = model.positionCounts();
+    ASSERT_FALSE(refusals.isEmpty());
+    ASSERT_FALSE(problems.empty());
+    const auto block = form.Params.Slots;
+
+    form.parameterTransfer().SaveParamClick();
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(form.Params.Slots, block);
+    EXPECT_EQ(model.values(), values);
+    EXPECT_EQ(model.fileProblems(), problems);
+    EXPECT_EQ(model.refusals(), refusals);
+    EXPECT_EQ(model.positionCounts(), counts);
+    for (const PageControl control : {PageControl::Stroke, switchPositionControl(2)}) {
+        EXPECT_EQ(model.origin(control), (ValueOrigin{ValueSource::File, "site.ZDF"}));
+        EXPECT_TRUE(model.marked(control));
+    }
+    EXPECT_EQ(laenge->text(), "0");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains("LENGTH")) << messages.front().toStdString();
 }
 
 TEST_F(ParameterTransferTest, ReadButtonAsksForTheBlockUntilItArrives) {

@@ -1,18 +1,28 @@
 // The window's path and the pure path of the parameter values agree: a block shown on the pages
-// reads back as the values the pure conversion gives, and a send makes the same words of both.
-// The table holds ordinary blocks and the corners: zero stroke and gear, a gear word below 10,
-// sensor positions against the 150-RPM rule, ranges beyond the track bars, unused bits.
+// leaves the model with the values the pure conversion gives (no control that follows it changes
+// them back), and a send makes the same words of both. The table holds ordinary blocks and the
+// corners: zero stroke and gear, a gear word below 10, sensor positions against the 150-RPM rule,
+// ranges beyond the track bars, unused bits. Then files edited on the pages, on the line.
 
-#include "gui/EditorPagesTestFixture.h"
+#include "QuietWindow.h"
+#include "SimulatedLink.h"
 #include "app/pages/ParameterFiles.h"
+#include "app/pages/ParameterTransfer.h"
+#include "common/ExampleParameterFile.h"
+#include "common/ScratchFile.h"
+#include "device/HexField.h"
+#include "gui/EditorPagesTestFixture.h"
 #include "params/ParameterValues.h"
 #include "session/BlockTransfer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 using namespace zuvo;
@@ -92,7 +102,7 @@ TEST_P(ParameterValuesPaths, AShownBlockReadsBackAsThePureValuesAndSendsTheSameW
         const ParameterValues expected = receivedValues(pure);
 
         pages.form.editorMapping().ShowReceivedBlock();
-        EXPECT_EQ(pages.form.editorMapping().pageValues(), expected);
+        EXPECT_EQ(pages.model.values(), expected);
         EXPECT_EQ(pages.block.Slots, pure.Slots);
         EXPECT_EQ(pages.block.SwitchPositionCounts, pure.SwitchPositionCounts);
         EXPECT_EQ(pages.block.SwitchPositionState, pure.SwitchPositionState);
@@ -141,6 +151,153 @@ TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWri
         }
     }
 }
+
+// A file loaded in the window and edited on its pages puts on the line what the command line's
+// write of the same file, edited the same way, sends: the window's Send and `zuvoctl write` make
+// their words with the same function.
+class FileAndPageEditOnTheLine : public ::testing::TestWithParam<QLocale> {
+protected:
+    FileAndPageEditOnTheLine() : previous_(QLocale()) { QLocale::setDefault(GetParam()); }
+    ~FileAndPageEditOnTheLine() override { QLocale::setDefault(previous_); }
+
+    void SetUp() override {
+        ASSERT_TRUE(test::startOnQuietLink(form));
+        form.parameterTransfer().prompts.message = [this](const QString& text) {
+            messages << text;
+        };
+        form.parameterFiles().prompts.message = [this](const QString& text) { messages << text; };
+        // The controller's block is known: a send backs it up without a read of its own.
+        ASSERT_TRUE(test::readControllerBlock(form.link()));
+    }
+
+    QString file(const QString& name, const QByteArray& content) const {
+        return test::writeScratchFile(link.folder.filePath(name), content);
+    }
+
+public:
+    template <class T> T* control(const char* name) {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+private:
+    QLocale previous_;
+
+protected:
+    test::SimulatedLink link{test::standingStill()};
+    TForm1 form;
+    QStringList messages;
+};
+
+TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEditedFile) {
+    const QString point = QLocale().decimalPoint();
+    using Replacements = std::vector<std::pair<QByteArray, QByteArray>>;
+    const struct {
+        const char* name;
+        Replacements loadedEdits; // made in the example file before it is loaded
+        std::function<void(FileAndPageEditOnTheLine&)> pageEdit;
+        Replacements fileEdits; // the same edit, made in the file
+    } cases[] = {
+        {"stroke typed",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Laenge")->setText("800"); },
+         {{"LENGTH=500", "LENGTH=800"}}},
+        {"stroke typed key by key below the analog range",
+         {},
+         [](FileAndPageEditOnTheLine& t) {
+             auto* edit = t.control<QLineEdit>("Laenge");
+             edit->selectAll();
+             QTest::keyClick(edit, Qt::Key_Backspace);
+             QTest::keyClicks(edit, "300");
+         },
+         // The bar shows the range within the shorter stroke, and that is sent.
+         {{"LENGTH=500", "LENGTH=300"}, {"Analog2=500", "Analog2=300"}}},
+        {"turns spun up",
+         {},
+         [](FileAndPageEditOnTheLine& t) {
+             t.control<UpDownSpinner>("UpDown1")->step(UpDownDirection::Up);
+         },
+         {{"GEAR=60", "GEAR=61"}}},
+        {"counter-clockwise",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QRadioButton>("BT")->click(); },
+         {{"DIRECTION=1", "DIRECTION=0"}}},
+        {"hysteresis",
+         {},
+         [point](FileAndPageEditOnTheLine& t) {
+             t.control<QLineEdit>("Hysterese")->setText("0" + point + "5");
+         },
+         {{"HYSTERESIS=0,25", "HYSTERESIS=0,5"}}},
+        {"switch position 3",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("DOPos3")->setText("350"); },
+         {{"Pos3=-1", "Pos3=350"}}},
+        {"output 3 in segment 3",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<PictureToggleButton>("D33")->click(); },
+         {{"Funktion3=0", "Funktion3=4"}}},
+        {"128 impulses",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QComboBox>("ISpur")->setCurrentIndex(2); },
+         {{"Funktion=517", "Funktion=645"}}},
+        {"external reference",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QCheckBox>("ExtRef")->click(); },
+         {{"Funktion=517", "Funktion=773"}}},
+        {"analog minimum",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QSlider>("AnalogPos1")->setValue(50); },
+         {{"Analog1=0", "Analog1=50"}}},
+        {"thrust limit below 150 RPM: the gear unit's sensor",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Anlauf1")->setText("120"); },
+         {{"Funktion=517", "Funktion=1541"}, {"Funktion2=9557", "Funktion2=3277"}}},
+        {"rush-in delay retracting",
+         {},
+         [](FileAndPageEditOnTheLine& t) { t.control<QSlider>("AnlaufZ1")->setValue(20); },
+         {{"Funktion1=3082", "Funktion1=3092"}}},
+        {"a file's unusable stroke typed over",
+         {{"LENGTH=500", "LENGTH=0"}},
+         [](FileAndPageEditOnTheLine& t) { t.control<QLineEdit>("Laenge")->setText("500"); },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray loaded = test::kExampleParameterFile;
+        for (const auto& [from, to] : c.loadedEdits) {
+            ASSERT_TRUE(loaded.contains(from));
+            loaded.replace(from, to);
+        }
+        QByteArray edited = test::kExampleParameterFile;
+        for (const auto& [from, to] : c.fileEdits) {
+            ASSERT_EQ(edited.count(from), 1);
+            edited.replace(from, to);
+        }
+        const UsableFileValues usable = usableFileValues(IniFile(file("edited.ZDF", edited)));
+        ASSERT_TRUE(usable.values) << usable.problems.join("; ").toStdString();
+        const std::optional<WordsToSend> written =
+            valuesSend(*usable.values, form.State.ExtraWordCount);
+        ASSERT_TRUE(written);
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < written->words.size(); ++i) {
+            expected.push_back("SP" +
+                               hexField(static_cast<std::uint32_t>(written->range.first + i), 2) +
+                               hexField(written->words[i], 4));
+        }
+
+        ASSERT_TRUE(form.parameterFiles().GetDataFromIni(file("site.ZDF", loaded)));
+        c.pageEdit(*this);
+        link.sim.clearLog();
+        messages.clear();
+        form.parameterTransfer().SaveParamClick();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(test::requestsStartingWith(link.sim, "SP"), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DecimalCommaAndPoint, FileAndPageEditOnTheLine,
+                         ::testing::Values(zuvo::test::kDecimalComma, zuvo::test::kDecimalPoint));
 
 INSTANTIATE_TEST_SUITE_P(DecimalCommaAndPoint, ParameterValuesPaths,
                          ::testing::Values(zuvo::test::kDecimalComma, zuvo::test::kDecimalPoint));

@@ -7,8 +7,8 @@
 #include "app/TComSelectForm.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
-#include "device/RequestFrames.h"
 #include "app/pages/ParameterFiles.h"
+#include "device/RequestFrames.h"
 #include "serial/PosixSerialDevice.h"
 #include "session/Settings.h"
 #include "sim/PtyEndpoint.h"
@@ -72,7 +72,6 @@ TEST(StartupTest, StartValuesAfterFormCreate) {
     EXPECT_EQ(form.ComPort1.Baud(), 9600);
     EXPECT_TRUE(form.Timer2.isActive());
     EXPECT_EQ(form.Timer2.interval(), 2000);
-    EXPECT_FALSE(form.analogHandlersAttached);
     EXPECT_TRUE(statusOf(form).isEmpty());
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
     EXPECT_FALSE(pages->isTabVisible(pages->indexOf(form.findChild<QWidget*>("TabSheet4"))));
@@ -258,7 +257,7 @@ TEST(StartupTest, StoredZeroAsksTheUserForThePort) {
     }
 }
 
-TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPortAndAttachesTheAnalogReactions) {
+TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPort) {
     SimulatedLink link;
     PortMap::global().setOverride(2, QString::fromStdString(link.sim.slavePath()));
     mapToNothing(link, 1);
@@ -271,7 +270,6 @@ TEST(StartupTest, FirstShowPointsTheDialogAtTheStartPortAndAttachesTheAnalogReac
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form2.findChild<QComboBox*>("ComboBox1")->currentText(), "COM2");
-    EXPECT_TRUE(form.analogHandlersAttached);
     EXPECT_FALSE(form2.isVisible());
 }
 

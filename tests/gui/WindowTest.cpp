@@ -323,19 +323,6 @@ TEST(WindowLocaleTest, ZeroEditsShowTheDesktopsDecimalSeparator) {
     QLocale::setDefault(saved);
 }
 
-TEST_F(WindowTest, AnalogReactionsRunOnlyOnceTheWindowHasBeenShown) {
-    int runs = 0;
-    auto* pos1 = control<QSlider>("AnalogPos1");
-    form.attachAnalogReaction(pos1, [&runs] { ++runs; });
-    pos1->setValue(200);
-    EXPECT_EQ(runs, 0);
-
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    pos1->setValue(300); // a change made by the program runs the reaction like a user's
-    EXPECT_EQ(runs, 1);
-}
-
 TEST_F(WindowTest, CentredOnFirstShow) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

@@ -5,6 +5,16 @@
 namespace zuvo {
 namespace {
 
+// The grid of a block's segment masks (words 5..13) and position states.
+SwitchGridValues gridOf(const ParameterBlock& block) {
+    std::array<std::uint8_t, GridSegments> outputs{};
+    for (int c = 1; c <= GridSegments; ++c) {
+        outputs[static_cast<std::size_t>(c - 1)] =
+            static_cast<std::uint8_t>(block.Slots[Word::segmentMask(c)]);
+    }
+    return gridValues(outputs, block.SwitchPositionState);
+}
+
 TEST(SwitchGrid, ReceivedNotSetPositionGreysEverySegmentAfterIt) {
     ParameterBlock block;
     block.Slots[Word::segmentMask(1)] = 0x22; // outputs 2 and 6
@@ -16,7 +26,7 @@ TEST(SwitchGrid, ReceivedNotSetPositionGreysEverySegmentAfterIt) {
     block.joinPositions();
     block.updateSwitchPositionStates();
 
-    const SwitchGridValues grid = gridValues(block);
+    const SwitchGridValues grid = gridOf(block);
     for (int r = 1; r <= GridOutputs; ++r) {
         EXPECT_EQ(grid[r - 1][0], (r == 2 || r == 6) ? 1 : 0) << "segment 1, output " << r;
         EXPECT_EQ(grid[r - 1][1], 3) << "segment 2, output " << r;
@@ -31,7 +41,7 @@ TEST(SwitchGrid, GreyingFollowsTheStateOfTheSegmentsStart) {
     block.SwitchPositionCounts = {-1, -1, 100, 200, 300, -1, -1, -1, -1, -1};
     block.SwitchPositionState = {2, 2, 0, 0, 0, 0, 0, 0, 0, 0};
     block.updateSwitchPositionStates();
-    const SwitchGridValues grid = gridValues(block);
+    const SwitchGridValues grid = gridOf(block);
     // Switch positions 1..3 are set: segments 1..4 show pictures; 4 is not: 5..9 are greyed.
     for (int c = 1; c <= GridSegments; ++c) {
         EXPECT_EQ(gridButtonGreyed(grid[0][c - 1]), c >= 5) << "segment " << c;
@@ -59,7 +69,7 @@ TEST(SwitchGrid, MasksRoundTripThroughTheGrid) {
     }
     block.SwitchPositionCounts.fill(-1);
     block.updateSwitchPositionStates(); // everything greyed: the masks must survive it
-    const auto masks = segmentMasks(gridValues(block));
+    const auto masks = segmentMasks(gridOf(block));
     for (int c = 1; c <= GridSegments; ++c) {
         EXPECT_EQ(masks[c - 1], block.Slots[Word::segmentMask(c)]) << c;
     }

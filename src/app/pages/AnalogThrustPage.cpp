@@ -1,18 +1,21 @@
 #include "app/pages/AnalogThrustPage.h"
 
 #include "app/TForm1.h"
+#include "app/pages/EditorControls.h"
 #include "params/AnalogRangeBar.h"
-#include "app/pages/EditorMapping.h"
+#include "params/EditorModel.h"
 #include "params/EditorText.h"
 
 #include "ui_TForm1.h"
+
+#include <QSignalBlocker>
+
+#include <limits>
 
 namespace zuvo {
 
 namespace {
 
-// Below this speed the motor-axis sensor sees too few pulses; the gear-unit sensor is used.
-constexpr std::int64_t kGearUnitBelowRpm = 150;
 constexpr int kMotorAxisRpmStep = 50;
 constexpr int kGearUnitRpmStep = 1;
 
@@ -20,47 +23,125 @@ QString millimetreLabel(int mm) {
     return QString::number(mm) + QStringLiteral(" mm");
 }
 
+// The RPM edit's value where a 32-bit integer is wanted; 0 when it holds none or too large.
+std::int32_t rpmOfEdit(const QLineEdit* edit) {
+    const std::optional<std::int64_t> value = editorInteger(edit->text());
+    if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+        *value > std::numeric_limits<std::int32_t>::max()) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(*value);
+}
+
 } // namespace
 
-AnalogThrustPage::AnalogThrustPage(TForm1& form) : form_(form) {
+AnalogThrustPage::AnalogThrustPage(TForm1& form, EditorModel& model) : form_(form), model_(model) {
     Ui::TForm1& ui = *form_.ui;
-    form_.attachAnalogReaction(ui.AnalogPos1, [this] { AnalogPos1Change(); });
-    form_.attachAnalogReaction(ui.AnalogPos2, [this] { AnalogPos2Change(); });
+    QObject::connect(ui.AnalogPos1, &QSlider::valueChanged, &form_, [this](int mm) {
+        model_.setAnalogMin(mm);
+        AnalogPos1Change();
+    });
+    QObject::connect(ui.AnalogPos2, &QSlider::valueChanged, &form_, [this](int mm) {
+        model_.setAnalogMax(mm);
+        AnalogPos2Change();
+    });
     QObject::connect(ui.Anlauf1, &QLineEdit::textChanged, &form_, [this] { Anlauf1Change(); });
-    QObject::connect(ui.AnlaufS, &RadioGroup::itemIndexChanged, &form_, [this] { AnlaufSClick(); });
-    QObject::connect(ui.AnlaufZ1, &QSlider::valueChanged, &form_, [this] { AnlaufZ1Change(); });
-    QObject::connect(ui.AnlaufZ2, &QSlider::valueChanged, &form_, [this] { AnlaufZ2Change(); });
+    QObject::connect(ui.AnlaufS, &RadioGroup::itemIndexChanged, &form_, [this](int item) {
+        model_.setSensorOnGearUnit(item == 1);
+        AnlaufSClick();
+    });
+    QObject::connect(ui.AnlaufE, &RadioGroup::itemIndexChanged, &form_,
+                     [this](int item) { model_.setThrustOverload(item == 1); });
+    QObject::connect(ui.AnlaufZ1, &QSlider::valueChanged, &form_, [this](int tenths) {
+        model_.setRushInRetract(tenths);
+        AnlaufZ1Change();
+    });
+    QObject::connect(ui.AnlaufZ2, &QSlider::valueChanged, &form_, [this](int tenths) {
+        model_.setRushInExtend(tenths);
+        AnlaufZ2Change();
+    });
     QObject::connect(ui.ExtRef, &QCheckBox::toggled, &form_, [this] { ExtRefClick(); });
+    // A user's act on a control that leaves its value ends a file's mark on it too.
+    const auto touches = [this](QWidget* widget, PageControl control) {
+        if (auto* slider = qobject_cast<QSlider*>(widget)) {
+            QObject::connect(slider, &QSlider::actionTriggered, &form_,
+                             [this, control] { model_.touched(control); });
+            return;
+        }
+        for (QAbstractButton* button : widget->findChildren<QAbstractButton*>()) {
+            QObject::connect(button, &QAbstractButton::clicked, &form_,
+                             [this, control] { model_.touched(control); });
+        }
+    };
+    touches(ui.AnalogPos1, PageControl::AnalogMin);
+    touches(ui.AnalogPos2, PageControl::AnalogMax);
+    touches(ui.AnlaufZ1, PageControl::RushInRetract);
+    touches(ui.AnlaufZ2, PageControl::RushInExtend);
+    touches(ui.AnlaufE, PageControl::ThrustOverload);
+    touches(ui.AnlaufS, PageControl::SensorPosition);
+    QObject::connect(&model_, &EditorModel::changed, &form_, [this] { showModel(); });
 }
 
-void AnalogThrustPage::AnalogPos1Change() {
+void AnalogThrustPage::showModel() {
     Ui::TForm1& ui = *form_.ui;
+    const ParameterValues& values = model_.values();
+    const int stroke = static_cast<int>(model_.workingGeometry().strokeMm);
+    const int scale = ui.AnalogPos2->maximum();
     const int minimum = ui.AnalogPos1->value();
     const int maximum = ui.AnalogPos2->value();
-    ui.AnalogV->resize(ui.AnalogV->width(),
-                       analogBarHeight(minimum, maximum, ui.AnalogPos2->maximum()));
-    if (maximum < minimum) {
-        ui.AnalogPos2->setValue(minimum);
+    {
+        // A bar cut to a shorter range would report a position the model does not hold.
+        const QSignalBlocker quiet1(ui.AnalogPos1);
+        const QSignalBlocker quiet2(ui.AnalogPos2);
+        ui.AnalogPos1->setMaximum(stroke);
+        ui.AnalogPos2->setMaximum(stroke);
+        ui.AnalogPos2->setValue(values.analogMaxMm);
+        ui.AnalogPos1->setValue(values.analogMinMm);
     }
-    ui.L_LP->setText(millimetreLabel(minimum));
+    if (ui.AnalogPos2->value() != maximum) {
+        AnalogPos2Change();
+    }
+    if (ui.AnalogPos1->value() != minimum) {
+        AnalogPos1Change();
+    }
+    if (scale != stroke) {
+        drawRangeBar();
+    }
+    if (ui.ExtRef->isChecked() != values.externalReference) {
+        ui.ExtRef->setChecked(values.externalReference);
+    }
+    ui.P_EXT->setVisible(values.externalReference);
+    ui.AnlaufE->setItemIndex(values.thrustOverload ? 1 : 0);
+    ui.AnlaufS->setItemIndex(values.sensorOnGearUnit ? 1 : 0);
+    ui.AnlaufZ1->setValue(values.rushInRetractTenths);
+    ui.AnlaufZ2->setValue(values.rushInExtendTenths);
+    if (rpmOfEdit(ui.Anlauf1) != values.thrustLimitRpm) {
+        ui.Anlauf1->setText(QString::number(values.thrustLimitRpm));
+    }
+    ui.UpDown3->setPosition(values.thrustLimitRpm);
 }
 
-void AnalogThrustPage::AnalogPos2Change() {
+void AnalogThrustPage::drawRangeBar() {
     Ui::TForm1& ui = *form_.ui;
     const int minimum = ui.AnalogPos1->value();
     const int maximum = ui.AnalogPos2->value();
     const int scale = ui.AnalogPos2->maximum();
     ui.AnalogV->setGeometry(ui.AnalogV->x(), analogBarTop(maximum, scale), ui.AnalogV->width(),
                             analogBarHeight(minimum, maximum, scale));
-    if (maximum < minimum) {
-        ui.AnalogPos1->setValue(maximum);
-    }
-    ui.L_UP->setText(millimetreLabel(maximum));
+}
+
+void AnalogThrustPage::AnalogPos1Change() {
+    drawRangeBar();
+    form_.ui->L_LP->setText(millimetreLabel(form_.ui->AnalogPos1->value()));
+}
+
+void AnalogThrustPage::AnalogPos2Change() {
+    drawRangeBar();
+    form_.ui->L_UP->setText(millimetreLabel(form_.ui->AnalogPos2->value()));
 }
 
 void AnalogThrustPage::Anlauf1Change() {
-    const std::int64_t rpm = editorInteger(form_.ui->Anlauf1->text()).value_or(0);
-    form_.ui->AnlaufS->setItemIndex(rpm < kGearUnitBelowRpm ? 1 : 0);
+    model_.setThrustLimitRpm(rpmOfEdit(form_.ui->Anlauf1));
 }
 
 void AnalogThrustPage::AnlaufSClick() {
@@ -79,12 +160,7 @@ void AnalogThrustPage::AnlaufZ2Change() {
 }
 
 void AnalogThrustPage::ExtRefClick() {
-    Ui::TForm1& ui = *form_.ui;
-    ui.P_EXT->setVisible(ui.ExtRef->isChecked());
-    QLineEdit* first = form_.editorMapping().controls().switchPosition(1);
-    if (const std::optional<double> mm = editorDecimal(first->text()); mm && *mm < 0) {
-        first->setText(QStringLiteral("0"));
-    }
+    model_.setExternalReference(form_.ui->ExtRef->isChecked());
 }
 
 } // namespace zuvo

@@ -2,6 +2,8 @@
 
 #include "app/TForm1.h"
 #include "app/pages/EditorMapping.h"
+#include "params/ComboIndex.h"
+#include "params/EditorModel.h"
 #include "params/EditorText.h"
 #include "params/SwitchGrid.h"
 #include "params/SwitchRuler.h"
@@ -12,6 +14,7 @@
 
 #include "ui_TForm1.h"
 
+#include <QComboBox>
 #include <QDropEvent>
 #include <QPainter>
 
@@ -24,7 +27,9 @@ constexpr int kTickBottom = 17;
 
 } // namespace
 
-DigitalOutputPage::DigitalOutputPage(TForm1& form) : form_(form) {
+DigitalOutputPage::DigitalOutputPage(TForm1& form, EditorModel& model)
+    : form_(form), model_(model) {
+    Ui::TForm1& ui = *form_.ui;
     const EditorControls& controls = form_.editorMapping().controls();
     for (int r = 1; r <= GridOutputs; ++r) {
         for (int c = 1; c <= GridSegments; ++c) {
@@ -46,6 +51,54 @@ DigitalOutputPage::DigitalOutputPage(TForm1& form) : form_(form) {
         edit->setAcceptDrops(true);
         edit->installEventFilter(this);
     }
+    connect(ui.Hysterese, &QLineEdit::textChanged, this, [this] {
+        model_.setHysteresis(
+            neutralDecimalText(form_.ui->Hysterese->text(), systemDecimalSeparator()));
+    });
+    connect(ui.DIG4, &QComboBox::currentIndexChanged, this, [this] {
+        model_.setDigitalOutput4(comboIndex(form_.ui->DIG4, DigitalOutput4SearchLimit));
+    });
+    connect(ui.ISpur, &QComboBox::currentIndexChanged, this,
+            [this] { model_.setImpulses(comboIndex(form_.ui->ISpur, ImpulseSearchLimit)); });
+    // Choosing the item a box shows already ends a file's mark on it too.
+    connect(ui.DIG4, &QComboBox::activated, this,
+            [this] { model_.touched(PageControl::DigitalOutput4); });
+    connect(ui.ISpur, &QComboBox::activated, this,
+            [this] { model_.touched(PageControl::Impulses); });
+    // The ruler stays as the form has it until the model first changes.
+    connect(&model_, &EditorModel::changed, this, [this] { showModel(); });
+}
+
+void DigitalOutputPage::showModel() {
+    Ui::TForm1& ui = *form_.ui;
+    const ParameterValues& values = model_.values();
+    const QChar separator = systemDecimalSeparator();
+    const EditorControls& controls = form_.editorMapping().controls();
+    // In order: each position's colour compares it with the one before as it is shown.
+    for (int k = 1; k <= SwitchPositions; ++k) {
+        QLineEdit* edit = controls.switchPosition(k);
+        const QString& mm = values.switchPositionsMm[static_cast<std::size_t>(k - 1)];
+        if (neutralDecimalText(edit->text(), separator) != mm) {
+            edit->setText(shownDecimalText(mm, separator));
+        }
+    }
+    if (neutralDecimalText(ui.Hysterese->text(), separator) != values.hysteresisMm) {
+        ui.Hysterese->setText(shownDecimalText(values.hysteresisMm, separator));
+    }
+    const bool hysteresisUsable =
+        zuvo::hysteresisUsable(values.hysteresisMm, model_.workingGeometry());
+    setEditColor(ui.Hysterese,
+                 hysteresisUsable && !model_.marked(PageControl::Hysteresis) ? tc::White : tc::Red);
+    if (comboIndex(ui.DIG4, DigitalOutput4SearchLimit) != values.digitalOutput4) {
+        showComboItem(ui.DIG4, values.digitalOutput4);
+    }
+    if (comboIndex(ui.ISpur, ImpulseSearchLimit) != values.impulses) {
+        showComboItem(ui.ISpur, values.impulses);
+    }
+    if (!rulerStroke_ || values.switchPositionsMm != rulerPositions_ ||
+        model_.workingGeometry().strokeMm != *rulerStroke_) {
+        PaintL();
+    }
 }
 
 void DigitalOutputPage::Action1Execute(PictureToggleButton* sender) {
@@ -53,21 +106,16 @@ void DigitalOutputPage::Action1Execute(PictureToggleButton* sender) {
 }
 
 void DigitalOutputPage::DOPosChange(int k) {
-    const EditorMapping& mapping = form_.editorMapping();
-    const EditorControls& controls = mapping.controls();
+    const EditorControls& controls = form_.editorMapping().controls();
     QLineEdit* edit = controls.switchPosition(k);
+    // The model first: a file's mark on the edit comes off before the edit is coloured.
+    model_.setSwitchPosition(k, neutralDecimalText(edit->text(), systemDecimalSeparator()));
+
     const std::optional<double> mm = editorDecimal(edit->text());
-
-    // The pages convert with the last usable stroke while the stroke edit holds none. A text that
-    // is no number yet ("-" while typing -1) counts as not set until it is one; a send refuses it.
-    form_.Params.SwitchPositionCounts[switchPositionEntry(k)] =
-        mm ? EditorCounts(*mm, mapping.workingGeometry()).value_or(*mm < 0 ? -1 : 0)
-           : std::int64_t{-1};
-
     std::uint32_t color = tc::White;
     const std::optional<double> previous =
         k >= 2 ? editorDecimal(controls.switchPosition(k - 1)->text()) : std::nullopt;
-    const SwitchPositionCheck check = checkSwitchPosition(edit->text(), mapping.workingGeometry());
+    const SwitchPositionCheck check = checkSwitchPosition(edit->text(), model_.workingGeometry());
     if (!switchPositionUsable(check)) {
         color = tc::Red; // no number, negative but not -1, or beyond the stroke
     } else if (check == SwitchPositionCheck::NotSet) {
@@ -76,9 +124,6 @@ void DigitalOutputPage::DOPosChange(int k) {
         color = tc::Red;
     }
     setEditColor(edit, color);
-
-    form_.editorMapping().GetVars();
-    PaintL();
 }
 
 void DigitalOutputPage::DOPosDragDrop(int k) {
@@ -92,10 +137,13 @@ void DigitalOutputPage::PaintL() {
     canvas.fill(tcolor(tc::Silver));
     QPainter painter(&canvas);
     painter.setPen(QPen(Qt::black, 1));
-    const EditorControls& controls = form_.editorMapping().controls();
-    const std::int64_t stroke = form_.editorMapping().workingGeometry().strokeMm;
-    for (int k = 1; k <= 8; ++k) {
-        const std::optional<double> mm = editorDecimal(controls.switchPosition(k)->text());
+    const ParameterValues& values = model_.values();
+    const std::int64_t stroke = model_.workingGeometry().strokeMm;
+    rulerPositions_ = values.switchPositionsMm;
+    rulerStroke_ = stroke;
+    for (int k = 1; k <= SwitchPositions; ++k) {
+        const std::optional<double> mm =
+            editorDecimal(values.switchPositionsMm[static_cast<std::size_t>(k - 1)]);
         const std::optional<int> x = mm ? rulerTickX(*mm, canvas.width(), stroke) : std::nullopt;
         if (x) {
             painter.drawLine(*x, 0, *x, kTickBottom);

@@ -1,6 +1,7 @@
 #include "app/pages/EditorControls.h"
 
 #include "app/TForm1.h"
+#include "params/ComboIndex.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/TColor.h"
 
@@ -42,6 +43,14 @@ void setEditColor(QLineEdit* edit, std::uint32_t color) {
 
 void showComboItem(QComboBox* box, int index) {
     box->setCurrentIndex(index < box->count() ? index : 0);
+}
+
+int comboIndex(const QComboBox* box, int limit) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return comboItemIndex(items, box->currentText(), limit);
 }
 
 } // namespace zuvo

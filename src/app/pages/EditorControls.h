@@ -34,5 +34,7 @@ void setEditColor(QLineEdit* edit, std::uint32_t color);
 // Shows item `index` of a combo box; an index it has no item for shows item 0, which is also
 // what reading the box back gives.
 void showComboItem(QComboBox* box, int index);
+// The item index of a combo box by its text, searching its own items up to `limit`.
+int comboIndex(const QComboBox* box, int limit);
 
 } // namespace zuvo

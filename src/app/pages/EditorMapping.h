@@ -1,14 +1,15 @@
 #pragma once
-// Maps the parameter block to the editor pages and back; stroke and turns.
+// Binds the Cylinder Settings page (stroke, turns, direction) and the switch grid to the editor
+// model, marks the values of a file that cannot be used as written, and says why the pages
+// cannot be sent or saved.
 
 #include "app/pages/EditorControls.h"
 #include "app/pages/FileProblemMarks.h"
-#include "params/ParameterValues.h"
+#include "params/EditorModel.h"
 #include "params/UnitConversions.h"
 #include "widgets/UpDownSpinner.h"
 
 #include <optional>
-#include <vector>
 
 class QLineEdit;
 
@@ -18,91 +19,57 @@ class TForm1;
 
 class EditorMapping {
 public:
-    explicit EditorMapping(TForm1& form);
+    EditorMapping(TForm1& form, EditorModel& model);
 
-    // While one lives, values are being put on the pages (a received block, a parameter file):
-    // the stroke edit's change reaction then leaves the words as they are instead of
-    // recomputing them from pages that are only half filled. Nests.
-    class ShowingValues {
-    public:
-        explicit ShowingValues(EditorMapping& mapping);
-        ~ShowingValues();
-        ShowingValues(const ShowingValues&) = delete;
-        ShowingValues& operator=(const ShowingValues&) = delete;
-
-    private:
-        EditorMapping& mapping_;
-    };
-    bool showingValues() const { return showingDepth_ > 0; }
-
-    // Editor pages to parameter words; false (and nothing changed) while an edit holds a value
-    // that cannot be used, or a control still shows a file's value that could not be taken as
-    // written: the edit turns red and refusalText() says why, so that nothing unusable is sent
-    // or saved.
+    // Whether the model can be sent or saved as it stands. False while a field holds a value that
+    // cannot be used, or a control still shows a file's value that could not be taken as
+    // written: the refused switch positions turn red and refusalText() says why.
+    bool checkPages();
+    // checkPages, then the model's words 1..36 and positions into the program's block, as
+    // "Save to File" and the calibration keep it; false and the block unchanged while refused.
+    // A send takes its words from the model itself.
     bool SetVars();
-    // Why the last SetVars refused the pages: each unusable field, with the parameter file's key
-    // when the value came from a file and is still shown as loaded, and each file value the
-    // pages could not take.
+    // Why the last check refused the pages: each unusable field, with the parameter file's key
+    // while the value is still the file's, and each file value the pages could not take.
     QString refusalText() const;
 
-    // The pages' values as the controls hold them.
-    ParameterValues pageValues() const;
-    // Puts values on the pages in one fixed order; every control set runs its own change
-    // reaction. The sensor position shown is the values' one, whatever the RPM's reaction
-    // chose. The caller holds a ShowingValues and puts the block's positions back afterwards.
-    void showValues(const ParameterValues& values);
-    // A value just shown from a parameter file that cannot be used: while its edit still shows
-    // it, refusals name it as `origin` (e.g. [ZYLINDER] LENGTH="0" in set.ZDF).
-    void noteFileOrigin(ValueField field, const QString& origin);
-    // Every key of a file just shown that cannot be used as written (loadProblems): its controls
-    // turn red with the reason as their tooltip; an edit that holds the value names the key in
-    // refusals while it shows it, any other control keeps the set from being sent or saved
-    // until the user changes it.
-    void noteFileProblems(const std::vector<FileProblem>& problems, const QString& fileName);
-    // Forgets the marks and origins of the last file: another file or a block is shown.
-    void clearFileProblems();
     // The edit that holds a field.
     QLineEdit* editOf(ValueField field) const;
-    // Switch positions and segment masks to the switch grid.
+    // The switch grid and the analog function box as the model holds them.
     void GetVars();
-    // A block read from the controller to the editor pages.
+    // The block read from the controller, stored in the program's block, to the model (and so
+    // to the pages).
     void ShowReceivedBlock();
 
+    // The edits' and spinners' changes, into the model.
     void LaengeChange();
     void TurnsChange();
     // The stroke spinner only tells the direction; the turns spinner is bound to its edit.
     void UpDown2ChangingEx(bool* allowChange, int newValue, UpDownDirection direction);
     void UpDown1ChangingEx(bool* allowChange, int newValue, UpDownDirection direction);
 
-    // Stroke and turns as the edits hold them, when they are usable.
+    // Stroke and turns as the pages hold them, when they are usable.
     std::optional<Geometry> editedGeometry() const;
     // What the pages convert with: the edits' geometry, or the last usable one while an edit
     // holds a stroke or turns that are not (the stroke label shows that one too).
-    Geometry workingGeometry() const { return working_; }
+    Geometry workingGeometry() const { return model_.workingGeometry(); }
 
     const EditorControls& controls() const { return controls_; }
 
 private:
-    void markGeometryEdits();
-    void markHysteresis();
-    // Red when the field's own rule or a mark of a file says so.
+    // The page's controls follow the model; a control whose value the model holds already is
+    // left alone, so the one being typed into keeps its text and cursor.
+    void showModel();
+    // Red when the field cannot be used or a file's mark is on it.
     void colourEdit(QLineEdit* edit, bool usable, PageControl control);
 
-    struct FileOrigin {
-        ValueField field;
-        QString shownText; // the edit's text when the file was shown
-        QString origin;
-    };
-
     TForm1& form_;
+    EditorModel& model_;
     EditorControls controls_;
-    int showingDepth_ = 0;
-    // Made before the pages' own reactions are connected, so that a change first drops a mark
-    // and the reaction then colours the control by its own rule.
+    // Made before the pages follow the model, so that a mark is off before a page colours its
+    // control by its own rule.
     FileProblemMarks fileMarks_;
-    Geometry working_;
     QStringList refusals_;
-    std::vector<FileOrigin> fileOrigins_;
 };
 
 } // namespace zuvo

@@ -3,38 +3,16 @@
 #include "app/TForm1.h"
 #include "app/pages/EditorControls.h"
 #include "widgets/PictureToggleButton.h"
-#include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
-
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QSlider>
 
 #include <algorithm>
 
 namespace zuvo {
 
-namespace {
-
-bool concerns(const FileProblem& problem, PageControl control) {
-    return std::find(problem.controls.begin(), problem.controls.end(), control) !=
-           problem.controls.end();
-}
-
-constexpr PageControl kLastControl = PageControl::SwitchPosition8;
-
-} // namespace
-
-FileProblemMarks::FileProblemMarks(TForm1& form, const EditorControls& controls,
-                                   std::function<bool()> showing)
-    : form_(form), controls_(controls), showing_(std::move(showing)) {
-    for (int c = 0; c <= static_cast<int>(kLastControl); ++c) {
-        watch(static_cast<PageControl>(c));
-    }
-}
+FileProblemMarks::FileProblemMarks(TForm1& form, const EditorControls& controls)
+    : form_(form), controls_(controls) {}
 
 std::vector<QWidget*> FileProblemMarks::widgetsOf(PageControl control) const {
     Ui::TForm1& ui = *form_.ui;
@@ -84,50 +62,26 @@ std::vector<QWidget*> FileProblemMarks::widgetsOf(PageControl control) const {
     }
 }
 
-// What the user does to each kind of control. Other reactions set some of them too (the grid
-// follows every switch position, the RPM picks the sensor position, one analog bar drags the
-// other): only the user's own act counts, so user-only signals are watched where they exist.
-void FileProblemMarks::watch(PageControl control) {
-    const auto changed = [this, control] { userChanged(control); };
-    for (QWidget* widget : widgetsOf(control)) {
-        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            // Typed or stepped by its spinner; the program's own texts come while it shows values.
-            QObject::connect(edit, &QLineEdit::textChanged, &form_, [this, changed] {
-                if (!showing_()) {
-                    changed();
-                }
-            });
-        } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            QObject::connect(box, &QComboBox::activated, &form_, changed);
-        } else if (auto* slider = qobject_cast<QSlider*>(widget)) {
-            QObject::connect(slider, &QSlider::actionTriggered, &form_, changed);
-        } else if (qobject_cast<RadioGroup*>(widget) != nullptr) {
-            for (QAbstractButton* button : widget->findChildren<QAbstractButton*>()) {
-                QObject::connect(button, &QAbstractButton::clicked, &form_, changed);
-            }
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            QObject::connect(button, &QAbstractButton::clicked, &form_, changed);
-        }
+void FileProblemMarks::show(const std::vector<NotedFileProblem>& problems) {
+    if (problems == shown_) {
+        return;
     }
-}
-
-void FileProblemMarks::note(const FileProblem& problem, const QString& fileName) {
-    noted_.push_back({problem, fileProblemText(problem, fileName)});
-    for (const PageControl control : problem.controls) {
-        for (QWidget* widget : widgetsOf(control)) {
-            paint(widget);
-        }
-    }
-}
-
-void FileProblemMarks::clear() {
-    noted_.clear();
+    std::vector<QWidget*> touched;
     for (const auto& [widget, before] : before_) {
-        widget->setPalette(before.palette);
-        widget->setAutoFillBackground(before.autoFill);
-        widget->setToolTip(before.toolTip);
+        touched.push_back(widget);
     }
-    before_.clear();
+    shown_ = problems;
+    for (const NotedFileProblem& noted : shown_) {
+        for (const PageControl control : noted.problem.controls) {
+            const std::vector<QWidget*> widgets = widgetsOf(control);
+            touched.insert(touched.end(), widgets.begin(), widgets.end());
+        }
+    }
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    for (QWidget* widget : touched) {
+        paint(widget);
+    }
 }
 
 // A marked control gets a red background and the reasons of every mark on it as its tooltip; an
@@ -135,11 +89,11 @@ void FileProblemMarks::clear() {
 void FileProblemMarks::paint(QWidget* widget) {
     QStringList reasons;
     bool replaced = false;
-    for (const Noted& noted : noted_) {
+    for (const NotedFileProblem& noted : shown_) {
         for (const PageControl control : noted.problem.controls) {
             const std::vector<QWidget*> widgets = widgetsOf(control);
             if (std::find(widgets.begin(), widgets.end(), widget) != widgets.end()) {
-                reasons << noted.text;
+                reasons << fileProblemText(noted.problem, noted.fileName);
                 replaced = replaced || !noted.problem.held;
                 break;
             }
@@ -170,42 +124,6 @@ void FileProblemMarks::paint(QWidget* widget) {
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
     widget->setToolTip(reasons.join(QLatin1Char('\n')));
-}
-
-void FileProblemMarks::userChanged(PageControl control) {
-    std::vector<QWidget*> touched;
-    const auto end = std::remove_if(noted_.begin(), noted_.end(), [&](const Noted& noted) {
-        if (!concerns(noted.problem, control)) {
-            return false;
-        }
-        for (const PageControl other : noted.problem.controls) {
-            const std::vector<QWidget*> widgets = widgetsOf(other);
-            touched.insert(touched.end(), widgets.begin(), widgets.end());
-        }
-        return true;
-    });
-    if (end == noted_.end()) {
-        return;
-    }
-    noted_.erase(end, noted_.end());
-    for (QWidget* widget : touched) {
-        paint(widget);
-    }
-}
-
-QStringList FileProblemMarks::refusals() const {
-    QStringList texts;
-    for (const Noted& noted : noted_) {
-        if (!noted.problem.held) {
-            texts << noted.text;
-        }
-    }
-    return texts;
-}
-
-bool FileProblemMarks::marks(PageControl control) const {
-    return std::any_of(noted_.begin(), noted_.end(),
-                       [control](const Noted& noted) { return concerns(noted.problem, control); });
 }
 
 } // namespace zuvo

@@ -2,9 +2,9 @@
 
 #include "app/TForm1.h"
 #include "app/pages/AnalogThrustPage.h"
-#include "params/BlockFile.h"
-#include "app/pages/DigitalOutputPage.h"
 #include "app/pages/EditorMapping.h"
+#include "params/BlockFile.h"
+#include "params/EditorModel.h"
 #include "params/FileNumber.h"
 #include "params/InputFileCheck.h"
 #include "params/ParameterValues.h"
@@ -73,7 +73,7 @@ bool ParameterFiles::saveTo(const QString& path) {
     }
     const QLocale locale;
     const std::optional<ZdfContent> content =
-        fileContent(mapping.pageValues(), fileDecimalSeparator(locale));
+        fileContent(form_.editorModel().values(), fileDecimalSeparator(locale));
     // Keys of an existing file are replaced in place; its other sections, keys and comments stay.
     IniFile ini(path);
     if (!content || !writeZdf(ini, *content, locale) || !ini.save()) {
@@ -132,23 +132,10 @@ void ParameterFiles::takeOverFromFile() {
     form_.State.AutoReadParams = false;
 }
 
-// The controls' reactions rewrite the position table as the texts go in; the table is the file's
-// once the pages are filled. The stroke's reaction leaves the words alone until the next send or
-// save.
 // Values the pages cannot take as written are shown as well as the pages can show them and
 // marked, so that the set is not sent or saved until they are corrected.
 void ParameterFiles::show(const ZdfContent& content, const QString& fileName) {
-    EditorMapping& mapping = form_.editorMapping();
-    const EditorMapping::ShowingValues showing(mapping);
-    mapping.clearFileProblems();
-    ParameterBlock& block = form_.Params;
-    const ParameterValues values = loadedValues(content, block);
-    const auto loaded = block.SwitchPositionCounts;
-    mapping.showValues(values);
-    block.SwitchPositionCounts = loaded;
-    mapping.noteFileProblems(loadProblems(content, values), fileName);
-    mapping.GetVars();
-    form_.digitalOutputPage().PaintL();
+    form_.editorModel().showFile(content, fileName, form_.Params);
     handlePendingEvents();
 }
 
@@ -164,7 +151,7 @@ void ParameterFiles::loadAtStart(const QString& path) {
     if (!loaded) {
         return; // nothing shown from the file: the controller's block is read as usual
     }
-    // Their reactions are not attached to the track bars yet.
+    // A bar that keeps its position reports no change: the labels show the loaded range anyway.
     form_.analogThrustPage().AnalogPos1Change();
     form_.analogThrustPage().AnalogPos2Change();
     form_.State.ParamReadPending = false;

@@ -2,12 +2,15 @@
 
 #include "app/PollCycle.h"
 #include "app/TForm1.h"
-#include "device/RequestFrames.h"
 #include "app/pages/EditorMapping.h"
+#include "device/RequestFrames.h"
+#include "params/EditorModel.h"
 #include "session/BlockTransfer.h"
 #include "widgets/TColor.h"
 
 #include "ui_TForm1.h"
+
+#include <algorithm>
 
 namespace zuvo {
 
@@ -42,39 +45,39 @@ void ParameterTransfer::SaveParamClick() {
     if (!exchange) {
         return;
     }
-    // A block arriving now would change the words under the send and the pages sent from.
+    // A block arriving now would change the pages sent from; a read that was wanted follows.
     exchange->holdBlockReplies();
     exchange->resumeWith(kAfterSendPollMs);
     Ui::TForm1& ui = *form_.ui;
-    ParameterBlock& block = form_.Params;
     ui.ReadParam->setEnabled(false);
-    exchange->quiet();
 
+    // The words are those of the pages when Send was pressed, made as a command-line write makes
+    // them: what is edited or loaded during the waits does not reach them.
+    EditorMapping& mapping = form_.editorMapping();
     const int extra = form_.State.ExtraWordCount;
-    const ParameterBlock before = block;
-    block.clearSentWords(extra);
-    const bool ready = form_.editorMapping().SetVars();
+    const std::optional<WordsToSend> words =
+        mapping.checkPages() ? valuesSend(form_.editorModel().values(), extra) : std::nullopt;
+    const QString refused = words ? QString() : mapping.refusalText();
+    exchange->quiet();
     std::optional<TransferResult> result;
-    if (ready) {
-        // The words as they stand now go out, whatever arrives during the waits.
-        result =
-            transferBlock(*exchange, form_.link().blockOfThisOpening(),
-                          backupTargetOf(form_.link()), blockSend(block, extra),
-                          {.verify = true,
-                           .beforeFirstWord = [this] { setPanel1Color(tc::White); },
-                           .stop = {}}); // the window's send has no way out: it takes half a second
-        if (result->outcome == TransferOutcome::NotSent) {
-            block = before;
+    if (words) {
+        result = transferBlock(
+            *exchange, form_.link().blockOfThisOpening(), backupTargetOf(form_.link()), *words,
+            {.verify = true,
+             .beforeFirstWord = [this] { setPanel1Color(tc::White); },
+             .stop = {}}); // the window's send has no way out: it takes half a second
+        // The program's block holds what the controller was given, once any of it was.
+        if (result->outcome != TransferOutcome::NotSent) {
+            std::copy(words->words.begin(), words->words.end(),
+                      form_.Params.Slots.begin() + words->range.first);
         }
         showOutcome(*result);
-    } else {
-        block = before; // nothing was sent, so nothing of the block is lost
     }
 
     ui.ReadParam->setEnabled(true);
     exchange.reset();
-    if (!ready) {
-        prompts.message(notSent(form_.editorMapping().refusalText()));
+    if (!words) {
+        prompts.message(notSent(refused));
     } else if (result->outcome != TransferOutcome::Verified) {
         prompts.message(result->text);
     }
