@@ -12,6 +12,8 @@
 // it writes is neither waited for nor terminated: the new copy says so and ends. Any other
 // answer, none within a second, or a closed connection goes the way described above.
 
+#include "app/GuardMarker.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -35,9 +37,6 @@ bool skipsInstanceGuard(const QStringList& arguments);
 // lower-cased ("ZuvoTool.exe" gives "Zuvotool"): the caption of the guard's message box.
 QString applicationTitle(const QString& executablePath);
 
-// `$ZUVO_RUNTIME_DIR`, else `$XDG_RUNTIME_DIR`, else /tmp/ZUVO-<uid>.
-QString instanceDirectory();
-
 // The message of a new copy that ends because the running one is writing to the controller;
 // `what` names the running exchange (may be empty).
 QString writingElsewhereText(const QString& what);
@@ -45,10 +44,6 @@ QString writingElsewhereText(const QString& what);
 // The message shown when the guard cannot work at all (its folder is unusable); the program
 // then runs without it.
 QString instanceGuardOffText(const QString& why);
-
-// Creates `path` with mode 0700 when missing. Refuses (false, reason in `why`) anything but a
-// real directory owned by this user; a group- or world-accessible one is made private.
-bool preparePrivateDirectory(const QString& path, QString* why = nullptr);
 
 class InstanceGuard : public QObject {
     Q_OBJECT
@@ -95,8 +90,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool takeMarkerIfFree();
-    bool shareMarker();
     void becomeHolder(bool writePid);
     void listen();
     void acceptConnections();

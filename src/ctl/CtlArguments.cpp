@@ -73,6 +73,30 @@ CtlArguments parseCtlArguments(const QStringList& arguments, const QList<Command
     return out;
 }
 
+QString usageText(const QList<CommandSyntax>& commands) {
+    QString text;
+    for (const CommandSyntax& command : commands) {
+        const QString start =
+            (text.isEmpty() ? QStringLiteral("usage: ") : QStringLiteral("       ")) +
+            QStringLiteral("zuvoctl ") + command.name;
+        text += start;
+        for (qsizetype i = 0; i < command.synopsis.size(); ++i) {
+            text += (i == 0 ? QStringLiteral(" ") : QString(start.size() + 1, QLatin1Char(' '))) +
+                    command.synopsis[i] + QLatin1Char('\n');
+        }
+        if (command.synopsis.isEmpty()) {
+            text += QLatin1Char('\n');
+        }
+    }
+    return text +
+           QStringLiteral(
+               "PORT is --port COMn (or n) or --device PATH; without it the stored port is "
+               "used.\n"
+               "Exit status: 0 done, 1 the controller did not answer or refused (or the port "
+               "is in use),\n"
+               "2 usage error, 3 verification or sector check failed.\n");
+}
+
 std::optional<int> parsePortName(const QString& text) {
     QString digits = text.trimmed();
     if (digits.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {

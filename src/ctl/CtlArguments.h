@@ -22,12 +22,14 @@ enum ExitCode : int {
 inline const QStringList PortOptions = {QStringLiteral("--port"), QStringLiteral("--device")};
 
 // What a subcommand accepts: options with a value ("--port"), flags ("--json") and how many
-// operands.
+// operands, and how the usage text shows them.
 struct CommandSyntax {
     QString name;
     QStringList valueOptions;
     QStringList flags;
     int operands = 0;
+    // The usage line after "zuvoctl <name>"; further lines continue under the first one's start.
+    QStringList synopsis = {};
 };
 
 struct CtlArguments {
@@ -45,6 +47,10 @@ struct CtlArguments {
 // "--opt value" both work. An unknown command or option, a missing, empty or blank value or a
 // wrong number of operands fills `error`.
 CtlArguments parseCtlArguments(const QStringList& arguments, const QList<CommandSyntax>& commands);
+
+// "usage: zuvoctl ..." with one entry for each of `commands` in their order, then what PORT and
+// the exit statuses mean.
+QString usageText(const QList<CommandSyntax>& commands);
 
 // "COM3", "com3" or "3": 3; nothing for anything else or a number outside 1..255.
 std::optional<int> parsePortName(const QString& text);

@@ -6,9 +6,6 @@
 
 namespace zuvo {
 
-// The command table: names, options and operands.
-QList<CommandSyntax> ctlCommands();
-
 int runPorts(const CtlArguments& arguments);
 int runStatus(const CtlArguments& arguments);
 int runRead(const CtlArguments& arguments);
@@ -22,5 +19,14 @@ int runRecord(const CtlArguments& arguments);
 int runFlash(const CtlArguments& arguments);
 // Needs a QGuiApplication (the PDF writer's fonts).
 int runReport(const CtlArguments& arguments);
+
+struct CtlCommand {
+    CommandSyntax syntax;
+    int (*run)(const CtlArguments& arguments) = nullptr;
+};
+
+// The one list of subcommands: the usage text, the parser and the runner all read it.
+const QList<CtlCommand>& ctlCommands();
+QList<CommandSyntax> ctlCommandSyntax();
 
 } // namespace zuvo

@@ -19,15 +19,15 @@ CtlRecording recordPositions(CtlSession& session, int seconds) {
     QDeadlineTimer silence(kCtlSilenceMs);
     PositionRecord& record = out.record;
     const QMetaObject::Connection onStatus =
-        QObject::connect(&link, &Link::statusReceived, &link, [&](const StatusReceived& status) {
-            if (!status.fields.position || !status.strokeFraction) {
+        QObject::connect(&link, &Link::statusReceived, &link, [&](const LiveStatus& status) {
+            if (!status.position) {
                 return;
             }
             silence.setRemainingTime(kCtlSilenceMs);
             if (record.count() == 0) {
                 clock.start();
             }
-            record.take(*status.fields.position, *status.strokeFraction, ChartScale{},
+            record.take(status.position->counts, status.position->strokeFraction, ChartScale{},
                         clock.elapsed());
         });
     const QMetaObject::Connection onConnection =

@@ -50,7 +50,7 @@ int runZero(const CtlArguments& arguments) {
     }
     Exchange& exchange = session.exchange();
     // The angle the compass shows now, as the window takes it.
-    const LinkAnswer<StatusReceived> status =
+    const LinkAnswer<LiveStatus> status =
         session.ask([](Exchange& e) { return e.requestStatus(kCtlReplyWaitMs); });
     if (!status.value || !status.value->winkelDigit) {
         const CtlFailure none = session.noAnswer(status.result, QStringLiteral("sensor angle"));

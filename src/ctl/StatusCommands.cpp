@@ -16,7 +16,7 @@ namespace zuvo {
 
 namespace {
 
-QString statusOutput(const StatusReceived& status, const CtlSession& session, bool json,
+QString statusOutput(const LiveStatus& status, const CtlSession& session, bool json,
                      QJsonDocument::JsonFormat format) {
     if (json) {
         QJsonObject out = statusJson(status);
@@ -43,7 +43,7 @@ int watch(CtlSession& session, bool json) {
     std::optional<CtlFailure> failure;
     bool first = true;
     QDeadlineTimer silence(kCtlSilenceMs);
-    QObject::connect(&link, &Link::statusReceived, &link, [&](const StatusReceived& status) {
+    QObject::connect(&link, &Link::statusReceived, &link, [&](const LiveStatus& status) {
         silence.setRemainingTime(kCtlSilenceMs);
         // One JSON object per line (JSON Lines); text blocks apart by a blank line.
         print(stdout, (json || first ? QString() : QStringLiteral("\n")) +
@@ -89,7 +89,7 @@ int runStatus(const CtlArguments& arguments) {
     if (arguments.has(QStringLiteral("--watch"))) {
         return watch(session, json);
     }
-    const LinkAnswer<StatusReceived> status =
+    const LinkAnswer<LiveStatus> status =
         session.ask([](Exchange& e) { return e.requestStatus(kCtlReplyWaitMs); });
     if (!status.value) {
         const CtlFailure none = session.noAnswer(status.result, QStringLiteral("status reply"));

@@ -1,7 +1,6 @@
 #include "ctl/StatusReport.h"
 
 #include "device/ReplyFrames.h"
-#include "device/StatusDecoding.h"
 #include "service/MillimetreText.h"
 
 #include <QStringList>
@@ -10,10 +9,7 @@ namespace zuvo {
 
 namespace {
 
-constexpr int kDegreesPerReedState = 45;
-
-QJsonObject inputsJson(std::uint8_t inputs) {
-    const InputStates in = decodeInputs(inputs);
+QJsonObject inputsJson(const InputStates& in) {
     return QJsonObject{
         {"push_button_s1", in.pushButtonS1},
         {"push_button_s2", in.pushButtonS2},
@@ -31,19 +27,17 @@ QString onOff(bool on) {
 
 } // namespace
 
-QJsonObject statusJson(const StatusReceived& status) {
-    const StatusReply& f = status.fields;
-    QJsonObject out{{"length", static_cast<int>(f.length)}};
-    if (f.statusByte) {
-        const StatusBits bits = decodeStatusBits(*f.statusByte);
-        out.insert("reed1", bits.reed1);
-        out.insert("reed2", bits.reed2);
-        out.insert("sensor_misaligned", bits.sensorMisaligned);
-        out.insert("zone", bits.zone);
+QJsonObject statusJson(const LiveStatus& status) {
+    QJsonObject out{{"length", static_cast<int>(status.length)}};
+    if (status.bits) {
+        out.insert("reed1", status.bits->reed1);
+        out.insert("reed2", status.bits->reed2);
+        out.insert("sensor_misaligned", status.bits->sensorMisaligned);
+        out.insert("zone", status.bits->zone);
     }
-    if (f.reedState) {
-        out.insert("reed_state", *f.reedState);
-        out.insert("reed_state_degrees", *f.reedState * kDegreesPerReedState);
+    if (status.reedState) {
+        out.insert("reed_state", *status.reedState);
+        out.insert("reed_state_degrees", *status.reedStateDegrees);
     }
     if (status.winkelDigit) {
         out.insert("angle", static_cast<qint64>(*status.winkelDigit));
@@ -51,38 +45,31 @@ QJsonObject statusJson(const StatusReceived& status) {
     if (status.rpm) {
         out.insert("speed_rpm", *status.rpm);
     }
-    if (f.position) {
-        out.insert("position_counts", *f.position);
-        out.insert("revolutions", sensorRevolutions(*f.position));
+    if (status.position) {
+        out.insert("position_counts", status.position->counts);
+        out.insert("revolutions", status.position->revolutions);
+        out.insert("position_mm", status.position->mm);
+        out.insert("stroke_fraction", status.position->strokeFraction);
     }
-    if (status.positionMm) {
-        out.insert("position_mm", *status.positionMm);
+    if (status.reedTurnCount) {
+        out.insert("reed_turn_count", *status.reedTurnCount);
     }
-    if (status.strokeFraction) {
-        out.insert("stroke_fraction", *status.strokeFraction);
-    }
-    if (f.reedTurnCount) {
-        out.insert("reed_turn_count", *f.reedTurnCount);
-    }
-    if (f.inputs) {
-        out.insert("inputs", inputsJson(*f.inputs));
+    if (status.inputs) {
+        out.insert("inputs", inputsJson(*status.inputs));
     }
     return out;
 }
 
-QString statusText(const StatusReceived& status, QChar decimalSeparator) {
-    const StatusReply& f = status.fields;
+QString statusText(const LiveStatus& status, QChar decimalSeparator) {
     QStringList lines;
     const auto line = [&lines](const char* name, const QString& value) {
         lines << QStringLiteral("%1  %2").arg(QLatin1String(name), -18).arg(value);
     };
-    if (status.positionMm) {
+    if (status.position) {
         line("Position",
-             millimetreText(*status.positionMm, decimalSeparator) + QStringLiteral("mm"));
-    }
-    if (f.position) {
-        line("Position counts", QString::number(*f.position));
-        line("Revolutions", QString::number(sensorRevolutions(*f.position)));
+             millimetreText(status.position->mm, decimalSeparator) + QStringLiteral("mm"));
+        line("Position counts", QString::number(status.position->counts));
+        line("Revolutions", QString::number(status.position->revolutions));
     }
     if (status.rpm) {
         line("Speed", QStringLiteral("%1 RPM").arg(*status.rpm));
@@ -90,22 +77,21 @@ QString statusText(const StatusReceived& status, QChar decimalSeparator) {
     if (status.winkelDigit) {
         line("Angle", QString::number(*status.winkelDigit));
     }
-    if (f.reedState) {
-        line("Reed state", QString::number(*f.reedState));
+    if (status.reedState) {
+        line("Reed state", QString::number(*status.reedState));
     }
-    if (f.statusByte) {
-        const StatusBits bits = decodeStatusBits(*f.statusByte);
-        line("Reed1", onOff(bits.reed1));
-        line("Reed2", onOff(bits.reed2));
+    if (status.bits) {
+        line("Reed1", onOff(status.bits->reed1));
+        line("Reed2", onOff(status.bits->reed2));
         line("Sensor misaligned",
-             bits.sensorMisaligned ? QStringLiteral("yes") : QStringLiteral("no"));
-        line("Zone", QString::number(bits.zone));
+             status.bits->sensorMisaligned ? QStringLiteral("yes") : QStringLiteral("no"));
+        line("Zone", QString::number(status.bits->zone));
     }
-    if (f.reedTurnCount) {
-        line("Reed turn count", QString::number(*f.reedTurnCount));
+    if (status.reedTurnCount) {
+        line("Reed turn count", QString::number(*status.reedTurnCount));
     }
-    if (f.inputs) {
-        const InputStates in = decodeInputs(*f.inputs);
+    if (status.inputs) {
+        const InputStates& in = *status.inputs;
         line("Push buttons",
              QStringLiteral("S1 %1, S2 %2").arg(onOff(in.pushButtonS1), onOff(in.pushButtonS2)));
         line("Inputs", QStringLiteral("1 %1, 2 %2, 3 %3")

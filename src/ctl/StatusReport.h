@@ -1,7 +1,7 @@
 #pragma once
 // One status reply as the window shows it, for the terminal and for scripts.
 
-#include "device/ReceiveEngine.h"
+#include "device/LiveStatus.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -11,12 +11,12 @@
 
 namespace zuvo {
 
-// What the window's live display takes from a status reply: the fields that converted and
-// the values derived from them. Fields that did not convert are left out.
-QJsonObject statusJson(const StatusReceived& status);
+// What the window's live display shows of a status reply; what it does not show (the fields from
+// the first one that did not convert on) is left out.
+QJsonObject statusJson(const LiveStatus& status);
 
 // The same as lines of "name  value" text; numbers use `decimalSeparator`.
-QString statusText(const StatusReceived& status, QChar decimalSeparator);
+QString statusText(const LiveStatus& status, QChar decimalSeparator);
 
 // The firmware version a command knows, and where it comes from.
 struct KnownVersion {

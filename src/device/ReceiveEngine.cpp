@@ -1,7 +1,5 @@
 #include "device/ReceiveEngine.h"
 
-#include "device/StatusDecoding.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -10,15 +8,6 @@ namespace zuvo {
 bool ReceiveOutcome::empty() const {
     return !sensorWords && !status && !parameterBlock && !acknowledged && !caption &&
            !leadingVersion && !version;
-}
-
-bool isStatusComplete(const StatusReceived& status, bool turnCountShown) {
-    const StatusReply& f = status.fields;
-    const bool turnCountReadable =
-        !turnCountShown || f.reedTurnCount || f.length != kStatusReplyWithTurnCountLength;
-    return f.statusByte && f.reedState && f.angleField && status.rpm && f.position &&
-           status.strokeFraction && status.positionMm && status.winkelDigit && turnCountReadable &&
-           f.inputs;
 }
 
 void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
@@ -51,45 +40,22 @@ void appendReceived(ReceiveFields& rx, std::span<const std::uint8_t> bytes,
 
 namespace {
 
-// Sub-steps of a status reply that need no control. Like the window's display of the fields, the
-// decoding ends silently at the first field that does not convert.
-StatusReceived receiveStatus(const std::uint8_t* data, std::size_t size, LinkState& state,
-                             const ReceiveContext& context) {
-    StatusReceived out;
-    out.fields = decodeStatusReply(data, size);
-    const StatusReply& f = out.fields;
-    if (!f.statusByte) {
-        return out;
+// The live status of a status reply, and what of it the device state keeps.
+LiveStatus receiveStatus(const std::uint8_t* data, std::size_t size, LinkState& state,
+                         const ReceiveContext& context) {
+    const StatusBasis basis{
+        state.ZoneIndex, state.FirmwareVersion, state.WinkelFromPosition, context.sensorOnMotorAxis,
+        context.turns,   context.strokeMm,      context.turnCountShown};
+    LiveStatus status = liveStatus(decodeStatusReply(data, size), basis);
+    if (status.zoneToDraw) {
+        state.ZoneIndex = *status.zoneToDraw;
     }
-    out.zoneToDraw = zoneToDraw(*f.statusByte, state.ZoneIndex);
-    if (out.zoneToDraw) {
-        state.ZoneIndex = *out.zoneToDraw;
+    state.FirmwareVersion = status.firmwareVersion;
+    if (status.position) {
+        state.LastPositionCounts = status.position->counts;
+        state.PositionMm = status.position->mm;
     }
-    if (!f.reedState || !f.angleField) {
-        return out;
-    }
-    if (!state.WinkelFromPosition) {
-        out.winkelDigit = winkelDigit(*f.angleField, 0, false);
-    }
-    if (!f.speedRaw) {
-        return out;
-    }
-    const SpeedReading speed =
-        speedRpm(*f.speedRaw, state.FirmwareVersion, context.sensorOnMotorAxis);
-    state.FirmwareVersion = speed.firmwareVersion;
-    out.rpm = speed.rpm;
-    if (!f.position) {
-        return out;
-    }
-    const std::int32_t p = *f.position;
-    if (state.WinkelFromPosition) {
-        out.winkelDigit = winkelDigit(0, p, true);
-    }
-    out.strokeFraction = strokeFraction(p, context.turns);
-    state.LastPositionCounts = p;
-    state.PositionMm = positionMm(p, context.turns, context.strokeMm);
-    out.positionMm = state.PositionMm;
-    return out;
+    return status;
 }
 
 void emptyBuffer(ReceiveFields& rx) {

@@ -3,10 +3,11 @@
 // receive buffer, recognises what the buffer holds in a fixed order (a version frame in front of a
 // reply, sensor words, status reply, parameter block, acknowledge, caption text, version frame,
 // frame end and resynchronisation),
-// each step looking at the buffer as the earlier ones left it, and updates the link state
+// each step looking at the buffer as the earlier ones left it, and updates the device state
 // fields that need no control. The window applies the outcome to its controls in the same order.
 
 #include "device/LinkState.h"
+#include "device/LiveStatus.h"
 #include "device/ReceiveFields.h"
 #include "device/ReplyFrames.h"
 
@@ -37,28 +38,12 @@ struct SensorWordsReceived {
     friend bool operator==(const SensorWordsReceived&, const SensorWordsReceived&) = default;
 };
 
-// A status reply and what its fields mean. The window shows the fields in their order and stops
-// at the first one that did not convert; every derived value below is present only when the
-// fields it needs, and every field before them, converted.
-struct StatusReceived {
-    StatusReply fields;
-    std::optional<std::uint8_t> zoneToDraw; // a new valid zone; LinkState::ZoneIndex holds it
-    std::optional<int> rpm;
-    // The compass digit this reply sets: from the angle field, or from the position while the
-    // service toggle asks for it.
-    std::optional<std::uint32_t> winkelDigit;
-    std::optional<double> strokeFraction; // also gives PositionMm and LastPositionCounts
-    std::optional<double> positionMm;
-
-    friend bool operator==(const StatusReceived&, const StatusReceived&) = default;
-};
-
 // Everything one notification recognised, in the order of the steps; usually one of them.
 struct ReceiveOutcome {
     // A sensor-words reply; empty also when one arrived with a field that is not hexadecimal
     // (it is dropped then, and only answers the poll).
     std::optional<SensorWordsReceived> sensorWords;
-    std::optional<StatusReceived> status;
+    std::optional<LiveStatus> status;
     std::optional<ParameterBlockReply> parameterBlock; // E in LinkState has grown with it
     bool acknowledged = false;
     std::optional<std::string> caption; // the window's new caption
@@ -70,10 +55,6 @@ struct ReceiveOutcome {
     bool empty() const;
     friend bool operator==(const ReceiveOutcome&, const ReceiveOutcome&) = default;
 };
-
-// Every field the display goes through converted: the reply counts as whole, and polling speeds
-// up after it. The turn count matters only while it is shown.
-bool isStatusComplete(const StatusReceived& status, bool turnCountShown);
 
 // Poll intervals after a sensor-words reply.
 inline constexpr int kSensorWordsPollMs = 10;

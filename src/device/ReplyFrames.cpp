@@ -54,11 +54,6 @@ bool isStatusReply(const std::uint8_t* data, std::size_t size) {
     return size >= kStatusReplyMinLength && size <= kStatusReplyMaxLength && isFramed(data, size);
 }
 
-bool StatusReply::complete() const {
-    const bool turnCountOk = length != kStatusReplyWithTurnCountLength || reedTurnCount;
-    return statusByte && reedState && angleField && speedRaw && position && turnCountOk && inputs;
-}
-
 StatusReply decodeStatusReply(const std::uint8_t* data, std::size_t size) {
     StatusReply reply;
     reply.length = size;

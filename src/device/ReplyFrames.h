@@ -34,8 +34,8 @@ inline constexpr std::size_t kStatusReplyWithTurnCountLength = 28;
 bool isStatusReply(const std::uint8_t* data, std::size_t size);
 
 // Each field is read on its own; an empty field did not convert (or lies past the end of the
-// reply). The receiver applies them in declaration order and stops at the first empty one it
-// needs, so a malformed field leaves the later displays as they were.
+// reply). What the reply shows is the live status (device/LiveStatus), which takes them in
+// declaration order up to the first empty one.
 struct StatusReply {
     std::size_t length = 0;
     std::optional<std::uint8_t> statusByte;  // offset 1, 2 hex
@@ -47,7 +47,6 @@ struct StatusReply {
     std::optional<std::uint16_t> reedTurnCount;
     std::optional<std::uint8_t> inputs; // 2 hex at offset 25 in the 28-byte form, else at 21
 
-    bool complete() const;
     friend bool operator==(const StatusReply&, const StatusReply&) = default;
 };
 

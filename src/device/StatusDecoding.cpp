@@ -72,12 +72,11 @@ StatusBits decodeStatusBits(std::uint8_t statusByte) {
     return bits;
 }
 
-std::optional<std::uint8_t> zoneToDraw(std::uint8_t statusByte, std::uint8_t zoneDrawn) {
-    const std::uint8_t zone = decodeStatusBits(statusByte).zone;
-    if (zone >= kZoneCount || zone == zoneDrawn) {
+std::optional<std::uint8_t> zoneToDraw(const StatusBits& bits, std::uint8_t zoneDrawn) {
+    if (bits.zone >= kZoneCount || bits.zone == zoneDrawn) {
         return std::nullopt;
     }
-    return zone;
+    return bits.zone;
 }
 
 InputStates decodeInputs(std::uint8_t inputs) {

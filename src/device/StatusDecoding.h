@@ -41,12 +41,14 @@ struct StatusBits {
     bool sensorMisaligned = false; // bit 4 or bit 5
     bool misalignedBit5 = false;   // bit 5: the warning's second colour
     std::uint8_t zone = 0;         // bits 0..3; only 0..8 are zones
+
+    friend bool operator==(const StatusBits&, const StatusBits&) = default;
 };
 
 StatusBits decodeStatusBits(std::uint8_t statusByte);
 
 // The zone to draw when the status byte shows a valid zone other than the one drawn last.
-std::optional<std::uint8_t> zoneToDraw(std::uint8_t statusByte, std::uint8_t zoneDrawn);
+std::optional<std::uint8_t> zoneToDraw(const StatusBits& bits, std::uint8_t zoneDrawn);
 
 struct InputStates {
     bool pushButtonS1 = false;   // bit 0
@@ -56,6 +58,8 @@ struct InputStates {
     bool temperatureLed = false; // lit while bit 4 is clear
     bool input2 = false;         // bit 5, time delay retract
     bool panelWarning = false;   // bit 6 colours the position panel
+
+    friend bool operator==(const InputStates&, const InputStates&) = default;
 };
 
 InputStates decodeInputs(std::uint8_t inputs);

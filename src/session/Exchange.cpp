@@ -104,7 +104,7 @@ LinkAnswer<T> Exchange::ask(const Frame& request, std::optional<T>& answer, int 
     return {closing ? LinkResult::Closing : LinkResult::NoReply, std::nullopt};
 }
 
-LinkAnswer<StatusReceived> Exchange::requestStatus(int ms) {
+LinkAnswer<LiveStatus> Exchange::requestStatus(int ms) {
     return ask(pollFrame('R', 'V'), link_->lastStatus_, ms);
 }
 

@@ -231,7 +231,7 @@ void Link::receive(std::span<const std::uint8_t> bytes) {
         statusSeen_ = true;
         lastStatus_ = outcome.status;
         emit replyRecognised();
-        if (isStatusComplete(*outcome.status, c.turnCountShown)) {
+        if (outcome.status->complete()) {
             resumePolling(kStatusPollMs);
         }
         emit statusReceived(*outcome.status);

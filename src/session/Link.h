@@ -133,7 +133,7 @@ public:
     // Sends the frame and waits up to 3.456 s for the acknowledge.
     LinkResult sendAndWaitForAck(const Frame& frame);
     // Asks for one status reply (RV) and waits up to `ms` for it.
-    LinkAnswer<StatusReceived> requestStatus(int ms);
+    LinkAnswer<LiveStatus> requestStatus(int ms);
     // Asks for the sensor words (RX: the controller's own reed edge angles) and waits up to `ms`.
     LinkAnswer<SensorWordsReceived> requestSensorWords(int ms);
     // Asks for the parameter block (PV) and waits up to `ms` for it. While block replies are
@@ -293,7 +293,7 @@ signals:
     // A status reply or a parameter block was recognised.
     void replyRecognised();
     void sensorWordsReceived(const zuvo::SensorWordsReceived& reply);
-    void statusReceived(const zuvo::StatusReceived& reply);
+    void statusReceived(const zuvo::LiveStatus& reply);
     void blockReceived(const zuvo::ParameterBlockReply& reply);
     void captionReceived(const std::string& caption);
     void versionReceived(std::uint8_t version);
@@ -337,7 +337,7 @@ private:
     bool shutDown_ = false;
     // Set by every status reply: the settle waits end with it.
     bool statusSeen_ = false;
-    std::optional<StatusReceived> lastStatus_;
+    std::optional<LiveStatus> lastStatus_;
     std::optional<SensorWordsReceived> lastSensorWords_;
     std::optional<ParameterBlockReply> lastBlock_;
     std::optional<ParameterBlockReply> receivedBlock_;

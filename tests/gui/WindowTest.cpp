@@ -1,32 +1,26 @@
-// The main window as a user meets it at start, its views and its own gestures.
+// The main window as a user meets it: where its controls are, its views, its file commands and
+// its own gestures.
 
 #include "app/TForm1.h"
-#include "widgets/CompassGauge.h"
-#include "widgets/LedIndicator.h"
+#include "app/pages/ParameterFiles.h"
 #include "widgets/PictureBox.h"
-#include "widgets/RadioGroup.h"
-#include "widgets/UpDownSpinner.h"
-#include "widgets/ValueIndicator.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace zuvo;
 using namespace std::chrono_literals;
@@ -257,162 +251,76 @@ TEST_F(WindowTest, StatusTextSurvivesMenuHover) {
     EXPECT_EQ(status->currentMessage(), "ComPort not available");
 }
 
-TEST_F(WindowTest, PagesInOrderWithTheTestValuesTabHidden) {
-    auto* pages = control<QTabWidget>("PageControl1");
-    const QStringList names{"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet5", "TabSheet4"};
-    const QStringList captions{"Cylinder Settings", "Digital Output Configuration",
-                               "Analog Output Configuration", "Thrust Overload", "Test-Values"};
-    ASSERT_EQ(pages->count(), 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(pages->widget(i)->objectName(), names[i]);
-        EXPECT_EQ(pages->tabText(i), captions[i]);
-        EXPECT_EQ(pages->isTabVisible(i), i != 4) << i;
-    }
-    EXPECT_EQ(pages->currentIndex(), 0);
-}
-
-TEST_F(WindowTest, MenuItemsAndTheirStartVisibility) {
-    struct Item {
-        const char* name;
-        const char* caption;
-        bool visible;
+// Each file command opens a dialog for its own kind of file, in the folder the program runs in.
+TEST_F(WindowTest, EachFileCommandOffersItsOwnKindOfFile) {
+    struct Offered {
+        QFileDialog::AcceptMode mode;
+        QStringList filters;
+        QString suffix;
+        QString folder;
     };
-    const Item items[] = {
-        {"Comport2", "COM-Port", true},
-        {"FlashUpdate1", "Flash Update", false},
-        {"GetPosition1", "Memory Position (old Module)", false},
-        {"SetPosiotn1", "Set Position (new/spare Module)", false},
-        {"ReadfromINIFile1", "Read from File", true},
-        {"Save1", "Save to File", true},
+    std::optional<Offered> offered;
+    const auto note = [&offered](const QFileDialog& dialog) {
+        offered = Offered{dialog.acceptMode(), dialog.nameFilters(), dialog.defaultSuffix(),
+                          dialog.directory().absolutePath()};
     };
-    for (const Item& item : items) {
-        const QAction* action = control<QAction>(item.name);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), item.caption);
-        EXPECT_EQ(action->isVisible(), item.visible) << item.name;
-    }
-    EXPECT_EQ(control<QMenu>("Setup1")->title(), "Setup");
-    EXPECT_EQ(control<QMenu>("Values1")->title(), "Values");
-    EXPECT_EQ(form.menuBar()->objectName(), "MainMenu1");
-}
-
-TEST_F(WindowTest, PollTimerKeepsItsDesignIntervalAndWaitsToBeArmed) {
-    EXPECT_EQ(form.link().snapshot().pollIntervalMs, 2000);
-    EXPECT_FALSE(form.link().snapshot().polling);
-}
-
-TEST_F(WindowTest, FileDialogsFilterTheirFileKinds) {
-    struct Dialog {
-        QFileDialog* dialog;
+    // The editor's commands ask through their prompts; the update runs its dialog itself.
+    form.parameterFiles().prompts.chooseFile = [&note](QFileDialog& dialog) {
+        note(dialog);
+        return QString(); // cancelled
+    };
+    // The update lets pending events run before its dialog opens: watch until it is there.
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&note, &watch] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            watch.stop();
+            note(*dialog);
+            dialog->reject();
+        }
+    });
+    const struct {
+        const char* action;
         QFileDialog::AcceptMode mode;
         const char* filter;
         const char* suffix;
+        bool modal;
+    } commands[] = {
+        {"ReadfromINIFile1", QFileDialog::AcceptOpen, "Zuvo data file (*.ZDF)", "ZDF", false},
+        {"Save1", QFileDialog::AcceptSave, "Zuvo data file (*.ZDF)", "ZDF", false},
+        {"FlashUpdate1", QFileDialog::AcceptOpen, "BIN-Dateien (*.BIN)", "BIN", true},
     };
-    const Dialog dialogs[] = {
-        {form.OpenDialog1, QFileDialog::AcceptOpen, "Zuvo data file (*.ZDF)", "ZDF"},
-        {form.SaveDialog1, QFileDialog::AcceptSave, "Zuvo data file (*.ZDF)", "ZDF"},
-        {form.OpenDialog2, QFileDialog::AcceptOpen, "BIN-Dateien (*.BIN)", "BIN"},
-    };
-    for (const Dialog& d : dialogs) {
-        EXPECT_EQ(d.dialog->acceptMode(), d.mode);
-        EXPECT_EQ(d.dialog->nameFilters(), QStringList{d.filter});
-        EXPECT_EQ(d.dialog->defaultSuffix(), d.suffix);
-        EXPECT_EQ(d.dialog->directory().absolutePath(), QDir::current().absolutePath());
-    }
-}
-
-TEST_F(WindowTest, ControlsStartWithTheirCaptionsItemsAndValues) {
-    EXPECT_EQ(control<QLineEdit>("Laenge")->text(), "1000");
-    EXPECT_EQ(control<QLineEdit>("Turns")->text(), "100");
-    EXPECT_EQ(control<QLineEdit>("Anlauf1")->text(), "1400");
-    // The form's "0,00" with the desktop's decimal separator.
-    const QString zero = QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("00");
-    EXPECT_EQ(control<QLineEdit>("DOPos1")->text(), zero);
-    EXPECT_EQ(control<QLineEdit>("Hysterese")->text(), zero);
-    EXPECT_EQ(control<QLabel>("APos")->text(), "0.00mm");
-    EXPECT_EQ(control<QPushButton>("ReadParam")->text(), "Read Parameter-Block");
-    EXPECT_EQ(control<QPushButton>("SaveParam")->text(), "Send Parameter-Block");
-    EXPECT_EQ(control<QGroupBox>("GroupBox1")->title(), "Calibation Analog Output");
-    EXPECT_EQ(control<QGroupBox>("GroupBox2")->title(), " Flash Update ");
-    EXPECT_EQ(control<LedIndicator>("ADJ")->caption(), "Sensor Misaligned ");
-    EXPECT_EQ(control<QLabel>("Label14")->text(),
-              "Use sensor on end of gear unit\nif watched rpm is lower than 150rpm");
-
-    auto items = [](QComboBox* box) {
-        QStringList list;
-        for (int i = 0; i < box->count(); ++i) {
-            list << box->itemText(i);
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.action);
+        offered.reset();
+        if (c.modal) {
+            watch.start();
         }
-        return list;
-    };
-    EXPECT_EQ(items(control<QComboBox>("DIG4")),
-              (QStringList{"Digital Output", "PWM : 0..max", "PWM : max..0"}));
-    EXPECT_EQ(items(control<QComboBox>("ISpur")), (QStringList{"32", "64", "128", "256"}));
-    EXPECT_EQ(control<QComboBox>("AnalogComboBox1")->currentText(), "0..10V");
-    EXPECT_EQ(control<QComboBox>("AnalogComboBox1")->count(), 6);
-
-    auto* anlaufE = control<RadioGroup>("AnlaufE");
-    EXPECT_EQ(anlaufE->title(), "Thrust Overload Function");
-    EXPECT_EQ(anlaufE->items(), (QStringList{"Disabled", "Enabled"}));
-    EXPECT_EQ(anlaufE->itemIndex(), 0);
-    auto* anlaufS = control<RadioGroup>("AnlaufS");
-    EXPECT_EQ(anlaufS->title(), " sensor position ");
-    EXPECT_EQ(anlaufS->itemIndex(), 0);
-
-    struct Range {
-        const char* name;
-        int minimum, maximum, position;
-    };
-    for (const Range& r : {Range{"AnalogPos1", 0, 1000, 0}, Range{"AnalogPos2", 0, 1000, 1000},
-                           Range{"Kali_4mA", 0, 1023, 0}, Range{"Kali_10V", 0, 1023, 1000},
-                           Range{"AnlaufZ1", 3, 30, 10}, Range{"AnlaufZ2", 3, 30, 10}}) {
-        const QSlider* bar = control<QSlider>(r.name);
-        ASSERT_NE(bar, nullptr);
-        EXPECT_EQ(bar->minimum(), r.minimum) << r.name;
-        EXPECT_EQ(bar->maximum(), r.maximum) << r.name;
-        EXPECT_EQ(bar->value(), r.position) << r.name;
+        control<QAction>(c.action)->trigger();
+        ASSERT_TRUE(offered);
+        EXPECT_EQ(offered->mode, c.mode);
+        EXPECT_EQ(offered->filters, QStringList{c.filter});
+        EXPECT_EQ(offered->suffix, c.suffix);
+        EXPECT_EQ(offered->folder, QDir::current().absolutePath());
     }
-    struct Spin {
-        const char* name;
-        int minimum, maximum, increment, position;
-    };
-    for (const Spin& s : {Spin{"UpDown2", 10, 10000, 100, 10}, Spin{"UpDown1", 1, 32000, 1, 1},
-                          Spin{"UpDown3", 2, 3600, 50, 1400}}) {
-        const UpDownSpinner* spinner = control<UpDownSpinner>(s.name);
-        ASSERT_NE(spinner, nullptr);
-        EXPECT_EQ(spinner->minimum(), s.minimum) << s.name;
-        EXPECT_EQ(spinner->maximum(), s.maximum) << s.name;
-        EXPECT_EQ(spinner->increment(), s.increment) << s.name;
-        EXPECT_EQ(spinner->position(), s.position) << s.name;
-    }
-    EXPECT_EQ(control<UpDownSpinner>("UpDown1")->associate(), control<QLineEdit>("Turns"));
-    EXPECT_EQ(control<UpDownSpinner>("UpDown3")->associate(), control<QLineEdit>("Anlauf1"));
-    EXPECT_EQ(control<UpDownSpinner>("UpDown2")->associate(), nullptr);
-    auto* divider = control<QSpinBox>("LMDSpinEdit1");
-    EXPECT_EQ(divider->minimum(), 1);
-    EXPECT_EQ(divider->maximum(), 10000);
-    EXPECT_EQ(divider->value(), 100);
-
-    auto* winkel = control<CompassGauge>("Winkel");
-    winkel->setValue(512);
-    EXPECT_EQ(winkel->valueText(), "180.0°");
-    auto* compass = control<CompassGauge>("AbCompass1");
-    EXPECT_EQ(compass->value(), 360);
-    EXPECT_EQ(compass->valueText(), "360°");
-    EXPECT_EQ(control<ValueIndicator>("AbValueInd1")->name(), "Ges.Umdr.Sensor");
+    // Cancelled: the window is back in its normal view.
+    EXPECT_EQ(form.views().current(), View::Normal);
 }
 
-TEST_F(WindowTest, HiddenAtStart) {
-    for (const char* name : {"VersionA", "Label27", "Button2", "Button3", "AbValueInd1",
-                             "AbValueInd2", "GroupBox1", "AnlaufS", "Label14", "Memo1", "Memo2",
-                             "Memo3", "GroupBox2", "Panel2", "Panel3", "P_EXT"}) {
-        const QWidget* widget = control(name);
-        ASSERT_NE(widget, nullptr);
-        EXPECT_TRUE(widget->isHidden()) << name;
+// A position or hysteresis of zero reads as the desktop writes numbers, not as the form's "0,00".
+TEST(WindowLocaleTest, ZeroEditsShowTheDesktopsDecimalSeparator) {
+    const QLocale saved;
+    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany),
+                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        TForm1 form;
+        const QString zero = QStringLiteral("0") + locale.decimalPoint() + QStringLiteral("00");
+        for (const char* name : {"DOPos1", "DOPos4", "DOPos8", "Hysterese"}) {
+            EXPECT_EQ(form.findChild<QLineEdit*>(name)->text(), zero)
+                << name << " " << locale.name().toStdString();
+        }
     }
-    EXPECT_FALSE(control("Label11")->isHidden());
-    EXPECT_FALSE(form.serviceMode().isOn());
-    EXPECT_EQ(form.views().current(), View::Normal);
+    QLocale::setDefault(saved);
 }
 
 TEST_F(WindowTest, CentredOnFirstShow) {
@@ -502,7 +410,15 @@ TEST_F(ServiceModeTest, FollowersTakeTheStateAndTheIndicatorsOnlyEverHide) {
     const char* followers[] = {"GroupBox1", "Label11", "AnlaufS", "Label14", "Memo1",
                                "Memo2",     "Memo3",   "Button2", "Button3"};
     const char* items[] = {"FlashUpdate1", "GetPosition1", "SetPosiotn1"};
-    EXPECT_FALSE(control("Label11")->isHidden()); // shown at start although the mode is off
+    // The mode starts off, and so do its followers; Label11 is shown at start all the same.
+    EXPECT_FALSE(form.serviceMode().isOn());
+    for (const char* name : followers) {
+        EXPECT_EQ(control(name)->isHidden(), QByteArray(name) != "Label11") << name;
+    }
+    for (const char* name : items) {
+        EXPECT_FALSE(control<QAction>(name)->isVisible()) << name;
+    }
+    EXPECT_FALSE(control<QTabWidget>("PageControl1")->isTabVisible(4));
 
     logoDoubleClickAfter(2s);
     for (const char* name : followers) {

@@ -149,9 +149,9 @@ TEST_F(LinkCommandsTest, PortCommandsOpenCloseReopenAndProbe) {
 }
 
 TEST_F(LinkCommandsTest, TheGeometryGivesThePositionInMillimetres) {
-    std::optional<StatusReceived> last;
+    std::optional<LiveStatus> last;
     QObject::connect(&link, &Link::statusReceived,
-                     [&last](const StatusReceived& status) { last = status; });
+                     [&last](const LiveStatus& status) { last = status; });
     const struct {
         DecodingGeometry geometry;
         double mm;
@@ -164,8 +164,8 @@ TEST_F(LinkCommandsTest, TheGeometryGivesThePositionInMillimetres) {
         last.reset();
         sim.sendRaw(replay::statusReply({.position = 2048}));
         ASSERT_TRUE(runUntil([&] { return last.has_value(); }, 2000));
-        ASSERT_TRUE(last->positionMm);
-        EXPECT_DOUBLE_EQ(*last->positionMm, c.mm);
+        ASSERT_TRUE(last->position);
+        EXPECT_DOUBLE_EQ(last->position->mm, c.mm);
     }
 }
 

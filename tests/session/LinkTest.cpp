@@ -139,10 +139,10 @@ TEST_F(LinkTest, StepsReportTheirResults) {
     EXPECT_EQ(exchange->sendAndWaitForAck(writeWordFrame(5, 0x00C8)), LinkResult::Acknowledged);
     EXPECT_EQ(sim.parameterWord(5), 0x00C8);
 
-    const LinkAnswer<StatusReceived> status = exchange->requestStatus(2000);
+    const LinkAnswer<LiveStatus> status = exchange->requestStatus(2000);
     ASSERT_EQ(status.result, LinkResult::Replied);
-    ASSERT_TRUE(status.value && status.value->fields.position);
-    EXPECT_EQ(*status.value->fields.position, sim.position());
+    ASSERT_TRUE(status.value && status.value->position);
+    EXPECT_EQ(status.value->position->counts, sim.position());
 
     const LinkAnswer<ParameterBlockReply> block = exchange->readBlock(2000);
     ASSERT_EQ(block.result, LinkResult::Replied);

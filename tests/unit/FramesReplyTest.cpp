@@ -1,5 +1,6 @@
 #include "device/FrameBytes.h"
 #include "device/HexField.h"
+#include "device/LiveStatus.h"
 #include "device/ReplyFrames.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@ namespace zuvo {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// A reply is whole when its live status goes through every field, the turn count included.
+const StatusBasis kEveryFieldShown{.turnCountShown = true};
 
 Bytes framed(const std::string& payload) {
     Bytes bytes{kStx};
@@ -54,7 +58,7 @@ TEST(StatusReply, IsRecognisedByLengthAndFraming) {
 TEST(StatusReply, DecodesEveryFieldOfBothForms) {
     const Bytes short24 = framed(kStatusHead + "15");
     const StatusReply a = decodeStatusReply(short24.data(), short24.size());
-    EXPECT_TRUE(a.complete());
+    EXPECT_TRUE(liveStatus(a, kEveryFieldShown).complete());
     EXPECT_EQ(a.length, 24u);
     EXPECT_EQ(a.statusByte, 0xC3);
     EXPECT_EQ(a.reedState, 4);
@@ -66,14 +70,14 @@ TEST(StatusReply, DecodesEveryFieldOfBothForms) {
 
     const Bytes long28 = framed(kStatusHead + "000a40");
     const StatusReply b = decodeStatusReply(long28.data(), long28.size());
-    EXPECT_TRUE(b.complete());
+    EXPECT_TRUE(liveStatus(b, kEveryFieldShown).complete());
     EXPECT_EQ(b.reedTurnCount, 10); // at offset 21, lower case
     EXPECT_EQ(b.inputs, 0x40);      // at offset 25
 
     // Other lengths between 22 and 28 read their inputs at offset 21 and carry no turn count.
     const Bytes odd27 = framed(kStatusHead + "12345");
     const StatusReply c = decodeStatusReply(odd27.data(), odd27.size());
-    EXPECT_TRUE(c.complete());
+    EXPECT_TRUE(liveStatus(c, kEveryFieldShown).complete());
     EXPECT_EQ(c.reedTurnCount, std::nullopt);
     EXPECT_EQ(c.inputs, 0x12);
 }
@@ -104,7 +108,7 @@ TEST(StatusReply, ABadFieldEmptiesOnlyThatField) {
         EXPECT_EQ(r.position.has_value(), c.position) << c.name;
         EXPECT_EQ(r.reedTurnCount.has_value(), c.turnCount) << c.name;
         EXPECT_EQ(r.inputs.has_value(), c.inputs) << c.name;
-        EXPECT_FALSE(r.complete()) << c.name;
+        EXPECT_FALSE(liveStatus(r, kEveryFieldShown).complete()) << c.name;
     }
 }
 

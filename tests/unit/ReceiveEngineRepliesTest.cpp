@@ -79,7 +79,8 @@ TEST(ReceiveEngineStatus, DerivesSpeedAngleAndPosition) {
         ASSERT_TRUE(out.status);
         EXPECT_EQ(out.status->rpm, c.rpm);
         EXPECT_EQ(out.status->winkelDigit, c.winkel);
-        EXPECT_DOUBLE_EQ(*out.status->positionMm, c.positionMm);
+        ASSERT_TRUE(out.status->position);
+        EXPECT_DOUBLE_EQ(out.status->position->mm, c.positionMm);
         EXPECT_EQ(r.state.FirmwareVersion, c.firmwareAfter);
         EXPECT_EQ(r.state.LastPositionCounts, c.fields.position);
         EXPECT_DOUBLE_EQ(r.state.PositionMm, c.positionMm);
@@ -117,9 +118,9 @@ TEST(ReceiveEngineStatus, StopsAtTheFirstFieldThatIsNotHex) {
         EXPECT_EQ(out.status->winkelDigit.has_value(), c.winkel);
         EXPECT_EQ(out.status->rpm.has_value(), c.speed);
         EXPECT_EQ(r.state.FirmwareVersion, c.speed ? 60 : 0);
-        EXPECT_EQ(out.status->positionMm.has_value(), c.position);
+        EXPECT_EQ(out.status->position.has_value(), c.position);
         EXPECT_EQ(r.state.LastPositionCounts, c.position ? 4096 : -7);
-        EXPECT_FALSE(out.status->fields.complete());
+        EXPECT_FALSE(out.status->complete());
         EXPECT_FALSE(r.state.ReplyPending);
         EXPECT_EQ(r.rx.RxCount, 0u);
     }
@@ -306,8 +307,9 @@ TEST(ReceiveEngineVersion, InFrontOfAReplyIsTakenBeforeIt) {
     Receiver r;
     const ReceiveOutcome out = receiveWhole(r, concat(versionFrame(0x3C), status));
     ASSERT_TRUE(out.status);
-    EXPECT_EQ(out.status->fields.length, 24u);
-    EXPECT_EQ(out.status->fields.position, 4096);
+    EXPECT_EQ(out.status->length, 24u);
+    ASSERT_TRUE(out.status->position);
+    EXPECT_EQ(out.status->position->counts, 4096);
     EXPECT_EQ(out.status->winkelDigit, 0x0123u);
     EXPECT_EQ(out.status->rpm, 292); // 500 x 600 / 1024 in the unit of version 60
     Receiver old;

@@ -90,11 +90,11 @@ TEST(StatusDecoding, StatusByteBitsAndZone) {
         EXPECT_EQ(b.misalignedBit5, c.bit5) << int(c.status);
         EXPECT_EQ(b.zone, c.zone) << int(c.status);
     }
-    EXPECT_EQ(zoneToDraw(0xC3, 10), 3);            // first valid zone after start
-    EXPECT_EQ(zoneToDraw(0xC3, 3), std::nullopt);  // unchanged
-    EXPECT_EQ(zoneToDraw(0x08, 3), 8);             //
-    EXPECT_EQ(zoneToDraw(0x09, 3), std::nullopt);  // 9..15 are no zones
-    EXPECT_EQ(zoneToDraw(0x0F, 10), std::nullopt); //
+    EXPECT_EQ(zoneToDraw(decodeStatusBits(0xC3), 10), 3);            // first valid zone after start
+    EXPECT_EQ(zoneToDraw(decodeStatusBits(0xC3), 3), std::nullopt);  // unchanged
+    EXPECT_EQ(zoneToDraw(decodeStatusBits(0x08), 3), 8);             //
+    EXPECT_EQ(zoneToDraw(decodeStatusBits(0x09), 3), std::nullopt);  // 9..15 are no zones
+    EXPECT_EQ(zoneToDraw(decodeStatusBits(0x0F), 10), std::nullopt); //
 }
 
 TEST(StatusDecoding, InputBits) {

@@ -2,8 +2,8 @@
 
 #include "app/TForm1.h"
 #include "app/live/ReceiveDispatcher.h"
+#include "device/LiveStatus.h"
 #include "device/ReplyFrames.h"
-#include "device/StatusDecoding.h"
 #include "device/Windows1252.h"
 #include "service/MillimetreText.h"
 #include "ui_TForm1.h"
@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 #include <cmath>
 
 namespace zuvo {
@@ -33,8 +32,6 @@ constexpr std::uint32_t kMemoryReachedColour = 0xC0DCC0;
 constexpr std::uint32_t kPanelWarningColour = 0x8080FF;
 constexpr std::uint32_t kWinkelFromPositionRing = tc::Olive;
 constexpr std::uint32_t kWinkelFromAngleRing = tc::Navy;
-constexpr double kDegreesPerReedState = 45.0;
-constexpr int kRevolutionShift = 10;
 
 QChar decimalSeparator() {
     const QString point = QLocale().decimalPoint();
@@ -43,23 +40,6 @@ QChar decimalSeparator() {
 
 QString positionText(double mm) {
     return millimetreText(mm, decimalSeparator()) + QStringLiteral("mm");
-}
-
-// Percent of the stroke for the vertical position bar: nothing below the zero position.
-int strokePercent(double fraction) {
-    if (!(fraction >= 0.0)) {
-        return 0;
-    }
-    return static_cast<int>(std::trunc(std::min(fraction * 100.0, 100.0)));
-}
-
-// Width of the bar under the drawn cylinder: the rod's share of `fullWidth`, never wider.
-int strokeBarWidth(double fraction, int fullWidth) {
-    if (!(fraction > 0.0)) {
-        return 0;
-    }
-    const double width = fullWidth * fraction;
-    return width > fullWidth ? fullWidth : static_cast<int>(std::trunc(width));
 }
 
 } // namespace
@@ -113,13 +93,56 @@ bool LiveDisplay::revolutionIndicatorsShown() const {
     return !form_.ui->AbValueInd1->isHidden();
 }
 
-void LiveDisplay::showStatusByte(std::uint8_t statusByte) {
-    const StatusBits bits = decodeStatusBits(statusByte);
+void LiveDisplay::showStatus(const LiveStatus& status) {
     Ui::TForm1& ui = *form_.ui;
-    ui.ADJ->setColorOn(tcolor(bits.misalignedBit5 ? kMisalignedBit5Colour : kMisalignedColour));
-    ui.ADJ->setChecked(bits.sensorMisaligned);
-    ui.Reed1->setChecked(bits.reed1);
-    ui.Reed2->setChecked(bits.reed2);
+    if (status.bits) {
+        const StatusBits& bits = *status.bits;
+        ui.ADJ->setColorOn(tcolor(bits.misalignedBit5 ? kMisalignedBit5Colour : kMisalignedColour));
+        ui.ADJ->setChecked(bits.sensorMisaligned);
+        ui.Reed1->setChecked(bits.reed1);
+        ui.Reed2->setChecked(bits.reed2);
+    }
+    if (status.zoneToDraw) {
+        drawZone(*status.zoneToDraw);
+    }
+    if (status.reedState) {
+        ui.Label11->setText(QString::number(*status.reedState));
+        ui.AbCompass1->setValue(*status.reedStateDegrees);
+    }
+    if (status.winkelDigit) {
+        ui.Winkel->setValue(*status.winkelDigit);
+    }
+    if (status.rpm) {
+        ui.Label18->setText(QString::number(*status.rpm) + QStringLiteral(" RPM "));
+    }
+    const bool indicatorsShown = revolutionIndicatorsShown();
+    if (status.position) {
+        const LivePosition& position = *status.position;
+        if (indicatorsShown) {
+            ui.AbValueInd1->setValue(position.revolutions);
+        }
+        ui.APos->setText(positionText(position.mm));
+        ui.ABSPos->setPercent(position.strokePercent);
+        QRect bar = ui.AbGradient2->geometry();
+        bar.setWidth(strokeBarWidth(position.strokeFraction, ui.Image2->width()));
+        ui.AbGradient2->setGeometry(bar);
+        showMemoryHighlight();
+    }
+    if (status.reedTurnCount && indicatorsShown) {
+        ui.AbValueInd2->setValue(*status.reedTurnCount);
+    }
+    if (status.inputs) {
+        const InputStates& inputs = *status.inputs;
+        ui.AbLED2->setChecked(inputs.pushButtonS1);
+        ui.AbLED3->setChecked(inputs.pushButtonS2);
+        ui.AbLED4->setChecked(inputs.input1);
+        ui.AbLED5->setChecked(inputs.input3);
+        ui.AbLED6->setChecked(inputs.temperatureLed);
+        ui.AbLED7->setChecked(inputs.input2);
+        if (inputs.panelWarning) {
+            ui.AbPanel1->setInnerBevelColor(tcolor(kPanelWarningColour));
+        }
+    }
 }
 
 void LiveDisplay::drawZone(std::uint8_t zone) {
@@ -133,62 +156,12 @@ void LiveDisplay::drawZone(std::uint8_t zone) {
     image->update();
 }
 
-void LiveDisplay::showReedState(std::uint8_t reedState) {
-    form_.ui->Label11->setText(QString::number(reedState));
-    form_.ui->AbCompass1->setValue(reedState * kDegreesPerReedState);
-}
-
-void LiveDisplay::showWinkel(std::uint32_t digit) {
-    form_.ui->Winkel->setValue(digit);
-}
-
-void LiveDisplay::showSpeed(int rpm) {
-    form_.ui->Label18->setText(QString::number(rpm) + QStringLiteral(" RPM "));
-}
-
-void LiveDisplay::showRevolutions(std::int32_t positionCounts) {
-    if (revolutionIndicatorsShown()) {
-        form_.ui->AbValueInd1->setValue(positionCounts >> kRevolutionShift);
-    }
-}
-
-void LiveDisplay::showPosition(double positionMm) {
-    form_.ui->APos->setText(positionText(positionMm));
-}
-
-void LiveDisplay::showStrokeFraction(double fraction) {
-    Ui::TForm1& ui = *form_.ui;
-    ui.ABSPos->setPercent(strokePercent(fraction));
-    QRect bar = ui.AbGradient2->geometry();
-    bar.setWidth(strokeBarWidth(fraction, ui.Image2->width()));
-    ui.AbGradient2->setGeometry(bar);
-}
-
+// The position reached the memorised one when both show the same millimetres.
 void LiveDisplay::showMemoryHighlight() {
     const double memoryMm =
         strokeFraction(form_.displayState().MemoryPositionCounts, turns()) * strokeMm();
     const bool reached = positionText(memoryMm) == form_.ui->APos->text();
     form_.ui->AbPanel1->setInnerBevelColor(tcolor(reached ? kMemoryReachedColour : tc::ButtonFace));
-}
-
-void LiveDisplay::showReedTurnCount(std::uint16_t count) {
-    if (revolutionIndicatorsShown()) {
-        form_.ui->AbValueInd2->setValue(count);
-    }
-}
-
-void LiveDisplay::showInputs(std::uint8_t inputs) {
-    const InputStates states = decodeInputs(inputs);
-    Ui::TForm1& ui = *form_.ui;
-    ui.AbLED2->setChecked(states.pushButtonS1);
-    ui.AbLED3->setChecked(states.pushButtonS2);
-    ui.AbLED4->setChecked(states.input1);
-    ui.AbLED5->setChecked(states.input3);
-    ui.AbLED6->setChecked(states.temperatureLed);
-    ui.AbLED7->setChecked(states.input2);
-    if (states.panelWarning) {
-        ui.AbPanel1->setInnerBevelColor(tcolor(kPanelWarningColour));
-    }
 }
 
 void LiveDisplay::showCaption(const std::string& text) {

@@ -1,7 +1,6 @@
 #pragma once
-// Shows the controller's live state and handles the gestures on those displays. The receive
-// dispatcher calls the show functions in the order of a reply's fields; each writes only its
-// own controls.
+// Shows the controller's live state and handles the gestures on those displays. What a status
+// reply shows is worked out before it arrives here (LiveStatus); this only draws it.
 
 #include <QObject>
 #include <QPoint>
@@ -14,7 +13,7 @@ class QDrag;
 namespace zuvo {
 
 class TForm1;
-struct StatusBits;
+struct LiveStatus;
 
 class LiveDisplay : public QObject {
 public:
@@ -35,18 +34,8 @@ public:
     bool testValuesTabShown() const;
     void setTestValuesTabShown(bool shown);
 
-    // Status reply, field by field.
-    void showStatusByte(std::uint8_t statusByte);
-    void drawZone(std::uint8_t zone);
-    void showReedState(std::uint8_t reedState);
-    void showWinkel(std::uint32_t digit);
-    void showSpeed(int rpm);
-    void showRevolutions(std::int32_t positionCounts);
-    void showPosition(double positionMm);
-    void showStrokeFraction(double fraction);
-    void showMemoryHighlight();
-    void showReedTurnCount(std::uint16_t count);
-    void showInputs(std::uint8_t inputs);
+    // A status reply: every control whose value it carries; the others keep what they show.
+    void showStatus(const LiveStatus& status);
 
     // Frames the controller sends on its own.
     void showCaption(const std::string& text);
@@ -70,6 +59,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void drawZone(std::uint8_t zone);
+    void showMemoryHighlight();
     void startAPosDrag();
 
     TForm1& form_;

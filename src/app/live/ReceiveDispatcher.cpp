@@ -6,7 +6,6 @@
 #include "app/pages/EditorMapping.h"
 #include "app/service/PositionRecording.h"
 #include "device/ReceiveEngine.h"
-#include "device/StatusDecoding.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
@@ -22,7 +21,7 @@ ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
                          form_.sectorAnalysis().sensorWordsReply(reply.words);
                      });
     QObject::connect(&link, &Link::statusReceived, &form_,
-                     [this](const StatusReceived& status) { applyStatus(status); });
+                     [this](const LiveStatus& status) { applyStatus(status); });
     QObject::connect(&link, &Link::blockReceived, &form_,
                      [this](const ParameterBlockReply& block) { applyBlock(block); });
     QObject::connect(&link, &Link::captionReceived, &form_,
@@ -62,69 +61,20 @@ void ReceiveDispatcher::applyBlock(const ParameterBlockReply& block) {
     form_.editorMapping().ShowReceivedBlock();
 }
 
-void ReceiveDispatcher::applyStatus(const StatusReceived& status) {
-    if (status.fields.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
+void ReceiveDispatcher::applyStatus(const LiveStatus& status) {
+    if (status.length == kStatusReplyWithTurnCountLength && form_.serviceMode().isOn()) {
         form_.liveDisplay().showRevolutionIndicators();
     }
-    showStatusFields(status, form_.link().snapshot().state.WinkelFromPosition);
-}
-
-// The fields in their order; the first one that did not convert ends the display of this
-// reply, and the controls of the later ones keep what they showed.
-void ReceiveDispatcher::showStatusFields(const StatusReceived& status, bool winkelFromPosition) {
-    LiveDisplay& display = form_.liveDisplay();
-    const StatusReply& f = status.fields;
-    if (!f.statusByte) {
-        return;
+    form_.liveDisplay().showStatus(status);
+    if (status.reeds) {
+        const ReedSample& reeds = *status.reeds;
+        form_.sectorAnalysis().statusReply(static_cast<int>(reeds.winkelDigit), reeds.reed1,
+                                           reeds.reed2, reeds.reedState);
     }
-    display.showStatusByte(*f.statusByte);
-    if (status.zoneToDraw) {
-        display.drawZone(*status.zoneToDraw);
+    if (status.position && form_.positionRecording().isRecording()) {
+        form_.positionRecording().takeSample(status.position->counts,
+                                             status.position->strokeFraction);
     }
-    if (!f.reedState) {
-        return;
-    }
-    display.showReedState(*f.reedState);
-    if (!f.angleField) {
-        return;
-    }
-    if (!winkelFromPosition && status.winkelDigit) {
-        display.showWinkel(*status.winkelDigit);
-    }
-    if (!status.rpm) {
-        return;
-    }
-    display.showSpeed(*status.rpm);
-    if (!f.position || !status.strokeFraction || !status.positionMm || !status.winkelDigit) {
-        return;
-    }
-    display.showRevolutions(*f.position);
-    if (winkelFromPosition) {
-        display.showWinkel(*status.winkelDigit);
-    }
-    display.showPosition(*status.positionMm);
-
-    const StatusBits bits = decodeStatusBits(*f.statusByte);
-    form_.sectorAnalysis().statusReply(static_cast<int>(*status.winkelDigit), bits.reed1,
-                                       bits.reed2, *f.reedState);
-    if (form_.positionRecording().isRecording()) {
-        form_.positionRecording().takeSample(*f.position, *status.strokeFraction);
-    }
-    display.showStrokeFraction(*status.strokeFraction);
-    display.showMemoryHighlight();
-
-    if (display.revolutionIndicatorsShown()) {
-        // Only the long reply carries the turn count; a short one still gives its inputs.
-        if (f.reedTurnCount) {
-            display.showReedTurnCount(*f.reedTurnCount);
-        } else if (f.length == kStatusReplyWithTurnCountLength) {
-            return;
-        }
-    }
-    if (!f.inputs) {
-        return;
-    }
-    display.showInputs(*f.inputs);
 }
 
 } // namespace zuvo

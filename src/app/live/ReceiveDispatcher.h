@@ -5,7 +5,7 @@
 
 namespace zuvo {
 struct ParameterBlockReply;
-struct StatusReceived;
+struct LiveStatus;
 } // namespace zuvo
 
 namespace zuvo {
@@ -25,8 +25,7 @@ public:
     void pushDecodingInputs();
 
 private:
-    void applyStatus(const StatusReceived& status);
-    void showStatusFields(const StatusReceived& status, bool winkelFromPosition);
+    void applyStatus(const LiveStatus& status);
 
     TForm1& form_;
 };
