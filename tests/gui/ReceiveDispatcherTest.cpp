@@ -5,6 +5,7 @@
 #include "ReceiveLink.h"
 #include "app/live/LiveDisplay.h"
 #include "device/RequestFrames.h"
+#include "params/EditorModel.h"
 #include "widgets/LedIndicator.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
@@ -122,6 +123,18 @@ TEST_F(ReceiveDispatcherTest, PositionTextFollowsTheLocalesSeparator) {
         EXPECT_DOUBLE_EQ(seen().state.PositionMm, 1000.0 * -1.0 / 102400.0);
     }
     QLocale::setDefault(saved);
+}
+
+// Decoding takes its geometry from the editor model: a stroke and turns that reach the model
+// from a shown block, a file or typing reach the link, whatever the edits' texts say.
+TEST_F(ReceiveDispatcherTest, PositionsAreDecodedWithTheEditorModelsGeometry) {
+    EditorModel& model = form.editorModel();
+    for (const auto& [stroke, turns] : {std::pair{1000, 100}, std::pair{250, 50}}) {
+        model.setStroke(stroke);
+        model.setTurns(turns);
+        ASSERT_TRUE(sendStatus(StatusFields().position(0x5000)));
+        EXPECT_DOUBLE_EQ(seen().state.PositionMm, stroke * 0x5000 / (turns * 1024.0)) << stroke;
+    }
 }
 
 TEST_F(ReceiveDispatcherTest, SpeedByFirmwareVersionAndSensorPlace) {

@@ -5,6 +5,7 @@
 #include "device/LiveStatus.h"
 #include "device/ReplyFrames.h"
 #include "device/Windows1252.h"
+#include "params/EditorModel.h"
 #include "service/MillimetreText.h"
 #include "ui_TForm1.h"
 #include "widgets/TColor.h"
@@ -56,23 +57,6 @@ LiveDisplay::LiveDisplay(TForm1& form)
         }
     });
     ui.APos->installEventFilter(this);
-}
-
-int LiveDisplay::turns() const {
-    bool ok = false;
-    const int value = form_.ui->Turns->text().trimmed().toInt(&ok);
-    return ok && value >= 1 ? value : 0;
-}
-
-double LiveDisplay::strokeMm() const {
-    const QString text = form_.ui->Laenge->text().trimmed();
-    bool ok = false;
-    const double value = QLocale().toDouble(text, &ok);
-    if (ok && std::isfinite(value)) {
-        return value;
-    }
-    const double plain = text.toDouble(&ok);
-    return ok && std::isfinite(plain) ? plain : 0.0;
 }
 
 void LiveDisplay::bytesArrived() {
@@ -158,8 +142,10 @@ void LiveDisplay::drawZone(std::uint8_t zone) {
 
 // The position reached the memorised one when both show the same millimetres.
 void LiveDisplay::showMemoryHighlight() {
+    const DecodingGeometry geometry = form_.editorModel().decodingGeometry();
     const double memoryMm =
-        strokeFraction(form_.displayState().MemoryPositionCounts, turns()) * strokeMm();
+        strokeFraction(form_.displayState().MemoryPositionCounts, geometry.turns) *
+        geometry.strokeMm;
     const bool reached = positionText(memoryMm) == form_.ui->APos->text();
     form_.ui->AbPanel1->setInnerBevelColor(tcolor(reached ? kMemoryReachedColour : tc::ButtonFace));
 }
@@ -206,7 +192,7 @@ void LiveDisplay::setTestValuesTabShown(bool shown) {
     QTabWidget* pages = form_.ui->PageControl1;
     pages->setTabVisible(pages->indexOf(form_.ui->TabSheet4), shown);
     // While it is shown, text lines are test data, not captions.
-    form_.receiveDispatcher().pushDecodingInputs();
+    form_.receiveDispatcher().pushShownParts();
 }
 
 void LiveDisplay::APosClick(const QPoint& pressPosition) {

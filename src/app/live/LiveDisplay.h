@@ -19,10 +19,6 @@ class LiveDisplay : public QObject {
 public:
     explicit LiveDisplay(TForm1& form);
 
-    // The stroke edits as the displays read them: turns below 1 (or not a number) read as 0.
-    int turns() const;
-    double strokeMm() const;
-
     // Bytes arrived: the connection lamp's off-colour turns orange until the next poll.
     void bytesArrived();
     // A reply was recognised: the connection lamp is lit.

@@ -6,6 +6,7 @@
 #include "app/pages/EditorMapping.h"
 #include "app/service/PositionRecording.h"
 #include "device/ReceiveEngine.h"
+#include "params/EditorModel.h"
 #include "ui_TForm1.h"
 
 namespace zuvo {
@@ -29,24 +30,22 @@ ReceiveDispatcher::ReceiveDispatcher(TForm1& form) : form_(form) {
     QObject::connect(&link, &Link::versionReceived, &form_,
                      [&display](std::uint8_t version) { display.showVersion(version); });
 
-    // What decoding needs follows the controls it comes from.
-    Ui::TForm1& ui = *form_.ui;
-    const auto push = [this] { pushDecodingInputs(); };
-    QObject::connect(ui.Turns, &QLineEdit::textChanged, &form_, push);
-    QObject::connect(ui.Laenge, &QLineEdit::textChanged, &form_, push);
-    QObject::connect(ui.AnlaufS, &RadioGroup::itemIndexChanged, &form_, push);
+    // Decoding takes the stroke, turns and sensor position from the editor model, never from
+    // the edits' texts.
+    EditorModel& model = form_.editorModel();
+    QObject::connect(&model, &EditorModel::decodingGeometryChanged, &link,
+                     [&link](const DecodingGeometry& geometry) { link.setGeometry(geometry); });
+    link.setGeometry(model.decodingGeometry());
+
+    const auto push = [this] { pushShownParts(); };
     QObject::connect(&form_.serviceMode(), &ServiceMode::toggled, &form_, push);
     form_.views().setShownHook(push);
-    pushDecodingInputs();
+    pushShownParts();
 }
 
-void ReceiveDispatcher::pushDecodingInputs() {
-    const Ui::TForm1& ui = *form_.ui;
+void ReceiveDispatcher::pushShownParts() {
     LiveDisplay& display = form_.liveDisplay();
     Link& link = form_.link();
-    link.setGeometry({.strokeMm = display.strokeMm(),
-                      .turns = display.turns(),
-                      .sensorOnMotorAxis = ui.AnlaufS->itemIndex() == 0});
     // A long reply in service mode shows the turn count; from then on it must convert.
     link.setShownParts(
         {.testValuesTab = display.testValuesTabShown(),
