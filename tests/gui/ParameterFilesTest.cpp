@@ -12,6 +12,7 @@
 #include "common/ExampleParameterFile.h"
 #include "common/ScratchFile.h"
 #include "device/ReplyFrames.h"
+#include "gui/WindowInLocale.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/TColor.h"
@@ -576,21 +577,14 @@ template <class T> T* child(TForm1& form, const char* name) {
 
 // The window on the simulated actuator: what a loaded file lets "Send Parameter-Block" put on the
 // line, and what "Save to File" writes.
-class FileValuesOnTheLine : public ::testing::TestWithParam<QLocale> {
+class FileValuesOnTheLine : public test::WindowInLocale {
 protected:
-    FileValuesOnTheLine() : previous_(QLocale()) { QLocale::setDefault(GetParam()); }
-    ~FileValuesOnTheLine() override { QLocale::setDefault(previous_); }
-
     void SetUp() override {
-        ASSERT_TRUE(test::startOnQuietLink(form));
-        const auto collect = [this](const QString& text) { messages << text; };
-        form.parameterTransfer().prompts.message = collect;
-        form.parameterFiles().prompts.message = collect;
+        WindowInLocale::SetUp();
         form.parameterFiles().prompts.chooseFile = [this](QFileDialog&) { return chosen; };
         link.sim.clearLog();
     }
 
-    template <class T> T* control(const char* name) { return child<T>(form, name); }
     // An edit's own background, or the background any other control is drawn on.
     static bool red(const QWidget* widget) {
         const QPalette::ColorRole role =
@@ -607,13 +601,6 @@ protected:
         return test::requestsStartingWith(link.sim, "SP");
     }
 
-private:
-    QLocale previous_;
-
-protected:
-    test::SimulatedLink link{test::standingStill()};
-    TForm1 form;
-    QStringList messages;
     QString chosen;
 };
 

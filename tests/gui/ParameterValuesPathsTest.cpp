@@ -12,6 +12,7 @@
 #include "common/ScratchFile.h"
 #include "device/HexField.h"
 #include "gui/EditorPagesTestFixture.h"
+#include "gui/WindowInLocale.h"
 #include "params/ParameterValues.h"
 #include "session/BlockTransfer.h"
 
@@ -155,17 +156,13 @@ TEST_P(ParameterValuesPaths, AFileLoadedAndSentMakesTheWordsOfTheCommandLinesWri
 // A file loaded in the window and edited on its pages puts on the line what the command line's
 // write of the same file, edited the same way, sends: the window's Send and `zuvoctl write` make
 // their words with the same function.
-class FileAndPageEditOnTheLine : public ::testing::TestWithParam<QLocale> {
+class FileAndPageEditOnTheLine : public test::WindowInLocale {
 protected:
-    FileAndPageEditOnTheLine() : previous_(QLocale()) { QLocale::setDefault(GetParam()); }
-    ~FileAndPageEditOnTheLine() override { QLocale::setDefault(previous_); }
-
     void SetUp() override {
-        ASSERT_TRUE(test::startOnQuietLink(form));
-        form.parameterTransfer().prompts.message = [this](const QString& text) {
-            messages << text;
-        };
-        form.parameterFiles().prompts.message = [this](const QString& text) { messages << text; };
+        WindowInLocale::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         // The controller's block is known: a send backs it up without a read of its own.
         ASSERT_TRUE(test::readControllerBlock(form.link()));
     }
@@ -173,21 +170,6 @@ protected:
     QString file(const QString& name, const QByteArray& content) const {
         return test::writeScratchFile(link.folder.filePath(name), content);
     }
-
-public:
-    template <class T> T* control(const char* name) {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-private:
-    QLocale previous_;
-
-protected:
-    test::SimulatedLink link{test::standingStill()};
-    TForm1 form;
-    QStringList messages;
 };
 
 TEST_P(FileAndPageEditOnTheLine, TheWindowSendsWhatTheCommandLineWritesOfTheEditedFile) {
