@@ -5,19 +5,15 @@
 #include "SimulatedLink.h"
 #include "app/ServiceMode.h"
 #include "app/TForm1.h"
-#include "app/live/ReceiveDispatcher.h"
 #include "app/pages/EditorControls.h"
 #include "app/pages/EditorMapping.h"
 #include "app/pages/ParameterTransfer.h"
 #include "common/ExampleParameterFile.h"
 #include "common/ScratchFile.h"
-#include "device/ReplyFrames.h"
-#include "gui/WindowInLocale.h"
+#include "gui/ParameterFilesWindow.h"
 #include "widgets/PictureToggleButton.h"
 #include "widgets/RadioGroup.h"
-#include "widgets/TColor.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -26,106 +22,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTemporaryDir>
-#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include <sys/stat.h>
 
 using namespace zuvo;
+using namespace zuvo::test;
 
 namespace {
-
-const QLocale kComma(QLocale::German, QLocale::Germany);
-const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
-
-// The file the example set is saved as in a decimal-comma locale.
-const QByteArray& kExampleFile = zuvo::test::kExampleParameterFile;
-
-// One window in a chosen locale, its prompts answered by the test.
-class Window {
-public:
-    explicit Window(const QLocale& locale = kComma) : previous_(QLocale()) {
-        QLocale::setDefault(locale);
-        ParameterFiles& files = form.parameterFiles();
-        files.prompts.chooseFile = [this](QFileDialog& dialog) {
-            dialogs << dialog.objectName();
-            return chosen;
-        };
-        files.prompts.confirm = [this](const QString& text, const QString& caption) {
-            questions << caption + "|" + text;
-            return answerOk;
-        };
-        files.prompts.message = [this](const QString& text) { messages << text; };
-    }
-    ~Window() { QLocale::setDefault(previous_); }
-
-    template <class T> T* control(const char* name) {
-        T* c = form.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    QLineEdit* edit(const char* name) { return control<QLineEdit>(name); }
-    QLineEdit* switchPosition(int k) { return form.editorMapping().controls().switchPosition(k); }
-    PictureToggleButton* grid(int r, int c) {
-        return form.editorMapping().controls().gridButton(r, c);
-    }
-
-    // The example set: stroke 500, 60 turns, clockwise, hysteresis 0.25 mm, segment masks 1, 2,
-    // flags 0x0205, delays 1.0 s and 1.2 s, 1400 RPM on the motor axis, switch positions 100 and
-    // 200 mm, analog range 0..500 mm.
-    void enterExample() {
-        edit("Laenge")->setText("500");
-        edit("Turns")->setText("60");
-        // Positions first: their reactions redraw the grid and the analog box from the words.
-        const char* positions[] = {"100", "200", "-1", "-1", "-1", "-1", "-1", "-1"};
-        for (int k = 1; k <= 8; ++k) {
-            switchPosition(k)->setText(positions[k - 1]);
-        }
-        control<QSlider>("AnalogPos2")->setValue(500);
-        control<QSlider>("AnalogPos1")->setValue(0);
-        control<QRadioButton>("TB")->setChecked(true);
-        edit("Hysterese")->setText(QStringLiteral("0") + QLocale().decimalPoint() + "25");
-        grid(1, 1)->setValue(1);
-        grid(2, 2)->setValue(1);
-        control<QComboBox>("AnalogComboBox1")->setCurrentIndex(5);
-        control<RadioGroup>("AnlaufE")->setItemIndex(1);
-        control<QSlider>("AnlaufZ1")->setValue(10);
-        control<QSlider>("AnlaufZ2")->setValue(12);
-        edit("Anlauf1")->setText("1400");
-        control<RadioGroup>("AnlaufS")->setItemIndex(0);
-    }
-
-    // What the editor shows, as words: the block SetVars makes from the pages.
-    std::vector<std::uint16_t> pageWords() {
-        EXPECT_TRUE(form.editorMapping().SetVars());
-        return {form.Params.Slots.begin() + 1, form.Params.Slots.begin() + 37};
-    }
-
-private:
-    QLocale previous_;
-
-public:
-    TForm1 form;
-    QString chosen;
-    bool answerOk = true;
-    QStringList dialogs, questions, messages;
-};
-
-class ParameterFilesTest : public ::testing::Test {
-protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-    QString put(const QString& name, const QByteArray& content) const {
-        return zuvo::test::writeScratchFile(path(name), content);
-    }
-    static QByteArray contents(const QString& file) {
-        return zuvo::test::scratchFileContents(file);
-    }
-    QTemporaryDir dir;
-};
 
 TEST_F(ParameterFilesTest, SavesTheExampleByteForByteInADecimalCommaLocale) {
     Window w(kComma);
@@ -389,132 +295,6 @@ TEST_F(ParameterFilesTest, BlockFilesAreOnlyChecked) {
     }
 }
 
-// A file that cannot be read as a file is named with its reason, in the same words at start-up,
-// from the menu and in zuvoctl; a pipe or a device is not even opened (it would block or never
-// end).
-TEST_F(ParameterFilesTest, UnusableFilesChangeNothingAndSaySo) {
-    QByteArray binary(3000, '\0');
-    for (int i = 0; i < binary.size(); ++i) {
-        binary[i] = static_cast<char>(i * 37);
-    }
-    QDir(dir.path()).mkdir("folder.ZDF");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.ZDF")).constData(), 0600), 0);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.dat")).constData(), 0600), 0);
-    const QString notRegular = QStringLiteral(": it is not a regular file (a pipe or a device)  ");
-    const struct {
-        QString file;
-        QString says; // the whole message when it names a reason of the file system
-    } cases[] = {
-        {put("empty.ZDF", ""), {}},
-        {put("binary.ZDF", binary), {}},
-        {put("huge.ZDF", "[ZYLINDER]\r\nLENGTH=500\r\n" + QByteArray(5 * 1024 * 1024, 'x')), {}},
-        {put("noequals.ZDF", "LENGTH 500\r\nGEAR\r\n[ZYLINDER\r\n"), {}},
-        {path("vanished.ZDF"),
-         "  Cannot read the parameter file " + path("vanished.ZDF") + ": no such file  "},
-        {path("vanished.dat"),
-         "  Cannot read the parameter file " + path("vanished.dat") + ": no such file  "},
-        {path("folder.ZDF"),
-         "  Cannot read the parameter file " + path("folder.ZDF") + ": it is a folder  "},
-        {path("pipe.ZDF"), "  Cannot read the parameter file " + path("pipe.ZDF") + notRegular},
-        {path("pipe.dat"), "  Cannot read the parameter file " + path("pipe.dat") + notRegular},
-        {"/dev/zero", "  Cannot read the parameter file /dev/zero" + notRegular},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        Window w;
-        w.enterExample();
-        const auto words = w.pageWords();
-        const auto block = w.form.Params.Slots;
-        EXPECT_FALSE(w.form.parameterFiles().GetDataFromIni(c.file));
-        ASSERT_EQ(w.messages.size(), 1);
-        if (!c.says.isEmpty()) {
-            EXPECT_EQ(w.messages[0], c.says);
-        }
-        EXPECT_EQ(w.form.Params.Slots, block);
-        EXPECT_TRUE(w.form.link().snapshot().state.AutoReadParams);
-        EXPECT_EQ(w.pageWords(), words);
-    }
-}
-
-// Values a file holds that the pages cannot use are shown as the file says, marked red, and keep
-// the set from being sent or saved; the refusal names the file's keys.
-TEST_F(ParameterFilesTest, UnusableNumbersAreShownMarkedAndRefused) {
-    Window w;
-    const QString file = put("range.ZDF", "[ZYLINDER]\r\nLENGTH=0\r\nGEAR=1e308\r\n"
-                                          "[zylinder]\r\nLENGTH=300\r\n"
-                                          "[OUTPUT]\r\nHYSTERESIS=nan\r\nFunktion1=-1\r\n"
-                                          "Funktion2=70000\r\nFunktion2=3\r\n"
-                                          "[ANLAUF]\r\nFunktion2=-1e308\r\n"
-                                          "[POSITION]\r\nPos1=1e308\r\nAnalog2=99999999999\r\n");
-    ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(file));
-    EXPECT_EQ(w.edit("Laenge")->text(), "0");
-    EXPECT_EQ(w.edit("Turns")->text(), "100"); // GEAR is no whole number
-    EXPECT_EQ(w.edit("Hysterese")->text(), "nan");
-    EXPECT_EQ(w.switchPosition(1)->text(), "1e308"); // no number: an exponent is not read
-    EXPECT_EQ(w.form.Params.Slots[5], 0);
-    EXPECT_EQ(w.form.Params.Slots[6], 0);
-    EXPECT_EQ(w.form.Params.Slots[15], 20480);
-    EXPECT_EQ(w.control<QSlider>("AnalogPos2")->value(), 0);
-
-    EXPECT_FALSE(w.form.editorMapping().SetVars());
-    for (const char* name : {"Laenge", "Hysterese", "DOPos1"}) {
-        EXPECT_EQ(w.edit(name)->palette().color(QPalette::Base), tcolor(tc::Red)) << name;
-    }
-    const QString why = w.form.editorMapping().refusalText();
-    for (const char* origin :
-         {"[ZYLINDER] LENGTH=\"0\" in range.ZDF", "[OUTPUT] HYSTERESIS=\"nan\" in range.ZDF",
-          "[POSITION] Pos1=\"1e308\" in range.ZDF", "[ZYLINDER] GEAR=\"1e308\" in range.ZDF",
-          "[OUTPUT] Funktion1=\"-1\"", "[OUTPUT] Funktion2=\"70000\"",
-          "[ANLAUF] Funktion2=\"-1e308\"", "[POSITION] Analog2=\"99999999999\""}) {
-        EXPECT_TRUE(why.contains(origin)) << origin << ": " << why.toStdString();
-    }
-    w.chosen = path("copy");
-    w.form.parameterFiles().SaveToFileClick();
-    ASSERT_EQ(w.messages.size(), 1);
-    EXPECT_TRUE(w.messages[0].startsWith("The parameter file was not saved: the stroke"));
-    EXPECT_TRUE(w.messages[0].contains("[ZYLINDER] LENGTH=\"0\" in range.ZDF"));
-    EXPECT_FALSE(QFileInfo::exists(path("copy.ZDF")));
-
-    // Typed over, a value no longer comes from the file; the values the pages could not take
-    // keep refusing until their controls are set.
-    w.edit("Laenge")->setText("1");
-    EXPECT_FALSE(w.form.editorMapping().SetVars());
-    EXPECT_FALSE(w.form.editorMapping().refusalText().contains("LENGTH"));
-    w.edit("Hysterese")->setText("0");
-    w.switchPosition(1)->setText("-1");
-    EXPECT_FALSE(w.form.editorMapping().SetVars());
-    const QString still = w.form.editorMapping().refusalText();
-    EXPECT_FALSE(still.contains("HYSTERESIS") || still.contains("Pos1")) << still.toStdString();
-    EXPECT_TRUE(still.contains("[ANLAUF] Funktion2")) << still.toStdString();
-}
-
-TEST_F(ParameterFilesTest, StrokeOutOfRangeAndTurnsAboveTheBound) {
-    const struct {
-        const char* lines;
-        const char* stroke;
-        const char* turns;
-        bool usable;
-    } cases[] = {
-        {"LENGTH=70000\r\nGEAR=60", "70000", "60", false},
-        {"LENGTH=500\r\nGEAR=6000", "500", "6000", true},
-        {"LENGTH=500\r\nGEAR=7000", "500", "7000", false}, // as written, not cut to 6000
-        {"LENGTH=500\r\nGEAR=0", "500", "0", false},
-        {"LENGTH=500\r\nGEAR=-5", "500", "-5", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines);
-        Window w;
-        ASSERT_TRUE(w.form.parameterFiles().GetDataFromIni(
-            put("cyl.ZDF", QByteArray("[ZYLINDER]\r\n") + c.lines + "\r\n")));
-        EXPECT_EQ(w.edit("Laenge")->text(), c.stroke);
-        EXPECT_EQ(w.edit("Turns")->text(), c.turns);
-        EXPECT_EQ(w.form.editorMapping().SetVars(), c.usable);
-        if (c.usable) {
-            EXPECT_EQ(w.form.Params.Slots[2], 60000);
-        }
-    }
-}
-
 TEST_F(ParameterFilesTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     Window w;
     const QString file = put("bom.ZDF", "\xEF\xBB\xBF" + kExampleFile);
@@ -568,186 +348,5 @@ TEST_F(ParameterFilesTest, FileNamedAtStartIsShownAndNotReadOverByTheDevice) {
         EXPECT_EQ(w.messages.size(), 1);
     }
 }
-
-template <class T> T* child(TForm1& form, const char* name) {
-    T* c = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-
-// The window on the simulated actuator: what a loaded file lets "Send Parameter-Block" put on the
-// line, and what "Save to File" writes.
-class FileValuesOnTheLine : public test::WindowInLocale {
-protected:
-    void SetUp() override {
-        WindowInLocale::SetUp();
-        form.parameterFiles().prompts.chooseFile = [this](QFileDialog&) { return chosen; };
-        link.sim.clearLog();
-    }
-
-    // An edit's own background, or the background any other control is drawn on.
-    static bool red(const QWidget* widget) {
-        const QPalette::ColorRole role =
-            qobject_cast<const QLineEdit*>(widget) != nullptr ? QPalette::Base : QPalette::Window;
-        return widget->palette().color(role) == tcolor(tc::Red);
-    }
-    QString load(const QByteArray& content) {
-        const QString path = link.folder.filePath("site.ZDF");
-        zuvo::test::writeScratchFile(path, content);
-        EXPECT_TRUE(form.parameterFiles().GetDataFromIni(path));
-        return path;
-    }
-    std::vector<std::string> wordWrites() const {
-        return test::requestsStartingWith(link.sim, "SP");
-    }
-
-    QString chosen;
-};
-
-// Every value the pages cannot take as written marks its control red with a tooltip naming the
-// key and the value; Send and Save refuse, naming them, and nothing reaches the line, until the
-// user changes that control.
-TEST_P(FileValuesOnTheLine, AValueNotUsableAsWrittenIsMarkedAndKeepsTheSetFromTheLine) {
-    const QString sep = QLocale().decimalPoint();
-    const struct {
-        const char* from; // a line of the example file (500 mm, 60 turns)
-        QByteArray to;
-        const char* control;
-        const char* names; // in the tooltip and the refusals
-        std::function<void(TForm1&)> correct;
-    } cases[] = {
-        {"LENGTH=500", "LENGTH=abc", "Laenge", "LENGTH=\"abc\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Laenge")->setText("500"); }},
-        {"LENGTH=500", QByteArray("LENGTH=10") + '\0' + "00", "Laenge", "LENGTH=\"10\\x0000\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Laenge")->setText("500"); }},
-        {"LENGTH=500", "LENGTH=99999999999", "Laenge", "LENGTH=\"99999999999\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Laenge")->setText("500"); }},
-        {"LENGTH=500", "LENGTH=inf", "Laenge", "LENGTH=\"inf\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Laenge")->setText("500"); }},
-        {"GEAR=60", "GEAR=100000", "Turns", "GEAR=\"100000\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Turns")->setText("60"); }},
-        {"GEAR=60", "GEAR=60.5", "Turns", "GEAR=\"60.5\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Turns")->setText("60"); }},
-        {"DIRECTION=1", "DIRECTION=7", "BT", "DIRECTION=\"7\"",
-         [](TForm1& f) { child<QRadioButton>(f, "TB")->click(); }},
-        {"HYSTERESIS=0,25", "HYSTERESIS=100000", "Hysterese", "HYSTERESIS=\"100000\"",
-         [sep](TForm1& f) { child<QLineEdit>(f, "Hysterese")->setText("0" + sep + "25"); }},
-        {"Funktion1=1", "Funktion1=99999", "D31", "[OUTPUT] Funktion1=\"99999\"",
-         [](TForm1& f) { child<PictureToggleButton>(f, "D31")->click(); }},
-        {"Funktion1=1", "Funktion1=-3", "D11", "[OUTPUT] Funktion1=\"-3\"",
-         [](TForm1& f) { child<PictureToggleButton>(f, "D11")->click(); }},
-        {"Funktion=517", "Funktion=77", "AnalogComboBox1", "[ANALOG] Funktion=\"77\"",
-         [](TForm1& f) {
-             auto* box = child<QComboBox>(f, "AnalogComboBox1");
-             QTest::keyClick(box, Qt::Key_Up);
-             QTest::keyClick(box, Qt::Key_Down);
-         }},
-        {"Funktion1=3082", "Funktion1=70000", "AnlaufZ2", "[ANLAUF] Funktion1=\"70000\"",
-         [](TForm1& f) {
-             child<QSlider>(f, "AnlaufZ1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-         }},
-        {"Funktion2=9557", "Funktion2=abc", "Anlauf1", "[ANLAUF] Funktion2=\"abc\"",
-         [](TForm1& f) { child<QLineEdit>(f, "Anlauf1")->setText("1400"); }},
-        {"Analog2=500", "Analog2=nan", "AnalogPos2", "Analog2=\"nan\"",
-         [](TForm1& f) {
-             child<QSlider>(f, "AnalogPos2")->triggerAction(QAbstractSlider::SliderSingleStepSub);
-         }},
-        {"Analog1=0", "Analog1=-5", "AnalogPos1", "Analog1=\"-5\"",
-         [](TForm1& f) {
-             child<QSlider>(f, "AnalogPos1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-         }},
-        {"Pos3=-1", "Pos3=-2", "DOPos3", "Pos3=\"-2\"",
-         [](TForm1& f) { child<QLineEdit>(f, "DOPos3")->setText("-1"); }},
-        {"Pos3=-1", "Pos3=1200", "DOPos3", "Pos3=\"1200\"",
-         [](TForm1& f) { child<QLineEdit>(f, "DOPos3")->setText("-1"); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.to.toStdString());
-        QByteArray content = zuvo::test::kExampleParameterFile;
-        ASSERT_TRUE(content.contains(c.from));
-        const QString path = load(content.replace(c.from, c.to));
-        QWidget* marked = control<QWidget>(c.control);
-        EXPECT_TRUE(red(marked));
-        EXPECT_TRUE(marked->toolTip().contains(c.names)) << marked->toolTip().toStdString();
-        EXPECT_TRUE(marked->toolTip().contains("site.ZDF")) << marked->toolTip().toStdString();
-
-        messages.clear();
-        link.sim.clearLog();
-        form.parameterTransfer().SaveParamClick();
-        chosen = link.folder.filePath("copy.ZDF");
-        form.parameterFiles().SaveToFileClick();
-        EXPECT_TRUE(wordWrites().empty());
-        EXPECT_EQ(messages.size(), 2);
-        const QString notSent = messages.value(0);
-        EXPECT_TRUE(notSent.startsWith("The Parameter-Block was not sent"))
-            << notSent.toStdString();
-        EXPECT_TRUE(notSent.contains(c.names)) << notSent.toStdString();
-        EXPECT_TRUE(notSent.contains("site.ZDF")) << notSent.toStdString();
-        const QString notSaved = messages.value(1);
-        EXPECT_TRUE(notSaved.startsWith("The parameter file was not saved"))
-            << notSaved.toStdString();
-        EXPECT_TRUE(notSaved.contains(c.names)) << notSaved.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(chosen));
-        QFile::remove(chosen);
-
-        c.correct(form);
-        EXPECT_FALSE(red(marked));
-        EXPECT_FALSE(marked->toolTip().contains(c.names)) << marked->toolTip().toStdString();
-        EXPECT_TRUE(form.editorMapping().SetVars())
-            << form.editorMapping().refusalText().toStdString();
-    }
-    // Once corrected the set goes out.
-    messages.clear();
-    form.parameterTransfer().SaveParamClick();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-    EXPECT_EQ(wordWrites().size(), 36U);
-}
-
-// The marks last until the user corrects the control, another file is loaded or the controller's
-// block is shown; a switch position beyond the stroke is refused from a received block too.
-TEST_P(FileValuesOnTheLine, AnotherFileOrTheControllersBlockEndsTheMarks) {
-    QByteArray bad = zuvo::test::kExampleParameterFile;
-    bad.replace("Funktion=517", "Funktion=77").replace("Funktion1=1", "Funktion1=64");
-    load(bad);
-    QWidget* box = control<QWidget>("AnalogComboBox1");
-    EXPECT_TRUE(red(box));
-    EXPECT_TRUE(red(control<QWidget>("D11")));
-    EXPECT_FALSE(form.editorMapping().SetVars());
-    const QString why = form.editorMapping().refusalText();
-    EXPECT_TRUE(why.contains("they would send 69")) << why.toStdString();
-    EXPECT_TRUE(why.contains("segment 1 must be a whole number of 0..63")) << why.toStdString();
-
-    load(zuvo::test::kExampleParameterFile);
-    EXPECT_FALSE(red(box));
-    EXPECT_TRUE(box->toolTip().isEmpty());
-    EXPECT_TRUE(form.editorMapping().SetVars());
-
-    load(bad);
-    ASSERT_TRUE(red(box));
-    // The controller's block, with switch position 3 at 1200 mm on a 1000 mm stroke.
-    ParameterBlockReply reply;
-    reply.words.assign(36, 0xFFFF);
-    for (const auto& [index, word] : std::vector<std::pair<int, std::uint16_t>>{
-             {0, 0},       {1, 1000},   {2, 1000}, {3, 0},       {4, 10},      {5, 0},  {6, 0},
-             {7, 0},       {8, 0},      {9, 0},    {10, 0},      {11, 0},      {12, 0}, {13, 0},
-             {14, 0x0A0A}, {15, 9557},  {16, 0},   {17, 0},      {18, 0x9000}, {19, 1}, {20, 20480},
-             {21, 0},      {22, 40960}, {23, 0},   {24, 0xE000}, {25, 1}}) {
-        reply.words[static_cast<std::size_t>(index)] = word;
-    }
-    form.receiveDispatcher().applyBlock(reply);
-    EXPECT_FALSE(red(box));
-    EXPECT_FALSE(red(control<QWidget>("D11")));
-    EXPECT_TRUE(red(control<QWidget>("DOPos3")));
-    messages.clear();
-    form.parameterTransfer().SaveParamClick();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("switch position 3 (1200" + QLocale().decimalPoint() +
-                                     "00 mm) lies beyond the stroke of 1000 mm"))
-        << messages[0].toStdString();
-    EXPECT_TRUE(wordWrites().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(DecimalCommaAndPoint, FileValuesOnTheLine,
-                         ::testing::Values(kComma, kPoint));
 
 } // namespace
