@@ -2,8 +2,8 @@
 // file without that section.
 
 #include "EditorPagesTestFixture.h"
-#include "common/ScratchFile.h"
 #include "app/pages/ParameterFiles.h"
+#include "common/ScratchFile.h"
 
 #include <QAbstractButton>
 #include <QTemporaryDir>
